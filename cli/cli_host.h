@@ -1,0 +1,26 @@
+#pragma once
+// The command's host: message boxes and questions as readable blocks or as
+// JSON lines on stderr.
+#include <optional>
+
+#include "quillon/host.h"
+
+namespace quillon::cli {
+
+enum class MessageStyle { Human, Json };
+
+class CliHost final : public Host {
+ public:
+  CliHost(MessageStyle style, std::optional<bool> answer) : style_(style), answer_(answer) {}
+  void message(const std::string& title, const std::string& text, Icon icon) override;
+  bool question(const std::string& title, const std::string& text, Icon icon) override;
+  // An error that ended a call.
+  void error(const std::string& text);
+
+ private:
+  bool askTerminal(const std::string& title, const std::string& text);
+  MessageStyle style_;
+  std::optional<bool> answer_;
+};
+
+}  // namespace quillon::cli

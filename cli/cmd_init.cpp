@@ -1,0 +1,37 @@
+// quillon init: a fresh installation folder.
+#include <iostream>
+
+#include "commands.h"
+#include "quillon/error.h"
+#include "quillon/setup.h"
+
+namespace quillon::cli {
+namespace {
+
+const bool registered = addCommand([](CLI::App& app, Globals& g) {
+  auto* cmd = app.add_subcommand(
+      "init",
+      "Create Data/zbs.mdb with the schema, Conf/AccordedCheck.xsl and SysUser.ini in the component folder");
+  auto demo = std::make_shared<bool>(false);
+  auto force = std::make_shared<bool>(false);
+  cmd->add_flag("--demo", *demo, "Also fill the look-up tables and a demo template library");
+  cmd->add_flag("--force", *force, "Replace an existing database (its data is lost)");
+  cmd->callback([&g, demo, force] {
+    const auto host = g.makeHost();
+    try {
+      const auto home = g.homePath();
+      const InitResult r = initializeHome(home, InitOptions{*demo, *force});
+      std::cout << "created " << r.database.string()
+                << (*demo ? " (schema and demo library)" : " (empty schema)") << "\n";
+      std::cout << (r.styleSheetWritten ? "wrote " : "kept ") << r.styleSheet.string() << "\n";
+      std::cout << (r.settingsWritten ? "wrote " : "kept ") << r.settings.string() << "\n";
+      g.exitCode = 0;
+    } catch (const std::exception& e) {
+      host->error(e.what());
+      g.exitCode = 3;
+    }
+  });
+});
+
+}  // namespace
+}  // namespace quillon::cli

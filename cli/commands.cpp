@@ -1,0 +1,48 @@
+#include "commands.h"
+
+#include "component/component_folder.h"
+#include "members.h"
+
+namespace quillon::cli {
+
+std::vector<CommandSetup>& commandSetups() {
+  static std::vector<CommandSetup> all;
+  return all;
+}
+
+bool addCommand(CommandSetup setup) {
+  commandSetups().push_back(std::move(setup));
+  return true;
+}
+
+std::filesystem::path Globals::homePath() const { return resolveComponentFolder(home); }
+
+std::unique_ptr<CliHost> Globals::makeHost() const {
+  std::optional<bool> a;
+  if (answer == "yes")
+    a = true;
+  else if (answer == "no")
+    a = false;
+  return std::make_unique<CliHost>(messages == "json" ? MessageStyle::Json : MessageStyle::Human, a);
+}
+
+int Globals::withObject(const std::function<int(DBFunc&, CliHost&)>& body) const {
+  const auto host = makeHost();
+  try {
+    DBFunc object(*host, homePath());
+    for (const auto& s : sets) {
+      const auto eq = s.find('=');
+      if (eq == std::string::npos) throw UsageError("--set takes FIELD=VALUE, got '" + s + "'");
+      setField(object, s.substr(0, eq), s.substr(eq + 1));
+    }
+    return body(object, *host);
+  } catch (const UsageError& e) {
+    host->error(e.what());
+    return 2;
+  } catch (const std::exception& e) {
+    host->error(e.what());
+    return 3;
+  }
+}
+
+}  // namespace quillon::cli

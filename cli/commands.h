@@ -1,0 +1,35 @@
+#pragma once
+// The subcommands of `quillon`. Each cmd_*.cpp registers a setup function
+// that adds its subcommand to the application.
+#include <CLI/CLI.hpp>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli_host.h"
+#include "quillon/dbfunc.h"
+
+namespace quillon::cli {
+
+struct Globals {
+  std::string home;
+  std::string messages = "human";
+  std::string answer;
+  std::vector<std::string> sets;
+  int exitCode = 0;
+
+  std::filesystem::path homePath() const;
+  std::unique_ptr<CliHost> makeHost() const;
+  // Creates one object (applying --set), runs `body`, releases the object.
+  // Errors that end the body become exit status 3, usage errors 2.
+  int withObject(const std::function<int(DBFunc&, CliHost&)>& body) const;
+};
+
+using CommandSetup = std::function<void(CLI::App& app, Globals& globals)>;
+std::vector<CommandSetup>& commandSetups();
+bool addCommand(CommandSetup setup);
+
+}  // namespace quillon::cli

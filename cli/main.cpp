@@ -1,0 +1,37 @@
+// quillon: the command line of the tender-document data component.
+#include <iostream>
+
+#include "commands.h"
+
+int main(int argc, char** argv) {
+  using namespace quillon::cli;
+  CLI::App app{
+      "quillon: keeps a tendering installation's database of projects and templates.\n"
+      "The installation (component) folder holds Data/zbs.mdb, Conf/AccordedCheck.xsl and SysUser.ini."};
+  app.set_help_all_flag("--help-all", "Show the help of every command");
+  app.require_subcommand(1);
+  Globals globals;
+  app.add_option("--home", globals.home,
+                 "Component folder (default: $QUILLON_HOME, else the folder of the quillon library)");
+  app.add_option("--messages", globals.messages, "How message boxes and questions are shown on stderr")
+      ->check(CLI::IsMember({"human", "json"}))
+      ->capture_default_str();
+  app.add_option("--answer", globals.answer,
+                 "Answer to every yes/no question (default: ask a terminal, otherwise no)")
+      ->check(CLI::IsMember({"yes", "no"}));
+  app.add_option("--set", globals.sets,
+                 "Write a public data member before the call: InputBsPath, vNew_PARENT_NOED_ID or "
+                 "PARENT_LAYER_ID (repeatable)")
+      ->type_name("FIELD=VALUE");
+  app.footer(
+      "Exit status: 0 when the command ran (whatever the member returned), 2 for a usage error,\n"
+      "3 when the call ended with an error (its description on stderr).");
+  for (const auto& setup : commandSetups()) setup(app, globals);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    const int code = app.exit(e);
+    return code == 0 ? 0 : 2;
+  }
+  return globals.exitCode;
+}

@@ -1,0 +1,88 @@
+#pragma once
+// DBFunc: the component's one public object. Creating it opens the
+// installation's database for exclusive use; destroying it closes it.
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "quillon/host.h"
+#include "quillon/recordset.h"
+#include "quillon/text_array.h"
+#include "quillon/value.h"
+#include "quillon/xml_document.h"
+
+namespace quillon {
+
+struct Session;
+
+class DBFunc {
+ public:
+  // The component folder holds Data/zbs.mdb, Conf/AccordedCheck.xsl and
+  // SysUser.ini. It is `componentFolder` when given, else $QUILLON_HOME, else
+  // the folder of the library's own file. `host` shows the messages and
+  // must outlive the object. A connection failure is reported through the
+  // host (DBF-00001) and leaves the object without a connection.
+  explicit DBFunc(Host& host, const std::filesystem::path& componentFolder = {});
+  ~DBFunc();
+  DBFunc(const DBFunc&) = delete;
+  DBFunc& operator=(const DBFunc&) = delete;
+
+  // Set by the caller before an import of a document tree; nothing in the
+  // component writes them.
+  std::string InputBsPath;
+  std::string vNew_PARENT_NOED_ID;
+  std::int32_t PARENT_LAYER_ID = 0;
+
+  bool connected() const;
+  const std::filesystem::path& componentFolder() const;
+
+  // Query primitives.
+  std::int32_t Db_GetCount(const std::string& Table, const std::string& strFilter);
+  std::int32_t GetMaxNo(const std::string& Table, const std::string& RowName);
+  std::int32_t GetGUID();
+  bool ExecuteSql(const std::string& strSql);
+  bool GetValue(const std::string& strSql, Recordset& rs);
+
+  // Tree services and look-ups.
+  bool T_PROJECT_TREE_Insert(const TextArray& PROJECT_TREE);
+  std::string GetBStype(std::int32_t NODE_ID, std::int16_t ORI_MODE);
+  std::int16_t GetBsTypeByNodeID(std::int32_t NODE_ID, std::int16_t ORI_MODE);
+  std::string GetBsTypeByProjectID(std::int32_t ProjectID, std::int16_t ORI_MODE);
+  std::int32_t GetProjectTypeId(std::int32_t id, std::int16_t ori);
+  std::int32_t GetProjectIdByNodeId(std::int32_t NODE_ID);
+  std::int16_t GetJudgeWay(std::int16_t promodeId, const std::string& appraiseMode);
+  void InserMaxNo(std::int16_t ori);
+  Value DeleteTreeNode(std::int32_t NODE_ID, std::int16_t ori);
+
+  // A new tender document from a template.
+  bool New_Bs(std::int32_t resource_id, std::int32_t project_type, const std::string& bsName,
+              const std::string& project_id);
+  std::int32_t Get_Tree_NodeFromInfo(std::int32_t resource_id, std::int32_t project_id,
+                                     const std::string& bsName, std::int32_t PARENT_NOED_ID,
+                                     std::int32_t Layer_ID);
+
+  // A project saved into the resource library as a new template.
+  bool SavaBsInResource(const std::string& project_id, const std::string& resource_id,
+                        const Value& RESOURCE_NAME);
+
+  // Table exporters. OutputTreeToXml appends its own clause to Fiter on the
+  // resource side, so callers build the filter afresh before each call.
+  bool OutputTreeToXml(XmlDocument& Newxml, std::string& Fiter, std::int16_t ori);
+  bool OutputAccToXml(XmlDocument& Newxml, const std::string& Fiter, std::int16_t ori);
+  bool OutputOpenBidToXml(XmlDocument& Newxml, const std::string& Fiter, std::int16_t ori);
+  bool OutputGradeToXml(XmlDocument& Newxml, const std::string& Fiter, std::int16_t ori);
+  bool OutputProjectToXml(XmlDocument& Newxml, const std::string& Fiter, std::int16_t ori);
+  bool acc2Html(std::int16_t ori, std::int16_t id, std::string& html);
+
+  // Export drivers.
+  bool EduceBs(std::int32_t SelectID, const std::string& OutputName, const std::string& ori);
+  bool OutputBS(std::int32_t SelectID, const std::string& OutputName, const std::string& ori);
+  bool OutputTBS(std::int32_t project_id, const std::string& OutputName, const std::string& ori);
+  bool EduceResource(const std::string& OutputName);
+
+ private:
+  std::unique_ptr<Session> session_;
+};
+
+}  // namespace quillon

@@ -1,0 +1,83 @@
+#include "db/queries.h"
+
+#include "component/error_report.h"
+#include "quillon/error.h"
+
+namespace quillon::db {
+namespace {
+
+constexpr const char* kCountFailed = "执行语句错误！";
+constexpr const char* kSerialFailed = "取流水号出错！";
+
+}  // namespace
+
+std::string countSql(const std::string& table, const std::string& filter) {
+  if (filter.empty()) return "select count(*) from " + table;
+  return "select count(*) from " + table + " where " + filter;
+}
+
+std::string maxSql(const std::string& table, const std::string& column) {
+  return "select max(" + column + ") from " + table;
+}
+
+std::int32_t nextFromMax(Recordset& rs) {
+  if (rs.atEnd()) return 0;
+  rs.moveFirst();
+  const Value& v = rs.value(0);
+  if (v.isNull()) return 1;
+  return roundToInt32(v.toDouble() + 1.0);
+}
+
+std::int32_t Queries::Db_GetCount(const std::string& Table, const std::string& strFilter) {
+  try {
+    Recordset rs = session_.database().openRecordset(countSql(Table, strFilter));
+    std::int32_t result = 0;
+    if (!rs.atEnd()) {
+      rs.moveFirst();
+      result = rs.value(0).toInt32();
+    }
+    return result;
+  } catch (const std::exception& e) {
+    report::coded(session_.host, kCountFailed, report::kStatementFailed, e.what());
+    return -1;
+  }
+}
+
+std::int32_t Queries::GetMaxNo(const std::string& Table, const std::string& RowName) {
+  try {
+    Recordset rs = session_.database().openRecordset(maxSql(Table, RowName));
+    return nextFromMax(rs);
+  } catch (const std::exception& e) {
+    report::coded(session_.host, kSerialFailed, report::kSerialFailed, e.what());
+    return -1;
+  }
+}
+
+std::int32_t Queries::GetGUID() {
+  try {
+    Recordset rs = session_.database().openRecordset("select max(GUID) from T_GUID");
+    return nextFromMax(rs);
+  } catch (const std::exception&) {
+    return -1;
+  }
+}
+
+bool Queries::ExecuteSql(const std::string& strSql) {
+  try {
+    session_.database().execute(strSql);
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+bool Queries::GetValue(const std::string& strSql, Recordset& rs) {
+  try {
+    rs = session_.database().openRecordset(strSql);
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+}  // namespace quillon::db

@@ -1,0 +1,39 @@
+#pragma once
+// The query primitives: count rows, next serial number, next global
+// identifier, execute a statement, open a result set. Each catches its own
+// failures: the first two report them (DBF-00002, DBF-00003), the rest are
+// silent.
+#include <cstdint>
+#include <string>
+
+#include "component/session.h"
+#include "quillon/recordset.h"
+
+namespace quillon::db {
+
+class Queries {
+ public:
+  explicit Queries(Session& session) : session_(session) {}
+
+  // Table, column and filter go into the SQL text as given: these are the
+  // caller's own SQL pieces, never values from a package.
+  std::int32_t Db_GetCount(const std::string& Table, const std::string& strFilter);
+  std::int32_t GetMaxNo(const std::string& Table, const std::string& RowName);
+  std::int32_t GetGUID();
+  bool ExecuteSql(const std::string& strSql);
+  bool GetValue(const std::string& strSql, Recordset& rs);
+
+ private:
+  Session& session_;
+};
+
+// The statement texts, shared with code that needs the same numbers without
+// the report.
+std::string countSql(const std::string& table, const std::string& filter);
+std::string maxSql(const std::string& table, const std::string& column);
+
+// Largest value + 1 of a max() result set already positioned on its row: 1
+// when NULL. Throws quillon::Error on overflow or a value that is no number.
+std::int32_t nextFromMax(Recordset& rs);
+
+}  // namespace quillon::db

@@ -1,0 +1,68 @@
+#include "fileutil/settings_file.h"
+
+#include <algorithm>
+#include <fstream>
+#include <optional>
+#include <string_view>
+
+namespace quillon::pub {
+namespace {
+
+constexpr std::string_view kBlanks = " \t\r";
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+std::string_view TrimBlanks(std::string_view text) {
+  const auto first = text.find_first_not_of(kBlanks);
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+}
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameName(std::string_view a, std::string_view b) {
+  return std::ranges::equal(a, b, [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
+}
+
+// The name of a "[name]" line, or nothing when the line is not a section line.
+std::optional<std::string_view> SectionName(std::string_view line) {
+  if (!line.starts_with('[')) return std::nullopt;
+  const auto close = line.find(']');
+  if (close == std::string_view::npos) return std::nullopt;
+  return TrimBlanks(line.substr(1, close - 1));
+}
+
+}  // namespace
+
+std::string GetPrivateProfileString(const std::string& section, const std::string& key,
+                                    const std::string& defaultText, const std::string& iniFile) {
+  std::ifstream in(iniFile, std::ios::binary);
+  if (!in) return defaultText;
+  bool in_section = false;
+  bool first_line = true;
+  std::string raw;
+  while (std::getline(in, raw)) {
+    std::string_view line = raw;
+    if (first_line && line.starts_with(kUtf8Bom)) line.remove_prefix(kUtf8Bom.size());
+    first_line = false;
+    line = TrimBlanks(line);
+    if (line.empty() || line.front() == ';' || line.front() == '#') continue;
+    if (const auto name = SectionName(line)) {
+      in_section = SameName(*name, section);
+      continue;
+    }
+    const auto equals = line.find('=');
+    if (!in_section || equals == std::string_view::npos) continue;
+    if (SameName(TrimBlanks(line.substr(0, equals)), key)) {
+      return std::string(TrimBlanks(line.substr(equals + 1)));
+    }
+  }
+  return defaultText;
+}
+
+std::string TrimZero(const std::string& vstr) {
+  std::string text = vstr.substr(0, vstr.find('\0'));
+  text.erase(text.find_last_not_of(' ') + 1);
+  return text;
+}
+
+}  // namespace quillon::pub

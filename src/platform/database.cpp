@@ -1,0 +1,186 @@
+#include "platform/database.h"
+
+#include <fmt/format.h>
+
+#include <system_error>
+
+#include "platform/process_lock.h"
+#include "platform/recordset_impl.h"
+#include "quillon/error.h"
+
+namespace quillon::platform {
+namespace {
+
+constexpr std::size_t kStatementCacheLimit = 256;
+
+bool blankTail(const char* tail) {
+  for (; tail && *tail; ++tail) {
+    const char c = *tail;
+    if (c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != ';') return false;
+  }
+  return true;
+}
+
+Statement prepare(sqlite3* db, std::string_view sql) {
+  sqlite3_stmt* raw = nullptr;
+  const char* tail = nullptr;
+  if (sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &raw, &tail) != SQLITE_OK)
+    throwEngineError(db);
+  Statement stmt(raw);
+  if (!stmt) throw Error("the statement text is empty");
+  if (tail && tail < sql.data() + sql.size() &&
+      !blankTail(std::string(tail, sql.data() + sql.size()).c_str()))
+    throw Error("the text holds more than one statement");
+  return stmt;
+}
+
+void stepToEnd(sqlite3* db, sqlite3_stmt* stmt) {
+  int rc;
+  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+  }
+  if (rc != SQLITE_DONE) {
+    const std::string message = sqlite3_errmsg(db);
+    sqlite3_reset(stmt);
+    throw Error(message);
+  }
+  sqlite3_reset(stmt);
+}
+
+}  // namespace
+
+void throwEngineError(sqlite3* db) { throw Error(db ? sqlite3_errmsg(db) : "out of memory"); }
+
+void bindValue(sqlite3_stmt* stmt, int index, const Value& v) {
+  switch (v.kind()) {
+    case Value::Kind::Empty:
+    case Value::Kind::Null:
+      sqlite3_bind_null(stmt, index);
+      break;
+    case Value::Kind::Integer:
+      sqlite3_bind_int64(stmt, index, v.integer());
+      break;
+    case Value::Kind::Real:
+      sqlite3_bind_double(stmt, index, v.real());
+      break;
+    case Value::Kind::Text:
+      sqlite3_bind_text(stmt, index, v.text().data(), static_cast<int>(v.text().size()), SQLITE_TRANSIENT);
+      break;
+  }
+}
+
+Value columnValue(sqlite3_stmt* stmt, int col) {
+  switch (sqlite3_column_type(stmt, col)) {
+    case SQLITE_INTEGER:
+      return Value(static_cast<std::int64_t>(sqlite3_column_int64(stmt, col)));
+    case SQLITE_FLOAT:
+      return Value(sqlite3_column_double(stmt, col));
+    case SQLITE_NULL:
+      return Value::null();
+    default: {
+      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
+      return Value(std::string(text ? text : "", static_cast<std::size_t>(sqlite3_column_bytes(stmt, col))));
+    }
+  }
+}
+
+Database::Database(Key, sqlite3* db, std::shared_ptr<ProcessLock> lock) : db_(db), lock_(std::move(lock)) {}
+
+Database::~Database() {
+  cache_.clear();
+  sqlite3_close_v2(db_);
+}
+
+std::shared_ptr<Database> Database::open(const std::filesystem::path& file) {
+  // An absolute path keeps a folder named like "file:..." from being read as
+  // a URI by the engine.
+  std::error_code ec;
+  const std::filesystem::path path = std::filesystem::absolute(file, ec);
+  if (ec) throw Error(fmt::format("unable to open database file: {}", ec.message()));
+  if (!std::filesystem::is_regular_file(path, ec))
+    throw Error(fmt::format("unable to open database file: {} does not exist", path.string()));
+  auto lock = ProcessLock::acquire(path);
+  sqlite3* raw = nullptr;
+  const int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+  if (rc != SQLITE_OK) {
+    const std::string message = raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc);
+    sqlite3_close_v2(raw);
+    throw Error(message);
+  }
+  auto db = std::make_shared<Database>(Key{}, raw, std::move(lock));
+  sqlite3_db_config(raw, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+  sqlite3_extended_result_codes(raw, 0);
+  // Objects of this process may hold several connections; let a writer wait
+  // briefly for another rather than fail at once.
+  sqlite3_busy_timeout(raw, 5000);
+  // A damaged or foreign file is detected here, not at the first query.
+  db->execute("select count(*) from sqlite_master");
+  return db;
+}
+
+void Database::create(const std::filesystem::path& file, std::string_view script) {
+  sqlite3* raw = nullptr;
+  const int rc = sqlite3_open_v2(file.c_str(), &raw,
+                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+  if (rc != SQLITE_OK) {
+    const std::string message = raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc);
+    sqlite3_close_v2(raw);
+    throw Error(message);
+  }
+  auto db = std::make_shared<Database>(Key{}, raw, nullptr);
+  db->executeScript(script);
+}
+
+void Database::executeScript(std::string_view script) {
+  const std::string text(script);
+  char* message = nullptr;
+  if (sqlite3_exec(db_, text.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
+    const std::string description = message ? message : sqlite3_errmsg(db_);
+    sqlite3_free(message);
+    throw Error(description);
+  }
+}
+
+sqlite3_stmt* Database::cachedStatement(std::string_view sql) {
+  const std::string key(sql);
+  if (auto it = cache_.find(key); it != cache_.end()) return it->second.get();
+  Statement stmt = prepare(db_, sql);
+  if (cache_.size() >= kStatementCacheLimit) cache_.clear();
+  return cache_.emplace(key, std::move(stmt)).first->second.get();
+}
+
+void Database::execute(std::string_view sql) { execute(sql, {}); }
+
+void Database::execute(std::string_view sql, std::span<const Value> params) {
+  sqlite3_stmt* stmt = cachedStatement(sql);
+  sqlite3_clear_bindings(stmt);
+  for (std::size_t i = 0; i < params.size(); ++i) bindValue(stmt, static_cast<int>(i + 1), params[i]);
+  stepToEnd(db_, stmt);
+}
+
+Recordset Database::openRecordset(std::string_view sql) { return openRecordset(sql, {}); }
+
+Recordset Database::openRecordset(std::string_view sql, std::span<const Value> params) {
+  return RecordsetImplFactory::open(shared_from_this(), sql, params);
+}
+
+std::int64_t Database::changes() const { return sqlite3_changes64(db_); }
+
+Database::Batch::Batch(Database* db) : db_(db) {
+  if (!db_) return;
+  if (db_->batchDepth_++ == 0) {
+    db_->batchBegan_ = sqlite3_get_autocommit(db_->db_) != 0;
+    if (db_->batchBegan_ && sqlite3_exec(db_->db_, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK)
+      db_->batchBegan_ = false;
+  }
+}
+
+Database::Batch::~Batch() {
+  if (!db_) return;
+  if (--db_->batchDepth_ == 0 && db_->batchBegan_) {
+    db_->batchBegan_ = false;
+    // The engine may already have ended the transaction after a hard error.
+    if (sqlite3_get_autocommit(db_->db_) == 0) sqlite3_exec(db_->db_, "COMMIT", nullptr, nullptr, nullptr);
+  }
+}
+
+}  // namespace quillon::platform

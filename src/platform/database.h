@@ -1,0 +1,80 @@
+#pragma once
+// The engine operations the component relies on: open a database file for
+// exclusive use, execute a statement, open an updatable result set.
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "platform/sqlite_handles.h"
+#include "quillon/recordset.h"
+#include "quillon/value.h"
+
+namespace quillon::platform {
+
+class ProcessLock;
+
+class Database : public std::enable_shared_from_this<Database> {
+ public:
+  struct Key {
+   private:
+    Key() = default;
+    friend class Database;
+  };
+  Database(Key, sqlite3* db, std::shared_ptr<ProcessLock> lock);
+  ~Database();
+  Database(const Database&) = delete;
+  Database& operator=(const Database&) = delete;
+
+  // Opens an existing file read-write (never creates one), for exclusive use
+  // by this process. Throws quillon::Error with the engine's description.
+  static std::shared_ptr<Database> open(const std::filesystem::path& file);
+  // Creates a new database file and runs `script` (several statements) on it.
+  static void create(const std::filesystem::path& file, std::string_view script);
+
+  // Executes one statement; throws quillon::Error when it cannot be run.
+  void execute(std::string_view sql);
+  void execute(std::string_view sql, std::span<const Value> params);
+  // Runs a text of several statements (schema and data scripts).
+  void executeScript(std::string_view script);
+
+  // Opens a result set positioned on the first row, if any. A single-table
+  // SELECT is updatable; others are read-only.
+  Recordset openRecordset(std::string_view sql);
+  Recordset openRecordset(std::string_view sql, std::span<const Value> params);
+
+  std::int64_t changes() const;
+  sqlite3* handle() const { return db_; }
+
+  // Public operations write many rows; committing once per operation instead
+  // of once per row keeps them fast. Rows written before a failure are still
+  // committed, so the end state is that of statement-by-statement writes.
+  class Batch {
+   public:
+    explicit Batch(Database* db);
+    ~Batch();
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+
+   private:
+    Database* db_;
+  };
+
+ private:
+  sqlite3_stmt* cachedStatement(std::string_view sql);
+
+  sqlite3* db_;
+  std::shared_ptr<ProcessLock> lock_;
+  int batchDepth_ = 0;
+  bool batchBegan_ = false;
+  std::unordered_map<std::string, Statement> cache_;
+};
+
+// Throws quillon::Error carrying the engine's description of the last failure.
+[[noreturn]] void throwEngineError(sqlite3* db);
+
+}  // namespace quillon::platform

@@ -1,0 +1,140 @@
+#include "quillon/value.h"
+
+#include <fmt/format.h>
+
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+#include "quillon/error.h"
+
+namespace quillon {
+namespace {
+
+constexpr const char* kInvalidUseOfNull = "Invalid use of Null";
+constexpr const char* kTypeMismatch = "Type mismatch";
+constexpr const char* kOverflow = "Overflow";
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// Length of the number at the start of `s` (sign, digits, fraction, exponent),
+// 0 when there is none.
+std::size_t numberPrefix(std::string_view s) {
+  std::size_t i = 0;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+  std::size_t digits = 0;
+  while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i, ++digits;
+  if (i < s.size() && s[i] == '.') {
+    ++i;
+    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i, ++digits;
+  }
+  if (digits == 0) return 0;
+  if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+    std::size_t j = i + 1;
+    if (j < s.size() && (s[j] == '+' || s[j] == '-')) ++j;
+    std::size_t expDigits = 0;
+    while (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j]))) ++j, ++expDigits;
+    if (expDigits > 0) i = j;
+  }
+  return i;
+}
+
+std::string_view trimBlanks(std::string_view s) {
+  while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+double strictNumber(const std::string& text) {
+  const std::string_view s = trimBlanks(text);
+  const std::size_t n = numberPrefix(s);
+  if (n == 0 || n != s.size()) throw Error(kTypeMismatch);
+  return std::strtod(std::string(s).c_str(), nullptr);
+}
+
+}  // namespace
+
+std::string formatNumber(double v) { return fmt::format("{}", v); }
+
+double leadingNumber(std::string_view text) {
+  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+  const std::size_t n = numberPrefix(text);
+  if (n == 0) return 0.0;
+  return std::strtod(std::string(text.substr(0, n)).c_str(), nullptr);
+}
+
+std::int32_t roundToInt32(double v) {
+  const double r = std::nearbyint(v);  // default rounding mode: half to even
+  if (!(r >= std::numeric_limits<std::int32_t>::min() && r <= std::numeric_limits<std::int32_t>::max()))
+    throw Error(kOverflow);
+  return static_cast<std::int32_t>(r);
+}
+
+std::int16_t roundToInt16(double v) {
+  const double r = std::nearbyint(v);
+  if (!(r >= std::numeric_limits<std::int16_t>::min() && r <= std::numeric_limits<std::int16_t>::max()))
+    throw Error(kOverflow);
+  return static_cast<std::int16_t>(r);
+}
+
+std::string Value::toText() const {
+  switch (kind()) {
+    case Kind::Empty:
+      return {};
+    case Kind::Null:
+      throw Error(kInvalidUseOfNull);
+    case Kind::Integer:
+      return std::to_string(integer());
+    case Kind::Real:
+      return formatNumber(real());
+    case Kind::Text:
+      return text();
+  }
+  return {};
+}
+
+double Value::toDouble() const {
+  switch (kind()) {
+    case Kind::Empty:
+      return 0.0;
+    case Kind::Null:
+      throw Error(kInvalidUseOfNull);
+    case Kind::Integer:
+      return static_cast<double>(integer());
+    case Kind::Real:
+      return real();
+    case Kind::Text:
+      return strictNumber(text());
+  }
+  return 0.0;
+}
+
+std::int64_t Value::toInt64() const {
+  if (kind() == Kind::Integer) return integer();
+  const double r = std::nearbyint(toDouble());
+  if (!(r >= -9.2233720368547758e18 && r < 9.2233720368547758e18)) throw Error(kOverflow);
+  return static_cast<std::int64_t>(r);
+}
+
+std::int32_t Value::toInt32() const {
+  if (kind() == Kind::Integer) {
+    const std::int64_t v = integer();
+    if (v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max())
+      throw Error(kOverflow);
+    return static_cast<std::int32_t>(v);
+  }
+  return roundToInt32(toDouble());
+}
+
+std::int16_t Value::toInt16() const {
+  if (kind() == Kind::Integer) {
+    const std::int64_t v = integer();
+    if (v < std::numeric_limits<std::int16_t>::min() || v > std::numeric_limits<std::int16_t>::max())
+      throw Error(kOverflow);
+    return static_cast<std::int16_t>(v);
+  }
+  return roundToInt16(toDouble());
+}
+
+}  // namespace quillon

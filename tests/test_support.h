@@ -1,0 +1,65 @@
+#pragma once
+// Shared fixtures: a fresh installation folder per test and a host that
+// records what the component showed.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "quillon/dbfunc.h"
+#include "quillon/host.h"
+
+namespace quillon::test {
+
+struct Shown {
+  std::string title;
+  std::string text;
+  Icon icon;
+  bool question;
+};
+
+class RecordingHost final : public Host {
+ public:
+  void message(const std::string& title, const std::string& text, Icon icon) override {
+    shown.push_back({title, text, icon, false});
+  }
+  bool question(const std::string& title, const std::string& text, Icon icon) override {
+    shown.push_back({title, text, icon, true});
+    return answer;
+  }
+  std::vector<Shown> shown;
+  bool answer = false;
+};
+
+// A temporary folder removed when the object goes.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// A test with its own installation folder (schema only, or the demo library)
+// and one object on it.
+class HomeTest : public ::testing::Test {
+ protected:
+  void SetUp() override { open(false); }
+  void open(bool demo);
+  // Runs SQL that must succeed (test data set-up).
+  void exec(const std::string& sql);
+  // Single value of a query, as text ("NULL" for NULL).
+  std::string scalar(const std::string& sql);
+  // Every row of a query, fields joined by '|', NULL as "NULL".
+  std::vector<std::string> rows(const std::string& sql);
+
+  TempDir dir;
+  RecordingHost host;
+  std::unique_ptr<DBFunc> obj;
+};
+
+}  // namespace quillon::test
