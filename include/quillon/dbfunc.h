@@ -82,6 +82,7 @@ class DBFunc {
   bool EduceResource(const std::string& OutputName);
 
  private:
+  friend Session& sessionOf(DBFunc& object);
   std::unique_ptr<Session> session_;
 };
 

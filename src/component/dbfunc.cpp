@@ -23,6 +23,8 @@ DBFunc::DBFunc(Host& host, const std::filesystem::path& componentFolder)
 
 DBFunc::~DBFunc() = default;
 
+Session& sessionOf(DBFunc& object) { return *object.session_; }
+
 bool DBFunc::connected() const { return session_->db != nullptr; }
 const std::filesystem::path& DBFunc::componentFolder() const { return session_->home; }
 

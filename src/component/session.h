@@ -30,3 +30,10 @@ inline constexpr const char* kNoConnection =
     "Object variable or With block variable not set (the object has no database connection)";
 
 }  // namespace quillon
+
+namespace quillon {
+class DBFunc;
+// The session of an object, for the command line's views that read the
+// database directly (tree outlines and the like).
+Session& sessionOf(DBFunc& object);
+}  // namespace quillon
