@@ -1,0 +1,120 @@
+#include "platform/xml.h"
+
+#include <fmt/core.h>
+
+#include <array>
+#include <cstring>
+
+#include "quillon/error.h"
+
+namespace quillon::platform::xml {
+namespace {
+
+bool isCharacterData(pugi::xml_node node) {
+  const auto type = node.type();
+  return type == pugi::node_pcdata || type == pugi::node_cdata;
+}
+
+bool isElementCalled(pugi::xml_node node, std::string_view name) {
+  return node.type() == pugi::node_element && name == node.name();
+}
+
+bool isAsciiLetter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// The writer does not check names, so a bad one would only show up as a file
+// that no reader can load. Bytes of multi-byte UTF-8 sequences are accepted as
+// they are: the names we write are ASCII, and this is a guard, not a validator.
+bool isElementName(std::string_view name) {
+  if (name.empty()) return false;
+  const auto first = static_cast<unsigned char>(name.front());
+  if (!isAsciiLetter(first) && first != '_' && first != ':' && first < 0x80) return false;
+  for (const char ch : name.substr(1)) {
+    const auto c = static_cast<unsigned char>(ch);
+    const bool ok = isAsciiLetter(c) || (c >= '0' && c <= '9') || c == '_' || c == ':' || c == '-' ||
+                    c == '.' || c >= 0x80;
+    if (!ok) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+pugi::xml_node documentElement(const XmlDocument& document) { return native(document).document_element(); }
+
+std::vector<pugi::xml_node> selectChildren(pugi::xml_node parent, std::string_view name) {
+  std::vector<pugi::xml_node> found;
+  for (auto child = parent.first_child(); child; child = child.next_sibling()) {
+    if (isElementCalled(child, name)) found.push_back(child);
+  }
+  return found;
+}
+
+pugi::xml_node firstChild(pugi::xml_node parent, std::string_view name) {
+  for (auto child = parent.first_child(); child; child = child.next_sibling()) {
+    if (isElementCalled(child, name)) return child;
+  }
+  return {};
+}
+
+std::string text(pugi::xml_node node) {
+  if (isCharacterData(node)) return node.value();
+  // A field element holds a single text node: no need to walk.
+  const auto first = node.first_child();
+  if (first && !first.next_sibling() && isCharacterData(first)) return first.value();
+
+  std::string out;
+  auto current = first;
+  while (current) {
+    if (isCharacterData(current)) out += current.value();
+    if (const auto child = current.first_child()) {
+      current = child;
+      continue;
+    }
+    while (current != node && !current.next_sibling()) current = current.parent();
+    if (current == node) break;
+    current = current.next_sibling();
+  }
+  return out;
+}
+
+void setText(pugi::xml_node node, std::string_view value) {
+  if (isCharacterData(node)) {
+    node.set_value(value.data(), value.size());
+    return;
+  }
+  if (!node) throw Error("cannot set the text of a null XML node");
+  node.remove_children();
+  if (value.empty()) return;
+  auto data = node.append_child(pugi::node_pcdata);
+  if (!data) throw Error(fmt::format("the XML node '{}' cannot hold text", node.name()));
+  data.set_value(value.data(), value.size());
+}
+
+pugi::xml_node appendElement(pugi::xml_node parent, std::string_view name, std::string_view value) {
+  if (!isElementName(name)) throw Error(fmt::format("'{}' is not a valid XML element name", name));
+  auto element = parent.append_child(pugi::node_element);
+  if (!element) {
+    throw Error(fmt::format("cannot append the element '{}' to this XML node", name));
+  }
+  // pugixml wants a terminated name; column names fit the buffer, so the
+  // common case allocates nothing beyond pugixml's own node memory.
+  std::array<char, 64> buffer;
+  if (name.size() < buffer.size()) {
+    std::memcpy(buffer.data(), name.data(), name.size());
+    buffer[name.size()] = '\0';
+    element.set_name(buffer.data());
+  } else {
+    element.set_name(std::string(name).c_str());
+  }
+  if (!value.empty()) element.append_child(pugi::node_pcdata).set_value(value.data(), value.size());
+  return element;
+}
+
+std::string outerXml(pugi::xml_node node) {
+  std::string out;
+  StringWriter writer(out);
+  node.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
+  return out;
+}
+
+}  // namespace quillon::platform::xml

@@ -1,0 +1,60 @@
+#pragma once
+// Node operations on the package document, for the exporters that build it and
+// the importers that read it. The document itself is quillon::XmlDocument; this
+// header opens it up to the rest of the library as a pugixml tree.
+#include <pugixml.hpp>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "quillon/xml_document.h"
+
+namespace quillon {
+
+struct XmlDocument::Impl {
+  pugi::xml_document doc;
+};
+
+}  // namespace quillon
+
+namespace quillon::platform::xml {
+
+inline pugi::xml_document& native(XmlDocument& document) { return document.impl().doc; }
+inline const pugi::xml_document& native(const XmlDocument& document) { return document.impl().doc; }
+
+// The root element; a null node when the document is empty.
+pugi::xml_node documentElement(const XmlDocument& document);
+
+// The child elements called exactly `name` (case-sensitive), in document order.
+std::vector<pugi::xml_node> selectChildren(pugi::xml_node parent, std::string_view name);
+// The first of them; a null node when there is none.
+pugi::xml_node firstChild(pugi::xml_node parent, std::string_view name);
+
+// All character data (text and CDATA) of the node and its descendants, in
+// document order.
+std::string text(pugi::xml_node node);
+// Replaces the node's content with `value`: one text child, or none for "".
+// Throws quillon::Error when the node cannot hold text (a null node).
+void setText(pugi::xml_node node, std::string_view value);
+
+// Creates the element `name` holding `value` as the last child of `parent`.
+// Throws quillon::Error when `name` is not an element name or `parent` cannot
+// take a child element.
+pugi::xml_node appendElement(pugi::xml_node parent, std::string_view name, std::string_view value);
+
+// Collects pugixml's output in a string.
+class StringWriter : public pugi::xml_writer {
+ public:
+  explicit StringWriter(std::string& out) : out_(out) {}
+  void write(const void* data, size_t size) override { out_.append(static_cast<const char*>(data), size); }
+
+ private:
+  std::string& out_;
+};
+
+// The node and its subtree as XML text, UTF-8, without indentation and without
+// an XML declaration.
+std::string outerXml(pugi::xml_node node);
+
+}  // namespace quillon::platform::xml

@@ -1,0 +1,96 @@
+// The command line contract that scripts rely on.
+#include <gtest/gtest.h>
+
+#include "cli_support.h"
+#include "quillon/setup.h"
+#include "test_support.h"
+
+namespace quillon::test {
+namespace {
+
+class CliTest : public ::testing::Test {
+ protected:
+  void SetUp() override { initializeHome(dir.path(), InitOptions{false, true}); }
+  CommandResult q(const std::string& args, const std::string& input = "") {
+    return runQuillon("--home " + shellQuote(dir.path().string()) + " " + args, input);
+  }
+  TempDir dir;
+};
+
+TEST_F(CliTest, ResultsPrintAsTheContractSays) {
+  EXPECT_EQ(q("call ExecuteSql \"insert into T_GUID(GUID) values(41)\"").out, "true\n");
+  EXPECT_EQ(q("call GetMaxNo T_GUID GUID").out, "42\n");
+  const auto rows = q("call GetValue \"select GUID, NULL as empty_col, 'x' as t from T_GUID\"");
+  EXPECT_EQ(rows.status, 0);
+  EXPECT_EQ(rows.out, "true\n{\"GUID\":41,\"empty_col\":null,\"t\":\"x\"}\n");
+  EXPECT_EQ(q("call GetValue \"select bad\"").out, "false\n");
+  EXPECT_EQ(q("call PARENT_LAYER_ID").out, "0\n");
+}
+
+TEST_F(CliTest, ExitStatusTellsUsageFromCallErrors) {
+  EXPECT_EQ(q("call NoSuchMember").status, 2);
+  EXPECT_EQ(q("call GetMaxNo T_GUID").status, 2);             // missing argument
+  EXPECT_EQ(q("call GetMaxNo T_GUID GUID extra").status, 2);  // one too many
+  EXPECT_EQ(q("--bogus-option call GetGUID").status, 2);
+  const auto failed = q("call GetMaxNo T_GUID NO_COLUMN");
+  EXPECT_EQ(failed.status, 0);  // the member returned its failure value
+  EXPECT_EQ(failed.out, "-1\n");
+}
+
+TEST_F(CliTest, JsonMessagesAreOneObjectPerLine) {
+  const auto r = q("--messages json call Db_GetCount no_table \"\"");
+  EXPECT_EQ(r.out, "-1\n");
+  EXPECT_EQ(r.err,
+            "{\"kind\":\"message\",\"title\":\"错误\",\"text\":\"执行语句错误！\\r\\n错误编号：DBF-"
+            "00002\\r\\n详细信息："
+            "no such table: no_table\",\"icon\":\"critical\"}\n");
+}
+
+TEST_F(CliTest, ShellKeepsOneObjectAndItsFields) {
+  const auto r = q("shell",
+                   "set PARENT_LAYER_ID 5\n"
+                   "get PARENT_LAYER_ID\n"
+                   "ExecuteSql 'insert into T_GUID(GUID) values(9)'\n"
+                   "# a comment\n"
+                   "GetGUID\n"
+                   "set InputBsPath \"/tmp/a b/\"\n"
+                   "get InputBsPath\n");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "5\ntrue\n10\n/tmp/a b/\n");
+  EXPECT_EQ(q("shell", "NoSuch\nGetGUID\n").status, 2);
+}
+
+TEST_F(CliTest, SetWritesADataMemberBeforeTheCall) {
+  EXPECT_EQ(q("--set PARENT_LAYER_ID=3 call PARENT_LAYER_ID").out, "3\n");
+  EXPECT_EQ(q("--set PARENT_LAYER_ID=x call GetGUID").status, 2);
+  EXPECT_EQ(q("--set Nope=1 call GetGUID").status, 2);
+}
+
+TEST_F(CliTest, InitRefusesToReplaceWithoutForce) {
+  const auto r = q("init");
+  EXPECT_EQ(r.status, 3);
+  EXPECT_NE(r.err.find("already exists"), std::string::npos);
+  EXPECT_EQ(q("init --force --demo").status, 0);
+}
+
+TEST_F(CliTest, SecondProcessIsRefusedWhileTheDatabaseIsHeld) {
+  RecordingHost host;
+  DBFunc holder(host, dir.path());
+  ASSERT_TRUE(holder.connected());
+  const auto r = q("--messages json call GetGUID");
+  EXPECT_EQ(r.out, "-1\n");
+  EXPECT_NE(r.err.find("DBF-00001"), std::string::npos);
+  EXPECT_NE(r.err.find("exclusive use"), std::string::npos);
+}
+
+TEST(CliHelp, HelpListsTheCommandsAndMembers) {
+  const auto r = runQuillon("--help");
+  EXPECT_EQ(r.status, 0);
+  for (const char* word : {"init", "call", "shell", "--home", "--messages", "--answer", "--set"})
+    EXPECT_NE(r.out.find(word), std::string::npos) << word;
+  const auto call = runQuillon("call --help");
+  EXPECT_NE(call.out.find("GetMaxNo Table RowName"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace quillon::test

@@ -1,0 +1,131 @@
+// Query primitives and the coded failure reports.
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+namespace quillon::test {
+namespace {
+
+using PrimitivesTest = HomeTest;
+
+TEST_F(PrimitivesTest, CountWithAndWithoutFilter) {
+  exec("insert into T_GUID(GUID) values(1)");
+  exec("insert into t_promode_judge(promode_id, appraise_mode, judge_way, sts) values(1,'a',1,'V')");
+  exec("insert into t_promode_judge(promode_id, appraise_mode, judge_way, sts) values(1,'b',2,'I')");
+  EXPECT_EQ(obj->Db_GetCount("t_promode_judge", ""), 2);
+  EXPECT_EQ(obj->Db_GetCount("t_promode_judge", "sts='V'"), 1);
+  EXPECT_EQ(obj->Db_GetCount("T_PROMODE_JUDGE", "sts='X'"), 0);  // names in any case
+  EXPECT_TRUE(host.shown.empty());
+}
+
+TEST_F(PrimitivesTest, CountFailureShowsCodedReport) {
+  EXPECT_EQ(obj->Db_GetCount("no_such_table", ""), -1);
+  ASSERT_EQ(host.shown.size(), 1u);
+  EXPECT_EQ(host.shown[0].title, "错误");
+  EXPECT_EQ(host.shown[0].icon, Icon::Critical);
+  EXPECT_EQ(host.shown[0].text,
+            "执行语句错误！\r\n错误编号：DBF-00002\r\n详细信息：no such table: no_such_table");
+}
+
+TEST_F(PrimitivesTest, MaxNoIsLargestPlusOneOrOne) {
+  EXPECT_EQ(obj->GetMaxNo("T_PROJECT_TREE", "NODE_ID"), 1);
+  exec("insert into T_PROJECT_TREE(NODE_ID, PROJECT_ID) values(41, NULL)");
+  EXPECT_EQ(obj->GetMaxNo("T_PROJECT_TREE", "NODE_ID"), 42);
+  EXPECT_EQ(obj->GetMaxNo("T_PROJECT_TREE", "PROJECT_ID"), 1);  // column holds no value
+  EXPECT_TRUE(host.shown.empty());
+}
+
+TEST_F(PrimitivesTest, MaxNoOverflowAndUnknownColumnReport) {
+  exec("insert into T_GUID(GUID) values(2147483647)");
+  EXPECT_EQ(obj->GetMaxNo("T_GUID", "GUID"), -1);
+  ASSERT_EQ(host.shown.size(), 1u);
+  EXPECT_EQ(host.shown[0].text, "取流水号出错！\r\n错误编号：DBF-00003\r\n详细信息：Overflow");
+
+  EXPECT_EQ(obj->GetMaxNo("T_GUID", "NO_SUCH"), -1);
+  ASSERT_EQ(host.shown.size(), 2u);
+  EXPECT_NE(host.shown[1].text.find("详细信息：no such column: NO_SUCH"), std::string::npos);
+}
+
+TEST_F(PrimitivesTest, GuidOnlyReads) {
+  EXPECT_EQ(obj->GetGUID(), 1);
+  exec("insert into T_GUID(GUID) values(7)");
+  EXPECT_EQ(obj->GetGUID(), 8);
+  EXPECT_EQ(obj->GetGUID(), 8);
+  EXPECT_EQ(obj->Db_GetCount("T_GUID", ""), 1);
+}
+
+TEST_F(PrimitivesTest, ExecuteSqlIsSilent) {
+  EXPECT_TRUE(obj->ExecuteSql("insert into T_GUID(GUID) values(3)"));
+  EXPECT_FALSE(obj->ExecuteSql("this is not sql"));
+  EXPECT_FALSE(obj->ExecuteSql("insert into T_GUID(GUID) values(4); delete from T_GUID"));
+  EXPECT_EQ(scalar("select count(*) from T_GUID"), "1");  // nothing of the rejected text ran
+  EXPECT_TRUE(host.shown.empty());
+}
+
+TEST_F(PrimitivesTest, GetValueLeavesResultSetAloneOnFailure) {
+  Recordset rs;
+  ASSERT_TRUE(obj->GetValue("select GUID from T_GUID where GUID=99", rs));
+  EXPECT_TRUE(rs.isOpen());
+  EXPECT_TRUE(rs.atEnd());
+  EXPECT_FALSE(obj->GetValue("select nonsense from nowhere", rs));
+  EXPECT_TRUE(rs.isOpen());  // still the earlier set
+  EXPECT_TRUE(host.shown.empty());
+}
+
+TEST(ConnectionTest, MissingDatabaseReportsThenEveryServiceFailsItsOwnWay) {
+  TempDir dir;
+  RecordingHost host;
+  DBFunc obj(host, dir.path());
+  EXPECT_FALSE(obj.connected());
+  ASSERT_EQ(host.shown.size(), 1u);
+  EXPECT_EQ(host.shown[0].title, "错误");
+  EXPECT_EQ(host.shown[0].icon, Icon::Critical);
+  EXPECT_EQ(host.shown[0].text.rfind("数据库连接失败！\r\n错误编号：DBF-00001\r\n详细信息：", 0), 0u);
+
+  EXPECT_EQ(obj.Db_GetCount("T_GUID", ""), -1);
+  ASSERT_EQ(host.shown.size(), 2u);
+  EXPECT_NE(host.shown[1].text.find("DBF-00002"), std::string::npos);
+  EXPECT_EQ(obj.GetMaxNo("T_GUID", "GUID"), -1);
+  EXPECT_EQ(obj.GetGUID(), -1);
+  EXPECT_FALSE(obj.ExecuteSql("delete from T_GUID"));
+  Recordset rs;
+  EXPECT_FALSE(obj.GetValue("select 1", rs));
+  EXPECT_EQ(host.shown.size(), 3u);  // only GetMaxNo added a report
+}
+
+TEST(ConnectionTest, DamagedFileIsRefusedAtCreation) {
+  TempDir dir;
+  std::filesystem::create_directories(dir.path() / "Data");
+  {
+    std::FILE* f = std::fopen((dir.path() / "Data" / "zbs.mdb").c_str(), "w");
+    std::fputs("this is not a database file, just text long enough to look like one...", f);
+    std::fclose(f);
+  }
+  RecordingHost host;
+  DBFunc obj(host, dir.path());
+  EXPECT_FALSE(obj.connected());
+  ASSERT_EQ(host.shown.size(), 1u);
+  EXPECT_NE(host.shown[0].text.find("DBF-00001"), std::string::npos);
+}
+
+TEST_F(PrimitivesTest, PublicFieldsKeepWhatWasWritten) {
+  EXPECT_EQ(obj->PARENT_LAYER_ID, 0);
+  EXPECT_TRUE(obj->InputBsPath.empty());
+  obj->PARENT_LAYER_ID = 7;
+  obj->vNew_PARENT_NOED_ID = "12";
+  obj->Db_GetCount("T_GUID", "");
+  EXPECT_EQ(obj->PARENT_LAYER_ID, 7);
+  EXPECT_EQ(obj->vNew_PARENT_NOED_ID, "12");
+}
+
+TEST_F(PrimitivesTest, SecondObjectInSameProcessOpens) {
+  RecordingHost other;
+  DBFunc second(other, dir.path());
+  EXPECT_TRUE(second.connected());
+  EXPECT_TRUE(other.shown.empty());
+  exec("insert into T_GUID(GUID) values(5)");
+  EXPECT_EQ(second.GetGUID(), 6);
+}
+
+}  // namespace
+}  // namespace quillon::test
