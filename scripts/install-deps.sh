@@ -10,7 +10,7 @@ packages=(
 )
 # The HTML view is checked in a real browser when one is there.
 if [ "${QUILLON_WITH_BROWSER:-1}" = "1" ]; then
-  packages+=(chromium)
+  packages+=(chromium fonts-wqy-microhei)
 fi
 
 missing=()
