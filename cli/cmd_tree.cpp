@@ -1,0 +1,67 @@
+// quillon tree: a document tree as an indented outline.
+#include <iostream>
+#include <limits>
+
+#include "commands.h"
+#include "component/session.h"
+#include "members.h"
+#include "tree/tree_outline.h"
+
+namespace quillon::cli {
+namespace {
+
+struct TreeOptions {
+  std::string project;
+  std::string resource;
+  bool all = false;
+};
+
+const bool registered = addCommand([](CLI::App& app, Globals& g) {
+  auto* cmd = app.add_subcommand("tree", "Print a project's or a template's document tree as an outline");
+  auto opts = std::make_shared<TreeOptions>();
+  auto* project =
+      cmd->add_option("--project", opts->project, "PROJECT_ID of a project's tree")->type_name("ID");
+  auto* resource =
+      cmd->add_option("--resource", opts->resource, "RESOURCE_ID of a template's tree in the library")
+          ->type_name("ID");
+  project->excludes(resource);
+  cmd->add_flag("--all", opts->all, "Also show invalidated nodes (STS 'I'), marked [invalidated]");
+  cmd->footer(
+      "Give exactly one of --project and --resource.\n"
+      "One line per node: NAME (type TYPE_ID, node NODE_ID), children under their parent in\n"
+      "NODE_ORDER, then NODE_ID order. Top-level lines are the nodes whose parent is not a shown\n"
+      "node of the same owner. A node whose parent chain loops is drawn once, from a node of the\n"
+      "loop marked [parent cycle].\n"
+      "When the owner has no node to show, a note says so on stderr, stdout stays empty and the\n"
+      "exit status is 0 (an unknown ID is not an error: it simply has no nodes). Exit status 2\n"
+      "for a usage error, 3 when the database cannot be read.\n");
+  cmd->callback([&g, opts] {
+    const bool onProject = !opts->project.empty();
+    if (onProject == !opts->resource.empty()) {
+      std::cerr << "tree: give --project ID or --resource ID\n";
+      g.exitCode = 2;
+      return;
+    }
+    g.exitCode = g.withObject([&](DBFunc& object, CliHost&) {
+      const std::string& idText = onProject ? opts->project : opts->resource;
+      const auto id = static_cast<std::int32_t>(parseInteger(idText, std::numeric_limits<std::int32_t>::min(),
+                                                             std::numeric_limits<std::int32_t>::max()));
+      const int ori = onProject ? 1 : 2;
+      Session& session = sessionOf(object);
+      const std::string outline = tree::renderOutline(session, ori, id, opts->all);
+      if (!outline.empty()) {
+        std::cout << outline << std::flush;
+        return 0;
+      }
+      const std::string owner = (onProject ? "project " : "template ") + std::to_string(id);
+      if (!opts->all && !tree::renderOutline(session, ori, id, true).empty())
+        std::cerr << owner << " has no live nodes; --all shows its invalidated ones\n";
+      else
+        std::cerr << owner << " has no nodes\n";
+      return 0;
+    });
+  });
+});
+
+}  // namespace
+}  // namespace quillon::cli

@@ -1,0 +1,98 @@
+// The statement is built as text, as callers expect to be able to read it,
+// so every element is checked or quoted on the way in: a name such as
+// O'Brien is stored as given, and a numeric element cannot smuggle SQL in.
+#include "tree/tree_insert.h"
+
+#include <array>
+#include <cctype>
+#include <string_view>
+
+#include "component/error_report.h"
+#include "db/sql_text.h"
+#include "quillon/error.h"
+
+namespace quillon::tree {
+namespace {
+
+constexpr const char* kInsertFailed = "插入值到表T_PROJECT_TREE时出错！";
+
+struct Element {
+  std::string_view column;
+  bool text;
+};
+
+// Element i + 1 of the array, in the order of the column list below.
+constexpr std::array<Element, 12> kElements{{{"NODE_ID", false},
+                                             {"NODE_NAME", true},
+                                             {"PROJECT_ID", false},
+                                             {"BUNDLE_ID", true},
+                                             {"LAYER_ID", false},
+                                             {"PARENT_NOED_ID", false},
+                                             {"TYPE_ID", false},
+                                             {"RESOURCE_TYPE_ID", false},
+                                             {"STS", true},
+                                             {"PROJECT_TYPE_ID", false},
+                                             {"Bookmarks_Name", true},
+                                             {"NODE_ORDER", false}}};
+
+constexpr const char* kStatementHead =
+    "Insert into "
+    "T_PROJECT_TREE(NODE_ID,NODE_NAME,PROJECT_ID,BUNDLE_ID,LAYER_ID,PARENT_NOED_ID,TYPE_ID,RESOURCE_TYPE_"
+    "ID,STS,PROJECT_TYPE_ID,Bookmarks_Name,NODE_ORDER)  VALUES (";
+
+bool digit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
+
+// A decimal literal: optional sign, digits with an optional fraction, an
+// optional exponent. Nothing else may stand where a number goes.
+bool decimalNumber(std::string_view t) {
+  std::size_t i = 0;
+  if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
+  std::size_t digits = 0;
+  while (i < t.size() && digit(t[i])) ++i, ++digits;
+  if (i < t.size() && t[i] == '.') {
+    ++i;
+    while (i < t.size() && digit(t[i])) ++i, ++digits;
+  }
+  if (digits == 0) return false;
+  if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
+    ++i;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
+    std::size_t exponent = 0;
+    while (i < t.size() && digit(t[i])) ++i, ++exponent;
+    if (exponent == 0) return false;
+  }
+  return i == t.size();
+}
+
+}  // namespace
+
+std::string treeInsertStatement(const TextArray& PROJECT_TREE) {
+  std::string sql = kStatementHead;
+  for (int index = 1; index <= static_cast<int>(kElements.size()); ++index) {
+    const Element& e = kElements[static_cast<std::size_t>(index - 1)];
+    const std::string& value = PROJECT_TREE.at(index);
+    if (index > 1) sql += ',';
+    if (e.text) {
+      sql += db::quoted(value);
+    } else {
+      if (!decimalNumber(value))
+        throw Error("Type mismatch: element " + std::to_string(index) + " (" + std::string(e.column) +
+                    ") is not a number");
+      sql += value;
+    }
+  }
+  sql += ')';
+  return sql;
+}
+
+bool TreeInsert::T_PROJECT_TREE_Insert(const TextArray& PROJECT_TREE) {
+  try {
+    session_.database().execute(treeInsertStatement(PROJECT_TREE));
+    return true;
+  } catch (const std::exception& e) {
+    report::coded(session_.host, kInsertFailed, report::kSerialFailed, e.what());
+    return false;
+  }
+}
+
+}  // namespace quillon::tree
