@@ -36,7 +36,7 @@ void BM_OpenResultSet(benchmark::State& state) {
 
 void BM_OpenAndAddRow(benchmark::State& state) {
   auto& home = homeWithRows(state.range(0));
-  std::int64_t next = 10'000'000;
+  static std::int64_t next = 10'000'000;  // unique across repeated runs
   for (auto _ : state) {
     Recordset rs;
     home.obj->GetValue("Select NODE_ID,NODE_NAME from T_PROJECT_TREE", rs);
