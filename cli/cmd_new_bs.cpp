@@ -1,0 +1,82 @@
+// quillon new-bs: a new project's tender document from a library template.
+#include <fmt/format.h>
+
+#include <iostream>
+#include <limits>
+
+#include "commands.h"
+#include "component/session.h"
+#include "tree/tree_outline.h"
+
+namespace quillon::cli {
+namespace {
+
+struct NewBsOptions {
+  std::int32_t resource = 0;
+  std::string name;
+  std::int32_t project = 0;
+  std::int32_t parent = 0;
+  std::int32_t layer = 0;
+};
+
+int newBs(DBFunc& object, CliHost& host, const NewBsOptions& o, bool projectGiven) {
+  if (object.Db_GetCount("T_RESOURCE_TREE",
+                         fmt::format("RESOURCE_ID={} and LAYER_ID=2 and TYPE_ID=2", o.resource)) <= 0) {
+    host.error(
+        fmt::format("template {} has no document node in the library; nothing was copied", o.resource));
+    return 3;
+  }
+  // Both calls must use the same number, so a new one is taken first.
+  const std::int32_t project = projectGiven ? o.project : object.GetMaxNo("T_PROJECT_TREE", "PROJECT_ID");
+  if (project < 0) {
+    host.error("could not take a new project number; nothing was copied");
+    return 3;
+  }
+  if (!object.New_Bs(o.resource, 0, o.name, std::to_string(project))) {
+    host.error(fmt::format(
+        "could not copy the project record or the compliance checks of template {} into project {}; rows "
+        "copied before the failure stay, the tree was not copied",
+        o.resource, project));
+    return 3;
+  }
+  if (object.Get_Tree_NodeFromInfo(o.resource, project, o.name, o.parent, o.layer) < 0) {
+    host.error(
+        fmt::format("the tree copy of template {} into project {} stopped; nodes copied before the "
+                    "failure stay",
+                    o.resource, project));
+    return 3;
+  }
+  std::cout << "project " << project << "\n" << tree::renderOutline(sessionOf(object), 1, project, false);
+  return 0;
+}
+
+const bool registered = addCommand([](CLI::App& app, Globals& g) {
+  auto* cmd = app.add_subcommand(
+      "new-bs",
+      "Make a new project's tender document from a library template: copy the template's project record, "
+      "compliance checks, bid-opening lines and scoring items, then its document tree under --parent; print "
+      "the project number and its tree");
+  auto o = std::make_shared<NewBsOptions>();
+  cmd->add_option("--template", o->resource, "RESOURCE_ID of the template")->required();
+  cmd->add_option("--name", o->name,
+                  "Name of the new document: its project record and top tree node (given empty, the top node "
+                  "keeps the template's name)")
+      ->required();
+  auto* project =
+      cmd->add_option("--project", o->project,
+                      "PROJECT_ID of the new project, 1 or more (default: the next free project number)")
+          ->check(CLI::Range(1, std::numeric_limits<std::int32_t>::max()));
+  cmd->add_option("--parent", o->parent, "NODE_ID of the project node the document hangs under")->required();
+  cmd->add_option("--layer", o->layer, "LAYER_ID of that parent node (the document goes one layer below)")
+      ->required();
+  cmd->footer(
+      "Exit status 3 when the template has no document node or a copy step fails (what was copied before "
+      "the failure stays).");
+  cmd->callback([&g, o, project] {
+    g.exitCode = g.withObject(
+        [&](DBFunc& object, CliHost& host) { return newBs(object, host, *o, project->count() > 0); });
+  });
+});
+
+}  // namespace
+}  // namespace quillon::cli

@@ -1,0 +1,117 @@
+#include "instantiate/template_tables.h"
+
+namespace quillon::instantiate::tables {
+
+using namespace copy;
+
+namespace {
+
+constexpr Out kProjectValues[] = {
+    kOwner, quoted(1), kName, plain(4), quoted(5), plain(6), plain(7), plain(8), quoted(9), quoted(10),
+};
+
+// The status is always written live; a NULL bundle means bundle "0".
+constexpr Out kCheckValues[] = {
+    kOwner, quotedOr(1, "0"), kNewId, quoted(3), quotedLiteral("V"), quoted(5),
+};
+
+constexpr Out kOpenBidValues[] = {
+    kOwner,    quoted(1), plain(3),  quoted(4),  quoted(5),  quoted(6),  quoted(7),
+    quoted(8), plain(9),  plain(10), quoted(11), quoted(12), quoted(13), plain(14),
+};
+
+constexpr Out kGradeItemValues[] = {
+    kNewId, kOwner, quoted(3), quoted(4), plain(5), quoted(6), quoted(7),
+};
+
+constexpr Out kGradeFactorValues[] = {
+    kNewId, kParent, quoted(2), plain(3), quoted(4), plain(5), quoted(6),
+};
+
+constexpr Out kAutoRuleValues[] = {
+    kNewId, kParent, quoted(2), plain(3), quoted(4), plain(5), quoted(6),
+};
+
+}  // namespace
+
+const TableCopy kProject{
+    .sourceTable = "TJ_PROCUREMENT_PROJECT_INFO",
+    .sourceColumns =
+        "PROJECT_ID,BUNDLE_ID,RESOURCE_ID,PROJECT_NAME,PROMODE_ID,AVERAGE_PRICE_DROP_SCALE,"
+        "JUDGE_WAY,PROJECT_TYPE,CATEGORY_ID,STS,APPRAISE_MODE",
+    .sourceKey = "RESOURCE_ID",
+    .fill = kFillAll,
+    .targetTable = "TJ_PROCUREMENT_PROJECT",
+    .targetColumns =
+        "PROJECT_ID,BUNDLE_ID,PROJECT_NAME,PROMODE_ID,AVERAGE_PRICE_DROP_SCALE,JUDGE_WAY,"
+        "PROJECT_TYPE,CATEGORY_ID,STS,APPRAISE_MODE",
+    .values = kProjectValues,
+};
+
+const TableCopy kChecks{
+    .sourceTable = "T_ACCORDED_CHECK_INFO",
+    .sourceColumns = "RESOURCE_ID,BUNDLE_ID,CHECK_ID,CONTENT,STS,CHECK_ORI",
+    .sourceKey = "RESOURCE_ID",
+    .fill = kFillNone,
+    .idTable = "T_ACCORDED_CHECK",
+    .idColumn = "CHECK_ID",
+    .targetTable = "T_ACCORDED_CHECK",
+    .targetColumns = "PROJECT_ID,BUNDLE_ID,CHECK_ID,CONTENT,STS,CHECK_ORI",
+    .values = kCheckValues,
+};
+
+// REG_SUM_TYPE (the last column) is not filled.
+const TableCopy kOpenBid{
+    .sourceTable = "TJ_OPEN_BID_DETAILS_INFO",
+    .sourceColumns =
+        "PROJECT_ID,BUNDLE_ID,RESOURCE_ID,BAIL,REMARK,ENGIN_NAME,FINISH_DATE,GOOD_NAME,"
+        "DELIVERY_DATE,AMOUNT,BID_SUM_PRICE,SPEC,MAKE_FACTORY,STS,REG_SUM_TYPE",
+    .sourceKey = "RESOURCE_ID",
+    .fill = fillBefore(14),
+    .targetTable = "TJ_OPEN_BID_DETAILS",
+    .targetColumns =
+        "PROJECT_ID,BUNDLE_ID,BAIL,REMARK,ENGIN_NAME,FINISH_DATE,GOOD_NAME,DELIVERY_DATE,AMOUNT,"
+        "BID_SUM_PRICE,SPEC,MAKE_FACTORY,STS,REG_SUM_TYPE",
+    .values = kOpenBidValues,
+};
+
+const TableCopy kAutoRules{
+    .sourceTable = "T_AUTO_GRADE_DETAILS_INFO",
+    .sourceColumns = "AUTO_GRADE_ID,INGREDIENT_ID,UNIT,MARK,UPPER_LIMIT,QIALEFICATION,STS",
+    .sourceKey = "INGREDIENT_ID",
+    .fill = kFillAll,
+    .idTable = "T_AUTO_GRADE_DETAILS",
+    .idColumn = "AUTO_GRADE_ID",
+    .targetTable = "T_AUTO_GRADE_DETAILS",
+    .targetColumns = "AUTO_GRADE_ID,INGREDIENT_ID,UNIT,MARK,UPPER_LIMIT,QIALEFICATION,STS",
+    .values = kAutoRuleValues,
+};
+
+const TableCopy kGradeFactors{
+    .sourceTable = "t_grade_ingredient_detail_info",
+    .sourceColumns = "ingredient_id,grade_item_id,name,grade_mode_id,remark,scale,sts",
+    .sourceKey = "grade_item_id",
+    .fill = kFillAll,
+    .idTable = "t_grade_ingredient_detail",
+    .idColumn = "ingredient_id",
+    .below = &kAutoRules,
+    .targetTable = "t_grade_ingredient_detail",
+    .targetColumns = "ingredient_id,grade_item_id,name,grade_mode_id,remark,scale,sts",
+    .values = kGradeFactorValues,
+};
+
+// item_flag (the last column) is not filled.
+const TableCopy kGradeItems{
+    .sourceTable = "t_grade_ingredient_info",
+    .sourceColumns = "grade_item_id,resource_id,seq_id,content,remark,scale,sts,item_flag",
+    .sourceKey = "resource_id",
+    .fill = fillBefore(7),
+    .idTable = "t_grade_ingredient",
+    .idColumn = "grade_item_id",
+    .below = &kGradeFactors,
+    .targetTable = "T_GRADE_INGREDIENT",
+    .targetColumns = "grade_item_id,project_id,content,remark,scale,sts,item_flag",
+    .values = kGradeItemValues,
+};
+
+}  // namespace quillon::instantiate::tables

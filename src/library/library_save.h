@@ -1,0 +1,44 @@
+#pragma once
+// A project's tender document saved into the library as a new template: its
+// document tree renumbered under a new resource number, then its live
+// attached rows (bid-opening lines, compliance checks, scoring items with
+// factors and automatic rules, project record).
+#include <cstdint>
+#include <string>
+
+#include "component/session.h"
+#include "quillon/value.h"
+
+namespace quillon::library {
+
+class LibrarySave {
+ public:
+  explicit LibrarySave(Session& session) : session_(session) {}
+
+  // True when every step ran. `resource_id` is not used: the template always
+  // takes the next free resource number. Failures of the tree copy (a NULL
+  // that cannot be written, a statement the engine rejects, a RESOURCE_NAME
+  // without text) throw quillon::Error; tree rows already written stay and
+  // the attached tables are not copied. Failures of the attached tables end
+  // only that table's copy, silently.
+  bool SavaBsInResource(const std::string& project_id, const std::string& resource_id,
+                        const Value& RESOURCE_NAME);
+
+  // The steps, public so that each can be exercised on its own.
+
+  // Copies the project's tree and returns the new resource number.
+  std::int32_t saveTrInResource(const std::string& project_id, const std::string& resource_id,
+                                const std::string& RESOURCE_NAME);
+  bool saveOpenBIDInResource(const std::string& project_id, const std::string& resource_id);
+  bool saveACCORDED_CHECKInResource(const std::string& project_id, const std::string& resource_id);
+  bool save_T_GRADE_INGREDIENTInResource(const std::string& project_id, const std::string& resource_id);
+  bool save_T_GRADE_INGREDIENT_DETAILInResource(std::int32_t grade_item_id, std::int32_t new_grade_item_id);
+  bool save_T_AUTO_GRADE_DETAILSInResource(std::int32_t ingredient_id, std::int32_t new_ingredient_id);
+  bool save_ProjectInResource(const std::string& project_id, const std::string& resource_id,
+                              const std::string& RESOURCE_NAME);
+
+ private:
+  Session& session_;
+};
+
+}  // namespace quillon::library

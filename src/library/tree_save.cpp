@@ -1,0 +1,98 @@
+// A project's document tree copied into the library tree. Every node keeps
+// its distance from the project's first node, so the template has the shape
+// and order of the project; the document node hangs under the library root
+// (node 1) with the template's name, and the layers are lowered so that the
+// document node ends on layer 2.
+#include <fmt/format.h>
+
+#include <array>
+
+#include "db/queries.h"
+#include "db/sql_text.h"
+#include "instantiate/bound_value.h"
+#include "library/library_save.h"
+#include "quillon/error.h"
+
+namespace quillon::library {
+namespace {
+
+enum ProjectColumn {
+  kNodeId,
+  kNodeName,
+  kProjectId,
+  kBundleId,
+  kLayerId,
+  kParent,
+  kTypeId,
+  kResourceTypeId,
+  kSts,
+  kBookmark,
+  kNodeOrder,
+  kProjectTypeId,
+};
+constexpr const char* kProjectColumns =
+    "NODE_ID,NODE_NAME,PROJECT_ID,BUNDLE_ID,LAYER_ID,PARENT_NOED_ID,TYPE_ID,RESOURCE_TYPE_ID,STS,Bookmarks_"
+    "Name,"
+    "NODE_ORDER,PROJECT_TYPE_ID";
+
+constexpr const char* kInsertNode =
+    "Insert into T_RESOURCE_TREE(NODE_ID,LAYER_ID,PARENT_NOED_ID,NODE_NAME,STS,TYPE_ID,RESOURCE_TYPE_ID,"
+    "RESOURCE_ID,Bookmarks_Name,NODE_ORDER,PROJECT_TYPE) Values(?,?,?,?,?,?,?,?,?,?,?)";
+
+constexpr std::int32_t kLibraryRoot = 1;
+constexpr std::int32_t kDocumentLayer = 2;
+
+// A node of kind 2 owns the document; a NULL kind is no document node.
+bool isDocumentNode(const Value& type) { return !type.isNull() && type.toDouble() == 2.0; }
+
+std::int32_t renumbered(const Value& id, std::int32_t first, std::int32_t next) {
+  return roundToInt32(id.toDouble() - first + next);
+}
+
+}  // namespace
+
+std::int32_t LibrarySave::saveTrInResource(const std::string& project_id, const std::string& /*resource_id*/,
+                                           const std::string& RESOURCE_NAME) {
+  db::Queries queries(session_);
+  const std::int32_t next = queries.GetMaxNo("T_RESOURCE_TREE", "NODE_ID");
+  const std::int32_t resource = queries.GetMaxNo("T_RESOURCE_TREE", "RESOURCE_ID");
+
+  Recordset rs;
+  // The project number arrives as text: quoted, it still matches the
+  // numeric column and cannot change the statement.
+  if (!queries.GetValue(fmt::format("select {} from T_PROJECT_TREE where PROJECT_ID={} order by NODE_ID",
+                                    kProjectColumns, db::quoted(project_id)),
+                        rs))
+    return resource;
+
+  std::int32_t first = 0;
+  std::int32_t baseLayer = 0;
+  auto& database = session_.database();
+  for (; !rs.atEnd(); rs.moveNext()) {
+    if (first == 0) first = rs.value(kNodeId).toInt32();
+    const bool document = isDocumentNode(rs.value(kTypeId));
+    if (document) baseLayer = rs.value(kLayerId).toInt32();
+    const std::array<Value, 11> params{
+        Value(renumbered(rs.value(kNodeId), first, next)),
+        copy::asNumber(rs.value(kLayerId)),
+        Value(document ? kLibraryRoot : renumbered(rs.value(kParent), first, next)),
+        document ? Value(RESOURCE_NAME) : copy::asText(rs.value(kNodeName)),
+        copy::asText(rs.value(kSts)),
+        copy::asNumber(rs.value(kTypeId)),
+        copy::asNumber(rs.value(kResourceTypeId)),
+        Value(resource),
+        copy::asText(rs.value(kBookmark)),
+        copy::asNumber(rs.value(kNodeOrder)),
+        copy::asNumber(rs.value(kProjectTypeId)),
+    };
+    database.execute(kInsertNode, params);
+  }
+  rs.close();
+
+  if (baseLayer > kDocumentLayer)
+    queries.ExecuteSql(fmt::format("Update T_RESOURCE_TREE set LAYER_ID=LAYER_ID-{} where RESOURCE_ID={}",
+                                   baseLayer - kDocumentLayer, resource));
+  return resource;
+}
+
+}  // namespace quillon::library
