@@ -3,7 +3,7 @@
 #include <fmt/format.h>
 
 #include "db/queries.h"
-#include "instantiate/row_copy.h"
+#include "db/row_copy.h"
 #include "instantiate/template_tables.h"
 #include "quillon/value.h"
 

@@ -2,7 +2,7 @@
 // How each kind of template data becomes project data: the library-side
 // source, which NULLs are replaced, the identifier taken per row and the
 // project-side row written.
-#include "instantiate/row_copy.h"
+#include "db/row_copy.h"
 
 namespace quillon::instantiate::tables {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "db/queries.h"
-#include "instantiate/bound_value.h"
+#include "db/bound_value.h"
 #include "instantiate/instantiation.h"
 #include "quillon/error.h"
 

@@ -1,6 +1,6 @@
 #include "library/library_save.h"
 
-#include "instantiate/row_copy.h"
+#include "db/row_copy.h"
 #include "library/library_tables.h"
 
 namespace quillon::library {

@@ -2,7 +2,7 @@
 // How each kind of project data becomes template data in the library: the
 // project-side source, which NULLs are replaced, the identifier taken per row
 // and the library-side row written.
-#include "instantiate/row_copy.h"
+#include "db/row_copy.h"
 
 namespace quillon::library::tables {
 

@@ -9,7 +9,7 @@
 
 #include "db/queries.h"
 #include "db/sql_text.h"
-#include "instantiate/bound_value.h"
+#include "db/bound_value.h"
 #include "library/library_save.h"
 #include "quillon/error.h"
 

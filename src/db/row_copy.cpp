@@ -1,4 +1,4 @@
-#include "instantiate/row_copy.h"
+#include "db/row_copy.h"
 
 #include <fmt/format.h>
 

@@ -16,7 +16,7 @@
 #include <string_view>
 
 #include "component/session.h"
-#include "instantiate/bound_value.h"
+#include "db/bound_value.h"
 #include "quillon/value.h"
 
 namespace quillon::copy {

@@ -1,4 +1,4 @@
-#include "instantiate/bound_value.h"
+#include "db/bound_value.h"
 
 #include <cmath>
 #include <limits>
