@@ -1,0 +1,271 @@
+// quillon export, export-library and html: packages and the compliance-check
+// view, for people.
+#include <fmt/format.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <limits>
+#include <optional>
+
+#include "commands.h"
+#include "export/progress.h"
+#include "fileutil/path_helpers.h"
+#include "members.h"
+
+namespace quillon::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Tables with fewer rows are over before a bar would be worth reading.
+constexpr std::int64_t kBarFromRows = 2000;
+constexpr int kBarWidth = 30;
+
+// One bar per large table on stderr, redrawn in place.
+class TerminalProgress final : public exporting::ProgressListener {
+ public:
+  void tableStarted(std::string_view table, std::int64_t expectedRows) override {
+    table_ = table;
+    expected_ = expectedRows;
+    shown_ = expectedRows >= kBarFromRows;
+    if (shown_) draw(0);
+  }
+  void rowsWritten(std::string_view, std::int64_t rows) override {
+    if (shown_) draw(rows);
+  }
+  void tableFinished(std::string_view, std::int64_t rows) override {
+    if (!shown_) return;
+    draw(rows);
+    std::cerr << '\n' << std::flush;
+    shown_ = false;
+  }
+
+ private:
+  void draw(std::int64_t rows) const {
+    const std::int64_t total = std::max(expected_, rows);
+    const auto filled = static_cast<std::size_t>(total > 0 ? rows * kBarWidth / total : kBarWidth);
+    std::cerr << fmt::format("\r{:<30} [{}{}] {}/{} rows\x1b[K", table_, std::string(filled, '#'),
+                             std::string(kBarWidth - filled, '.'), rows, total)
+              << std::flush;
+  }
+
+  std::string table_;
+  std::int64_t expected_ = 0;
+  bool shown_ = false;
+};
+
+// Forwards to the command's host and remembers a question answered no and
+// a failure shown, so that a declined overwrite can be told from a failed
+// export, and a bid package written after a failure from a complete one.
+class WatchingHost final : public Host {
+ public:
+  explicit WatchingHost(Host& inner) : inner_(inner) {}
+  void message(const std::string& title, const std::string& text, Icon icon) override {
+    reported_ = true;
+    inner_.message(title, text, icon);
+  }
+  bool question(const std::string& title, const std::string& text, Icon icon) override {
+    const bool yes = inner_.question(title, text, icon);
+    declined_ = declined_ || !yes;
+    return yes;
+  }
+  bool declined() const { return declined_; }
+  // The export only shows messages for failures.
+  bool reported() const { return reported_; }
+
+ private:
+  Host& inner_;
+  bool declined_ = false;
+  bool reported_ = false;
+};
+
+using ExportBody = std::function<int(DBFunc&, CliHost&, const WatchingHost&)>;
+
+// As Globals::withObject, with the watching host, the progress bar (on a
+// terminal, not for JSON messages) and a stop when there is no database.
+int withExportObject(const Globals& g, const ExportBody& body) {
+  const auto host = g.makeHost();
+  WatchingHost watching(*host);
+  try {
+    DBFunc object(watching, g.homePath());
+    if (!object.connected()) {
+      host->error("no database connection; nothing was exported");
+      return 3;
+    }
+    for (const auto& s : g.sets) {
+      const auto eq = s.find('=');
+      if (eq == std::string::npos) throw UsageError("--set takes FIELD=VALUE, got '" + s + "'");
+      setField(object, s.substr(0, eq), s.substr(eq + 1));
+    }
+    TerminalProgress bar;
+    std::optional<exporting::ProgressScope> listening;
+    if (g.messages != "json" && ::isatty(STDERR_FILENO)) listening.emplace(bar);
+    return body(object, *host, watching);
+  } catch (const UsageError& e) {
+    host->error(e.what());
+    return 2;
+  } catch (const std::exception& e) {
+    host->error(e.what());
+    return 3;
+  }
+}
+
+// The package's base name: OUT's file name without its last extension.
+std::string baseName(const std::string& out) { return pub::GetFileNameNoExt(pub::GetFileNameNoPath(out)); }
+
+void requireExtension(const std::string& out) {
+  if (baseName(out).empty()) {
+    throw UsageError(fmt::format(
+        "'{}' has no file extension: the package is named after OUT without its extension, so give e.g. "
+        "plan.dat",
+        out));
+  }
+}
+
+int notWritten(CliHost& host, const WatchingHost& watching, const std::string& out) {
+  if (watching.declined()) {
+    std::cerr << "nothing written: " << out
+              << " exists and overwriting it was declined (--answer yes overwrites)\n";
+    return 1;
+  }
+  host.error("the export stopped at the failure reported above; no package was written");
+  return 3;
+}
+
+struct ProjectExport {
+  std::int32_t project = 0;
+  bool bid = false;
+  std::string out;
+};
+
+int exportProject(DBFunc& object, CliHost& host, const WatchingHost& watching, const ProjectExport& o) {
+  const auto out = fs::absolute(o.out).string();
+  if (object.Db_GetCount("T_PROJECT_TREE", fmt::format("PROJECT_ID = {}", o.project)) == 0) {
+    std::cerr << "note: project " << o.project << " has no document tree\n";
+  }
+  const auto base = baseName(out);
+  const auto packageFolder = pub::ExtractFilePath(out) + base;
+  if (o.bid) {
+    object.OutputTBS(o.project, out, {});
+    std::cout << "wrote " << out << ".xml\n";
+    if (watching.reported()) {
+      host.error("the package lacks the rows that the failure reported above kept out");
+      return 3;
+    }
+  } else {
+    if (!object.EduceBs(o.project, out, {})) return notWritten(host, watching, out);
+    std::cout << "wrote " << packageFolder << "/" << base << ".xml\n";
+  }
+  std::cout << "package folder " << packageFolder << " (put the document's files there)\n";
+  return 0;
+}
+
+int exportLibrary(DBFunc& object, CliHost& host, const WatchingHost& watching, const std::string& given) {
+  const auto out = fs::absolute(given).string();
+  if (!object.EduceResource(out)) return notWritten(host, watching, out);
+  std::cout << "wrote " << pub::ExtractFilePath(out) << baseName(out) << ".xml\n";
+  return 0;
+}
+
+struct HtmlOptions {
+  std::string project;
+  std::string resource;
+  std::string output;
+};
+
+int showChecks(DBFunc& object, const HtmlOptions& o) {
+  const bool onProject = !o.project.empty();
+  const auto id = static_cast<std::int16_t>(parseInteger(onProject ? o.project : o.resource,
+                                                         std::numeric_limits<std::int16_t>::min(),
+                                                         std::numeric_limits<std::int16_t>::max()));
+  std::string html;
+  // A failure has been shown by the component.
+  if (!object.acc2Html(onProject ? 1 : 2, id, html)) return 3;
+  if (o.output.empty()) {
+    std::cout << html << std::flush;
+    return 0;
+  }
+  std::ofstream file(o.output, std::ios::binary | std::ios::trunc);
+  file << html;
+  file.close();
+  if (!file) throw std::runtime_error(fmt::format("cannot write {}", o.output));
+  std::cout << "wrote " << o.output << "\n";
+  return 0;
+}
+
+const bool registered = addCommand([](CLI::App& app, Globals& g) {
+  auto* cmd = app.add_subcommand("export",
+                                 "Write a project's tender document (or, with --bid, its bid document) "
+                                 "to a package file");
+  auto o = std::make_shared<ProjectExport>();
+  cmd->add_option("--project", o->project, "PROJECT_ID of the project")->required()->type_name("PID");
+  cmd->add_flag("--bid", o->bid,
+                "Bid document: live rows only, tree without nodes of types 3, 6 and 7, written to OUT.xml "
+                "without asking");
+  cmd->add_option("OUT", o->out, "Output name, e.g. out/plan.dat")->required();
+  cmd->footer(
+      "Without --bid the package is OUT's folder/NAME/NAME.xml, where NAME is OUT's file name without its\n"
+      "extension (out/plan.dat gives out/plan/plan.xml); every row of the project is written, scoring items\n"
+      "only when live. When OUT itself exists you are asked whether to overwrite (see --answer; with no\n"
+      "terminal and no --answer the answer is no); an existing NAME.xml is replaced.\n"
+      "With --bid the package is OUT.xml (out/plan.dat gives out/plan.dat.xml), replaced without asking.\n"
+      "Both create the folder OUT's folder/NAME for the document's files and leave it to you to fill.\n"
+      "Tables of 2000 rows or more show a progress bar on stderr when it is a terminal (not with\n"
+      "--messages json).\n"
+      "Exit status: 0 written, 1 overwriting declined (nothing written), 2 usage error, 3 the export failed\n"
+      "(the reason is shown; without --bid nothing is written, with --bid the package holds what was\n"
+      "read before the failure and the tables after it).");
+  cmd->callback([&g, o] {
+    g.exitCode = withExportObject(g, [&](DBFunc& object, CliHost& host, const WatchingHost& watching) {
+      if (!o->bid) requireExtension(o->out);
+      return exportProject(object, host, watching, *o);
+    });
+  });
+
+  auto* lib = app.add_subcommand("export-library", "Write the whole template library to a package file");
+  auto out = std::make_shared<std::string>();
+  lib->add_option("OUT", *out, "Package file, e.g. out/library.xml")->required();
+  lib->footer(
+      "The package is OUT's folder/NAME.xml, NAME being OUT's file name without its extension (so\n"
+      "out/library.xml is written as itself); OUT's folder is created when missing. It holds the templates\n"
+      "numbered above 20, without tree nodes of type 1 and without removed templates. When OUT exists\n"
+      "you are asked whether to overwrite (see --answer; with no terminal and no --answer the answer is "
+      "no).\n"
+      "Tables of 2000 rows or more show a progress bar on stderr when it is a terminal (not with\n"
+      "--messages json).\n"
+      "Exit status: 0 written, 1 overwriting declined, 2 usage error, 3 the export failed (nothing "
+      "written).");
+  lib->callback([&g, out] {
+    g.exitCode = withExportObject(g, [&](DBFunc& object, CliHost& host, const WatchingHost& watching) {
+      requireExtension(*out);
+      return exportLibrary(object, host, watching, *out);
+    });
+  });
+
+  auto* html =
+      app.add_subcommand("html", "Show the compliance checks of a project or a template as an HTML page");
+  auto h = std::make_shared<HtmlOptions>();
+  auto* project = html->add_option("--project", h->project, "PROJECT_ID of the project")->type_name("ID");
+  auto* resource =
+      html->add_option("--resource", h->resource, "RESOURCE_ID of the library template")->type_name("ID");
+  project->excludes(resource);
+  html->add_option("-o,--output", h->output, "Write the page to FILE instead of stdout")->type_name("FILE");
+  html->footer(
+      "Give exactly one of --project and --resource; ID is at most 32767. The page comes from the style\n"
+      "sheet Conf/AccordedCheck.xsl of the component folder.\n"
+      "Exit status: 0 shown, 2 usage error, 3 the page could not be made (the reason is shown).");
+  html->callback([&g, h] {
+    if (h->project.empty() == h->resource.empty()) {
+      std::cerr << "html: give --project ID or --resource ID\n";
+      g.exitCode = 2;
+      return;
+    }
+    g.exitCode = g.withObject([&](DBFunc& object, CliHost&) { return showChecks(object, *h); });
+  });
+});
+
+}  // namespace
+}  // namespace quillon::cli

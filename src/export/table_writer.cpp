@@ -1,0 +1,149 @@
+#include "export/table_writer.h"
+
+#include <fmt/format.h>
+#include <strings.h>
+
+#include <exception>
+#include <optional>
+
+#include "component/error_report.h"
+#include "db/queries.h"
+#include "db/tables.h"
+#include "export/progress.h"
+#include "export/value_text.h"
+#include "package/package_document.h"
+#include "platform/xml.h"
+#include "quillon/error.h"
+#include "quillon/recordset.h"
+
+namespace quillon::exporting {
+namespace {
+
+namespace xml = platform::xml;
+
+bool isLive(const Value& status) { return status.kind() == Value::Kind::Text && status.text() == "V"; }
+
+bool equalsNumber(const Value& value, double number) {
+  switch (value.kind()) {
+    case Value::Kind::Integer:
+      return static_cast<double>(value.integer()) == number;
+    case Value::Kind::Real:
+      return value.real() == number;
+    case Value::Kind::Text:
+      try {
+        return value.toDouble() == number;
+      } catch (const Error&) {
+        return false;
+      }
+    default:
+      return false;
+  }
+}
+
+// The rows the query will match, for a progress bar; asked only when someone
+// listens, and -1 when the count itself fails.
+std::int64_t expectedRows(Session& session, std::string_view table, const std::string& filter) {
+  try {
+    auto rs = session.database().openRecordset(db::countSql(std::string(table), filter));
+    return rs.atEnd() ? 0 : rs.value(0).toInt64();
+  } catch (const std::exception&) {
+    return -1;
+  }
+}
+
+// Positions in the column list of what the per-row rules read, looked up
+// once per table.
+struct RowRules {
+  std::optional<int> status;
+  std::optional<int> id;
+  std::optional<int> idWhen;
+  double idWhenValue = 0;
+
+  RowRules(const TableKind& kind, const ColumnList& columns) : idWhenValue(kind.idWhenValue) {
+    if (kind.liveRowsOnly) status = columns.position("STS");
+    if (!kind.idColumn.empty()) id = columns.position(kind.idColumn);
+    if (!kind.idWhenColumn.empty()) idWhen = columns.position(kind.idWhenColumn);
+  }
+  bool writes(const Recordset& rs) const { return !status || isLive(rs.value(*status)); }
+  void collect(const Recordset& rs, std::string& ids) const {
+    if (!id) return;
+    if (idWhen && !equalsNumber(rs.value(*idWhen), idWhenValue)) return;
+    appendIdentifier(ids, rs.value(*id));
+  }
+};
+
+void writeRows(Recordset& rs, pugi::xml_node tableElement, const ColumnList& columns, const RowRules& rules,
+               TableProgress& progress, std::string& ids) {
+  const auto& names = columns.names();
+  const int count = static_cast<int>(names.size());
+  ValueText text;
+  while (!rs.atEnd()) {
+    if (rules.writes(rs)) {
+      const auto record = package::createNode(tableElement, package::kRecord, {});
+      for (int i = 0; i < count; ++i) {
+        package::createNode(record, names[static_cast<std::size_t>(i)], text(rs.value(i)));
+      }
+      rules.collect(rs, ids);
+      progress.row();
+    }
+    rs.moveNext();
+  }
+}
+
+}  // namespace
+
+ColumnList::ColumnList(std::string_view list) {
+  while (true) {
+    const auto comma = list.find(',');
+    names_.emplace_back(list.substr(0, comma));
+    if (comma == std::string_view::npos) break;
+    list.remove_prefix(comma + 1);
+  }
+}
+
+int ColumnList::position(std::string_view name) const {
+  for (std::size_t i = 0; i < names_.size(); ++i) {
+    const auto& n = names_[i];
+    if (n.size() == name.size() && strncasecmp(n.data(), name.data(), n.size()) == 0)
+      return static_cast<int>(i);
+  }
+  throw Error(fmt::format("the column {} is not in the export's column list", name));
+}
+
+TableExport exportTable(Session& session, XmlDocument& doc, const TableKind& kind, std::string& filter,
+                        std::int16_t ori) {
+  TableExport result;
+  const bool projectSide = db::projectSide(ori);
+  const TableSide& side = projectSide ? kind.project : kind.resource;
+  TableProgress progress(side.table, currentProgressListener());
+  std::optional<std::string> failure;
+  try {
+    if (!projectSide) filter += kind.resourceClause;
+    const ColumnList columns(side.columns);
+    const RowRules rules(kind, columns);
+
+    const auto root = xml::firstChild(xml::native(doc), package::kRoot);
+    if (!root) throw Error("the package document has no Table root element");
+    const auto tableElement = package::createNode(root, side.table, package::kTableText);
+
+    const auto sql =
+        fmt::format("select {} from {} where {}{}", side.columns, side.table, filter, kind.orderBy);
+    Recordset rs;
+    // A query that cannot be opened leaves the table element without records;
+    // that is no failure of the export.
+    if (db::Queries(session).GetValue(sql, rs)) {
+      if (progress.listening()) progress.start(expectedRows(session, side.table, filter));
+      writeRows(rs, tableElement, columns, rules, progress, result.ids);
+    }
+  } catch (const std::exception& e) {
+    failure = e.what();
+  }
+  progress.finish();
+  if (failure) {
+    report::detailed(session.host, kExportTitle, kind.failureMessage, *failure);
+    result.ok = false;
+  }
+  return result;
+}
+
+}  // namespace quillon::exporting
