@@ -33,7 +33,7 @@ q save-template --project 2 --name "市政道路工程招标文件范本（2027�
 OUT="$HOME_DIR/out"
 mkdir -p "$OUT"
 q --answer yes export --project 1 "$OUT/plan.dat"
-q --answer yes export --project 1 --bid "$OUT/bid"
+q --answer yes export --project 1 --bid "$OUT/bid.dat"
 q --answer yes export-library "$OUT/library.xml"
 q html --project 1 -o "$OUT/checks.html"
 if command -v chromium >/dev/null 2>&1; then
@@ -45,5 +45,5 @@ if command -v chromium >/dev/null 2>&1; then
     --screenshot="$(realpath "$OUT")/checks.png" "file://$(realpath "$OUT/checks.html")" 2>/dev/null
   rm -rf "$profile"
 fi
-ls -l "$OUT" "$OUT/plan"
+ls -l "$OUT" "$OUT/plan" "$OUT/bid"
 printf '\nDemo installation left in %s\n' "$HOME_DIR"
