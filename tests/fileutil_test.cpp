@@ -1,10 +1,6 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <atomic>
-#include <filesystem>
 #include <fstream>
-#include <string>
 
 #include "fileutil/copy_dir.h"
 #include "fileutil/file_ops.h"
@@ -12,6 +8,7 @@
 #include "fileutil/path_list.h"
 #include "fileutil/settings_file.h"
 #include "quillon/error.h"
+#include "test_support.h"
 
 namespace quillon::pub {
 namespace {
@@ -19,31 +16,7 @@ namespace fs = std::filesystem;
 
 const std::string S(kListSeparator);
 
-std::string Read(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-// Every test works in a folder of its own below the system's temporary folder.
-class FileUtilFs : public ::testing::Test {
- protected:
-  void SetUp() override {
-    static std::atomic<int> counter{0};
-    root_ = fs::temp_directory_path() /
-            ("quillon_fileutil_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
-    fs::remove_all(root_);
-    fs::create_directories(root_);
-  }
-  void TearDown() override { fs::remove_all(root_); }
-  std::string At(const std::string& rel) const { return (root_ / rel).string(); }
-  void Write(const std::string& rel, const std::string& text) const {
-    fs::create_directories(fs::path(At(rel)).parent_path());
-    std::ofstream(At(rel), std::ios::binary) << text;
-  }
-  fs::path root_;
-};
-
-TEST(PathText, SplitsOnEitherSeparator) {
+TEST(PathText, SplitsOnEitherSeparatorAndTrimsPadding) {
   EXPECT_EQ(GetFileNameNoPath("x\\y/报告.xml"), "报告.xml");
   EXPECT_EQ(GetFileNameNoPath("x/y\\"), "y");
   EXPECT_EQ(GetFileNameNoPath("plain"), "plain");
@@ -52,43 +25,29 @@ TEST(PathText, SplitsOnEitherSeparator) {
   EXPECT_EQ(ExtractFilePath("x\\y\\z.xml"), "x\\y\\");
   EXPECT_EQ(ExtractFilePath("/a\\b/z.xml"), "/a\\b/");
   EXPECT_EQ(ExtractFilePath("z.xml"), "");
-}
-
-TEST(PathText, TrimZeroCutsPaddingOnly) {
   EXPECT_EQ(TrimZero(std::string("abc  \0\0\0", 8)), "abc");
   EXPECT_EQ(TrimZero(std::string("a\0 b", 4)), "a");
   EXPECT_EQ(TrimZero(" a\t"), " a\t");
   EXPECT_EQ(TrimZero("   "), "");
 }
 
-TEST(PathList, Counts) {
+TEST(PathList, CountsPicksAndRefusesMissingItems) {
   EXPECT_EQ(CountFilesInList(""), 1);
   EXPECT_EQ(CountFilesInList("A" + S + "B" + S + "C"), 3);
   EXPECT_EQ(CountFilesInList(S + "A" + S + "B" + S + "C"), 3);
   EXPECT_EQ(CountFilesInList("A" + S + "B" + S), 2);
   // U+00BF and U+00E9 share bytes with the separator but are not separators.
   EXPECT_EQ(CountFilesInList("¿é" + S + "x"), 2);
-}
-
-TEST(PathList, PicksItems) {
+  // Short lists give nothing for any item; four characters but ten bytes is still short.
   const std::string list = "AB" + S + "CD" + S + "EF";
-  EXPECT_EQ(GetFileFromList(list, 1), "AB");
-  EXPECT_EQ(GetFileFromList(list, 2), "CD");
-  EXPECT_EQ(GetFileFromList(S + list, 3), "EF");
-  EXPECT_EQ(GetFileFromList("whole", 7), "whole");
-  EXPECT_EQ(GetFileFromList("ABC" + S, 2), "");
-  EXPECT_EQ(GetFileFromList("é¿" + S + "甲乙", 2), "甲乙");
-}
-
-TEST(PathList, ShortListsGiveNothingAndMissingItemsThrow) {
-  EXPECT_EQ(GetFileFromList("A" + S + "B", 1), "");
-  EXPECT_EQ(GetFileFromList("A" + S + "B", 9), "");
-  // Four characters but ten bytes: still short.
-  EXPECT_EQ(GetFileFromList("甲" + S + "乙", 2), "");
-  const std::string list = "AB" + S + "CD";
-  for (const int16_t n : {int16_t{0}, int16_t{3}, int16_t{-1}}) {
+  const std::vector<std::tuple<std::string, int16_t, std::string>> picks = {
+      {list, 1, "AB"},        {list, 2, "CD"},        {S + list, 3, "EF"},
+      {"whole", 7, "whole"},  {"ABC" + S, 2, ""},     {"é¿" + S + "甲乙", 2, "甲乙"},
+      {"A" + S + "B", 1, ""}, {"A" + S + "B", 9, ""}, {"甲" + S + "乙", 2, ""}};
+  for (const auto& [list, n, item] : picks) EXPECT_EQ(GetFileFromList(list, n), item) << list << n;
+  for (const int16_t n : {0, 3, -1}) {
     try {
-      GetFileFromList(list, n);
+      GetFileFromList("AB" + S + "CD", n);
       ADD_FAILURE() << "no error for item " << n;
     } catch (const Error& e) {
       EXPECT_EQ(e.description(), "Invalid procedure call or argument");
@@ -96,73 +55,72 @@ TEST(PathList, ShortListsGiveNothingAndMissingItemsThrow) {
   }
 }
 
-TEST_F(FileUtilFs, FileExists) {
+// Every test works in a folder of its own below the system's temporary folder.
+class FileUtilFs : public ::testing::Test {
+ protected:
+  std::string At(const std::string& rel) const { return (dir_.path() / rel).string(); }
+  void Write(const std::string& rel, const std::string& text) const {
+    fs::create_directories(fs::path(At(rel)).parent_path());
+    std::ofstream(At(rel), std::ios::binary) << text;
+  }
+  std::string Read(const std::string& rel) const {
+    std::ifstream in(At(rel), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
+  bool Gone(const std::string& rel) const { return !fs::exists(fs::symlink_status(At(rel))); }
+  test::TempDir dir_;
+  const std::string root_ = dir_.path().string();
+};
+
+TEST_F(FileUtilFs, FileExistsAndDelFile) {
   Write("f.txt", "x");
   EXPECT_TRUE(FileExists(At("f.txt")));
-  EXPECT_TRUE(FileExists(root_.string()));
+  EXPECT_TRUE(FileExists(root_));
   EXPECT_FALSE(FileExists(At("missing")));
-  EXPECT_FALSE(FileExists(At("missing/f.txt")));
   EXPECT_FALSE(FileExists(At("f.txt/below")));
-  EXPECT_FALSE(FileExists(""));
   // A failure other than "not found" counts as present.
   fs::create_symlink(At("loop2"), At("loop1"));
   fs::create_symlink(At("loop1"), At("loop2"));
   EXPECT_TRUE(FileExists(At("loop1")));
-}
 
-TEST_F(FileUtilFs, DirExistsBaseRebuildsAndCreates) {
-  const std::string base = root_.string();
-  EXPECT_EQ(DirExists_Base(base + "\\a\\b\\", false), base + "/a/b");
-  EXPECT_FALSE(fs::exists(At("a")));
-  EXPECT_EQ(DirExists_Base("/a/b", false), "/a/b");
-  EXPECT_EQ(DirExists_Base("/a", false), "/a");
-  EXPECT_EQ(DirExists_Base("rel/x/", false), "rel/x");
-
-  EXPECT_EQ(DirExists_Base(base + "/a\\项目/c/", true), base + "/a/项目/c");
-  EXPECT_TRUE(fs::is_directory(At("a/项目/c")));
-  EXPECT_EQ(DirExists_Base(base + "/a/项目/c", true), base + "/a/项目/c");
-
-  Write("file", "x");
-  try {
-    DirExists_Base(base + "/file/sub", true);
-    ADD_FAILURE() << "no error for a file in the way";
-  } catch (const Error& e) {
-    EXPECT_FALSE(e.description().empty());
-  }
-}
-
-TEST_F(FileUtilFs, DelFile) {
-  Write("ro.doc", "x");
-  fs::permissions(At("ro.doc"), fs::perms::owner_read);
-  EXPECT_EQ(DelFile(At("ro.doc")), "");
-  EXPECT_FALSE(fs::exists(At("ro.doc")));
-
+  fs::permissions(At("f.txt"), fs::perms::owner_read);
+  EXPECT_EQ(DelFile(At("f.txt")), "");
+  EXPECT_TRUE(Gone("f.txt"));
   EXPECT_EQ(DelFile(At("missing.doc")), At("missing.doc"));
   fs::create_directory(At("folder"));
   EXPECT_EQ(DelFile(At("folder")), At("folder"));
   EXPECT_TRUE(fs::is_directory(At("folder")));
-
   Write("target.doc", "keep");
   fs::create_symlink(At("target.doc"), At("link.doc"));
   EXPECT_EQ(DelFile(At("link.doc")), "");
-  EXPECT_FALSE(fs::exists(fs::symlink_status(At("link.doc"))));
-  EXPECT_EQ(Read(At("target.doc")), "keep");
+  EXPECT_TRUE(Gone("link.doc"));
+  EXPECT_EQ(Read("target.doc"), "keep");
 }
 
-TEST_F(FileUtilFs, CopyFile) {
+TEST_F(FileUtilFs, DirExistsBaseRebuildsAndCreates) {
+  EXPECT_EQ(DirExists_Base(root_ + "\\a\\b\\", false), root_ + "/a/b");
+  EXPECT_FALSE(fs::exists(At("a")));
+  EXPECT_EQ(DirExists_Base("/a", false), "/a");
+  EXPECT_EQ(DirExists_Base("rel/x/", false), "rel/x");
+  EXPECT_EQ(DirExists_Base(root_ + "/a\\项目/c/", true), root_ + "/a/项目/c");
+  EXPECT_TRUE(fs::is_directory(At("a/项目/c")));
+  EXPECT_EQ(DirExists_Base(root_ + "/a/项目/c", true), root_ + "/a/项目/c");
+  Write("file", "x");
+  EXPECT_THROW(DirExists_Base(root_ + "/file/sub", true), Error);
+}
+
+TEST_F(FileUtilFs, CopyFileCopiesOnlyRegularFiles) {
   Write("a.pdf", "new");
   Write("b.pdf", "old");
   EXPECT_FALSE(CopyFile(At("a.pdf"), At("b.pdf"), true));
-  EXPECT_EQ(Read(At("b.pdf")), "old");
+  EXPECT_EQ(Read("b.pdf"), "old");
   EXPECT_TRUE(CopyFile(At("a.pdf"), At("b.pdf"), false));
-  EXPECT_EQ(Read(At("b.pdf")), "new");
-  EXPECT_TRUE(CopyFile(At("a.pdf"), At("文档.pdf"), true));
-  EXPECT_EQ(Read(At("文档.pdf")), "new");
-  EXPECT_FALSE(CopyFile(At("none.pdf"), At("c.pdf"), false));
-  EXPECT_FALSE(CopyFile(root_.string(), At("c.pdf"), false));
+  EXPECT_EQ(Read("b.pdf"), "new");
+  EXPECT_TRUE(CopyFile(At("a.pdf"), At("c.pdf"), true));
   fs::create_symlink(At("a.pdf"), At("link.pdf"));
-  EXPECT_FALSE(CopyFile(At("link.pdf"), At("c.pdf"), false));
-  EXPECT_FALSE(fs::exists(At("c.pdf")));
+  for (const std::string from : {At("none.pdf"), root_, At("link.pdf")})
+    EXPECT_FALSE(CopyFile(from, At("d.pdf"), false)) << from;
+  EXPECT_TRUE(Gone("d.pdf"));
 }
 
 TEST_F(FileUtilFs, CopyDirCopiesTreeButNoLinks) {
@@ -171,40 +129,33 @@ TEST_F(FileUtilFs, CopyDirCopiesTreeButNoLinks) {
   Write("secret/key", "S");
   fs::create_symlink(At("secret/key"), At("src/附件/key"));
   fs::create_directory_symlink(At("secret"), At("src/附件/secretdir"));
+  fs::create_directory_symlink(At("secret"), At("src/linked"));
   Write("dst/附件/a.txt", "old");
   fs::permissions(At("dst/附件/a.txt"), fs::perms::owner_read);
-
   CopyDir(At("src/附件/"), At("dst"));
-  EXPECT_EQ(Read(At("dst/附件/a.txt")), "A");
-  EXPECT_EQ(Read(At("dst/附件/sub/b.txt")), "B");
-  EXPECT_FALSE(fs::exists(fs::symlink_status(At("dst/附件/key"))));
-  EXPECT_FALSE(fs::exists(fs::symlink_status(At("dst/附件/secretdir"))));
-
+  EXPECT_EQ(Read("dst/附件/a.txt") + Read("dst/附件/sub/b.txt"), "AB");
+  EXPECT_TRUE(Gone("dst/附件/key") && Gone("dst/附件/secretdir"));
   CopyDir(At("src/附件"), At("new/deeper"));
-  EXPECT_EQ(Read(At("new/deeper/附件/sub/b.txt")), "B");
-
-  fs::create_directory_symlink(At("secret"), At("src/linked"));
+  EXPECT_EQ(Read("new/deeper/附件/sub/b.txt"), "B");
   CopyDir(At("src/linked"), At("dst"));
-  EXPECT_FALSE(fs::exists(At("dst/linked")));
-  CopyDir(At("src/missing"), At("dst2"));
-  EXPECT_FALSE(fs::exists(At("dst2")));
+  CopyDir(At("src/missing"), At("dst"));
   CopyDir(At("src"), At("src/附件"));  // would recurse without end
-  EXPECT_FALSE(fs::exists(At("src/附件/src")));
+  EXPECT_TRUE(Gone("dst/linked") && Gone("dst/missing") && Gone("src/附件/src"));
 }
 
 TEST_F(FileUtilFs, ProfileString) {
   Write("SysUser.ini",
-        "\xEF\xBB\xBF; settings\r\n[Other]\r\nProjectPath=wrong\r\n"
-        "[ appinfo ]\r\n#ProjectPath=commented\r\n  projectpath =  /数据/项目/ "
-        " \r\n"
-        "Empty=\r\nNoEquals\r\n");
-  const auto ini = At("SysUser.ini");
-  EXPECT_EQ(GetPrivateProfileString("AppInfo", "ProjectPath", "d", ini), "/数据/项目/");
-  EXPECT_EQ(GetPrivateProfileString("OTHER", "projectPATH", "d", ini), "wrong");
-  EXPECT_EQ(GetPrivateProfileString("AppInfo", "Empty", "d", ini), "");
-  EXPECT_EQ(GetPrivateProfileString("AppInfo", "NoEquals", "d", ini), "d");
-  EXPECT_EQ(GetPrivateProfileString("AppInfo", "Missing", "d", ini), "d");
-  EXPECT_EQ(GetPrivateProfileString("Nowhere", "ProjectPath", "d", ini), "d");
+        "\xEF\xBB\xBF; settings\r\n[Other]\r\nProjectPath=wrong\r\n[ appinfo ]\r\n#ProjectPath=commented\r\n"
+        "  projectpath =  /数据/项目/  \r\nEmpty=\r\nNoEquals\r\n");
+  const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+      {"AppInfo", "ProjectPath", "/数据/项目/"},
+      {"OTHER", "projectPATH", "wrong"},
+      {"AppInfo", "Empty", ""},
+      {"AppInfo", "NoEquals", "d"},
+      {"AppInfo", "Missing", "d"},
+      {"Nowhere", "ProjectPath", "d"}};
+  for (const auto& [section, key, value] : cases)
+    EXPECT_EQ(GetPrivateProfileString(section, key, "d", At("SysUser.ini")), value) << section << key;
   EXPECT_EQ(GetPrivateProfileString("AppInfo", "ProjectPath", "d", At("none.ini")), "d");
 }
 

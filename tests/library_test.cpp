@@ -3,7 +3,6 @@
 #include <fmt/format.h>
 #include <gtest/gtest.h>
 
-#include "db/sql_text.h"
 #include "quillon/error.h"
 #include "test_support.h"
 
@@ -12,159 +11,118 @@ namespace {
 
 using Rows = std::vector<std::string>;
 
+// Tables for fill(), which takes "(...), (...)" rows of the leading columns
+// named; the rest are fixed.
+constexpr const char* kNodes =
+    "T_PROJECT_TREE(NODE_ID,LAYER_ID,PARENT_NOED_ID,NODE_NAME,TYPE_ID,STS,PROJECT_ID,BUNDLE_ID,"
+    "RESOURCE_TYPE_ID,Bookmarks_Name,NODE_ORDER,PROJECT_TYPE_ID) select *, '0', 11, 'BM' || column1, "
+    "column1 % 7, 2";
+constexpr const char* kItems =
+    "T_GRADE_INGREDIENT(GRADE_ITEM_ID,STS,PROJECT_ID,CONTENT,REMARK,SCALE,ITEM_FLAG) "
+    "select *, 'item' || column1, NULL, 10, NULL";
+constexpr const char* kChecks =
+    "T_ACCORDED_CHECK(PROJECT_ID,BUNDLE_ID,CHECK_ID,CONTENT,STS,CHECK_ORI) select *";
+
 class LibraryTest : public HomeTest {
  protected:
-  // A node of project 9.
-  void node(int id, int layer, int parent, const std::string& name, int type = 3,
-            const std::string& sts = "'V'", int project = 9) {
-    exec(fmt::format(
-        "insert into T_PROJECT_TREE(NODE_ID,NODE_NAME,PROJECT_ID,BUNDLE_ID,LAYER_ID,PARENT_NOED_ID,"
-        "TYPE_ID,RESOURCE_TYPE_ID,STS,Bookmarks_Name,NODE_ORDER,PROJECT_TYPE_ID) values "
-        "({},{},{},'0',{},{},{},11,{},'BM{}',{},2)",
-        id, db::quoted(name), project, layer, parent, type, sts, id, id % 7));
-  }
-  Rows templateNodes(int resource) {
-    return rows(
-        fmt::format("select NODE_ID,LAYER_ID,PARENT_NOED_ID,NODE_NAME,STS,TYPE_ID,RESOURCE_TYPE_ID,"
-                    "Bookmarks_Name,NODE_ORDER,PROJECT_TYPE from T_RESOURCE_TREE where RESOURCE_ID={} "
-                    "order by NODE_ID",
-                    resource));
-  }
-  bool save(const std::string& project, const std::string& name) {
-    return obj->SavaBsInResource(project, "ignored", Value(name));
+  void fill(const char* table, const std::string& values) {
+    exec(fmt::format("insert into {} from (values {})", table, values));
   }
 };
 
 TEST_F(LibraryTest, NodesAreRenumberedFromTheFirstProjectNode) {
   exec("insert into T_RESOURCE_TREE(NODE_ID,RESOURCE_ID) values (500,4)");
-  node(120, 1, 0, "root", 9);
-  node(121, 2, 120, "project's own name", 2);
+  fill(kNodes, "(120,1,0,'root',9,'V',9), (121,2,120,'project''s own name',2,'V',9)");
   for (int id = 122; id <= 135; ++id)
-    node(id, id < 125 ? 3 : 4, id < 125 ? 121 : 124, fmt::format("n{}", id));
-  EXPECT_TRUE(save("9", "Template"));
+    fill(kNodes, fmt::format("({},{},{},'n{}',3,'V',9)", id, id < 125 ? 3 : 4, id < 125 ? 121 : 124, id));
+  EXPECT_TRUE(obj->SavaBsInResource("9", "", Value("Template")));
 
-  const Rows nodes = templateNodes(5);
-  ASSERT_EQ(nodes.size(), 16u);
-  EXPECT_EQ(nodes[0], "501|1|381|root|V|9|11|BM120|1|2");  // its parent 0 is shifted like the rest
-  EXPECT_EQ(nodes[1], "502|2|1|Template|V|2|11|BM121|2|2");
-  EXPECT_EQ(nodes[2], "503|3|502|n122|V|3|11|BM122|3|2");
-  EXPECT_EQ(nodes[5], "506|4|505|n125|V|3|11|BM125|6|2");
-  EXPECT_EQ(nodes[15], "516|4|505|n135|V|3|11|BM135|2|2");
+  EXPECT_EQ(scalar("select count(*), min(NODE_ID), max(NODE_ID) from T_RESOURCE_TREE where RESOURCE_ID=5"),
+            "16|501|516");
+  EXPECT_EQ(
+      rows("select NODE_ID,LAYER_ID,PARENT_NOED_ID,NODE_NAME,STS,TYPE_ID,RESOURCE_TYPE_ID,Bookmarks_Name,"
+           "NODE_ORDER,PROJECT_TYPE from T_RESOURCE_TREE where NODE_ID in (501,502,503,506,516) order by "
+           "NODE_ID"),
+      (Rows{"501|1|381|root|V|9|11|BM120|1|2",  // its parent 0 is shifted like the rest
+            "502|2|1|Template|V|2|11|BM121|2|2", "503|3|502|n122|V|3|11|BM122|3|2",
+            "506|4|505|n125|V|3|11|BM125|6|2", "516|4|505|n135|V|3|11|BM135|2|2"}));
 }
 
 TEST_F(LibraryTest, LayersAreLoweredSoTheDocumentNodeIsOnLayerTwo) {
-  node(10, 3, 1, "folder", 3);
-  node(11, 4, 10, "doc", 2);
-  node(12, 5, 11, "chapter");
-  node(13, 6, 12, "section");
-  EXPECT_TRUE(save("9", "T"));
-  EXPECT_EQ(rows("select LAYER_ID,PARENT_NOED_ID,NODE_NAME from T_RESOURCE_TREE order by NODE_ID"),
-            (Rows{"1|-8|folder", "2|1|T", "3|2|chapter", "4|3|section"}));
+  // Project 9's document node is on layer 4; project 8's on layer 1 and
+  // project 7 has none: those two keep their layers.
+  fill(kNodes,
+       "(10,3,1,'folder',3,'V',9), (11,4,10,'doc',2,'V',9), (12,5,11,'chapter',3,'V',9), "
+       "(13,6,12,'section',3,'V',9), (20,1,0,'doc',2,'V',8), (21,2,20,'chapter',3,'V',8), "
+       "(30,5,0,'loose',3,'V',7), (31,6,30,'child',3,'I',7)");
+  for (const char* project : {"9", "8", "7"}) EXPECT_TRUE(obj->SavaBsInResource(project, "", Value("T")));
+  EXPECT_EQ(rows("select RESOURCE_ID,LAYER_ID,PARENT_NOED_ID,NODE_NAME,STS from T_RESOURCE_TREE order by "
+                 "NODE_ID"),
+            (Rows{"1|1|-8|folder|V", "1|2|1|T|V", "1|3|2|chapter|V", "1|4|3|section|V", "2|1|1|T|V",
+                  "2|2|5|chapter|V", "3|5|-23|loose|V", "3|6|7|child|I"}));
 }
 
-TEST_F(LibraryTest, LayersStayWhenTheDocumentNodeIsHighOrMissing) {
-  node(10, 1, 0, "doc", 2);
-  node(11, 2, 10, "chapter");
-  node(20, 5, 0, "loose", 3, "'V'", 8);
-  node(21, 6, 20, "child", 3, "'I'", 8);
-  EXPECT_TRUE(save("9", "T"));
-  EXPECT_TRUE(save("8", "U"));
-  EXPECT_EQ(rows("select RESOURCE_ID,LAYER_ID,NODE_NAME,STS from T_RESOURCE_TREE order by NODE_ID"),
-            (Rows{"1|1|T|V", "1|2|chapter|V", "2|5|loose|V", "2|6|child|I"}));
-}
-
-TEST_F(LibraryTest, ResourceNumbersFollowTheTreeRowsWritten) {
-  node(10, 2, 1, "doc", 2);
-  EXPECT_TRUE(save("9", "A"));
-  EXPECT_TRUE(save("9", "B"));
+TEST_F(LibraryTest, ResourceNumbersFollowTheTreeRowsWrittenAndNullsEndTheSave) {
+  fill(kNodes, "(10,2,1,'doc',2,'V',9), (20,2,1,'other',2,'V',8)");
+  fill(kItems, "(1,'V',8)");
+  EXPECT_TRUE(obj->SavaBsInResource("9", "77", Value("A")));  // the given resource number is not used
+  EXPECT_TRUE(obj->SavaBsInResource("9", "", Value("B")));
   // A project without tree rows writes none, so its number is taken again.
-  exec(
-      "insert into T_ACCORDED_CHECK(PROJECT_ID,BUNDLE_ID,CHECK_ID,CONTENT,STS,CHECK_ORI) values "
-      "(5,'0',1,'c','V','o')");
-  EXPECT_TRUE(save("5", "C"));
-  EXPECT_TRUE(save("9", "D"));
-  EXPECT_EQ(rows("select RESOURCE_ID,NODE_NAME from T_RESOURCE_TREE order by NODE_ID"),
-            (Rows{"1|A", "2|B", "3|D"}));
-  EXPECT_EQ(scalar("select RESOURCE_ID from T_ACCORDED_CHECK_INFO"), "3");
-}
-
-TEST_F(LibraryTest, ANullInAWrittenTreeColumnEndsTheSave) {
-  node(10, 2, 1, "doc", 2);
-  exec("update T_PROJECT_TREE set NODE_NAME=NULL where NODE_ID=10");  // replaced by the template name
-  node(11, 3, 10, "a");
-  node(12, 3, 10, "b", 3, "NULL");
-  node(13, 3, 10, "c");
-  exec(
-      "insert into T_ACCORDED_CHECK(PROJECT_ID,BUNDLE_ID,CHECK_ID,CONTENT,STS,CHECK_ORI) values "
-      "(9,'0',1,'c','V','o')");
-  EXPECT_THROW(save("9", "T"), Error);
-  EXPECT_EQ(rows("select NODE_NAME from T_RESOURCE_TREE order by NODE_ID"), (Rows{"T", "a"}));
-  EXPECT_EQ(scalar("select count(*) from T_ACCORDED_CHECK_INFO"), "0");
+  fill(kChecks, "(5,'0',1,'c','V','o')");
+  EXPECT_TRUE(obj->SavaBsInResource("5", "", Value("C")));
+  EXPECT_TRUE(obj->SavaBsInResource("9", "", Value("D")));
+  // The project number cannot widen the selection.
+  EXPECT_TRUE(obj->SavaBsInResource("9 or 1=1", "", Value("E")));
+  EXPECT_TRUE(obj->SavaBsInResource("9' or '1'='1", "", Value("F")));
+  // A NULL in a written tree column ends the save with an error, except the
+  // document node's name, which is replaced by the template name.
+  fill(kNodes, "(30,2,1,NULL,2,'V',6), (31,3,30,'a',3,'V',6), (32,3,30,'b',3,NULL,6), (33,3,30,'c',3,'V',6)");
+  fill(kChecks, "(6,'0',1,'c','V','o')");
+  EXPECT_THROW(obj->SavaBsInResource("6", "", Value("G")), Error);
   EXPECT_THROW(obj->SavaBsInResource("9", "", Value::null()), Error);  // a name without text
-}
-
-TEST_F(LibraryTest, TheProjectNumberCannotWidenTheSelection) {
-  node(10, 2, 1, "doc", 2);
-  node(20, 2, 1, "other", 2, "'V'", 8);
-  exec(
-      "insert into T_GRADE_INGREDIENT(GRADE_ITEM_ID,PROJECT_ID,CONTENT,REMARK,SCALE,STS,ITEM_FLAG) values "
-      "(1,8,'c','r',1,'V','T')");
-  EXPECT_TRUE(save("9 or 1=1", "T"));
-  EXPECT_TRUE(save("9' or '1'='1", "T"));
-  EXPECT_EQ(scalar("select count(*) from T_RESOURCE_TREE"), "0");
+  EXPECT_EQ(rows("select RESOURCE_ID,NODE_NAME from T_RESOURCE_TREE order by NODE_ID"),
+            (Rows{"1|A", "2|B", "3|D", "4|G", "4|a"}));
+  EXPECT_EQ(rows("select RESOURCE_ID from T_ACCORDED_CHECK_INFO"), (Rows{"3"}));
   EXPECT_EQ(scalar("select count(*) from T_GRADE_INGREDIENT_INFO"), "0");
 }
 
-// --- the attached tables --------------------------------------------------
-
-class LibraryDataTest : public LibraryTest {
- protected:
-  void SetUp() override {
-    LibraryTest::SetUp();
-    node(10, 2, 1, "doc", 2);
-  }
-  void item(int id, const std::string& sts = "'V'", int project = 9) {
-    exec(fmt::format(
-        "insert into T_GRADE_INGREDIENT(GRADE_ITEM_ID,PROJECT_ID,CONTENT,REMARK,SCALE,STS,ITEM_FLAG) "
-        "values ({},{},'item{}',NULL,10,{},NULL)",
-        id, project, id, sts));
-  }
-  void factor(int id, int item, const std::string& sts = "'V'") {
-    exec(fmt::format(
-        "insert into T_GRADE_INGREDIENT_DETAIL(INGREDIENT_ID,GRADE_ITEM_ID,NAME,GRADE_MODE_ID,REMARK,"
-        "SCALE,STS) values ({},{},'factor{}',NULL,'r',NULL,{})",
-        id, item, id, sts));
-  }
-  void rule(int id, int factor, const std::string& sts = "'V'") {
-    exec(
-        fmt::format("insert into T_AUTO_GRADE_DETAILS(AUTO_GRADE_ID,INGREDIENT_ID,UNIT,MARK,UPPER_LIMIT,"
-                    "QIALEFICATION,STS) values ({},{},'%',1.5,'9',NULL,{})",
-                    id, factor, sts));
-  }
-};
-
-TEST_F(LibraryDataTest, ScoringTreeIsCopiedBottomUpUnderNewNumbers) {
+TEST_F(LibraryTest, AttachedRowsAreCopiedLiveBottomUpUnderNewNumbersWithNullsReplacedInTheCopyOnly) {
+  fill(kNodes, "(10,2,1,'doc',2,'V',9)");
   exec("insert into T_GRADE_INGREDIENT_DETAIL_INFO(INGREDIENT_ID) values (70)");
-  item(1);
-  item(2);
-  for (int f = 0; f < 6; ++f) factor(11 + f, f < 3 ? 1 : 2);
-  rule(21, 12);
-  rule(22, 12);
-  exec("create temp table write_log(seq integer primary key, what text)");
-  exec(
-      "create temp trigger log_rule after insert on T_AUTO_GRADE_DETAILS_INFO begin insert into "
-      "write_log(what) values ('rule>' || new.INGREDIENT_ID); end");
-  exec(
-      "create temp trigger log_factor after insert on T_GRADE_INGREDIENT_DETAIL_INFO begin insert into "
-      "write_log(what) values ('factor ' || new.INGREDIENT_ID || '>' || new.GRADE_ITEM_ID); end");
-  exec(
-      "create temp trigger log_item after insert on T_GRADE_INGREDIENT_INFO begin insert into "
-      "write_log(what) values ('item ' || new.GRADE_ITEM_ID); end");
+  // Left out: item 3 (invalidated) with its rows, factor 17 ('X'), rule 24 ('I'),
+  // item 4 of another project.
+  fill(kItems, "(1,'V',9), (2,'V',9), (3,'I',9), (4,'V',8)");
+  fill(
+      "T_GRADE_INGREDIENT_DETAIL(INGREDIENT_ID,GRADE_ITEM_ID,STS,NAME,GRADE_MODE_ID,REMARK,SCALE) "
+      "select *, 'factor' || column1, NULL, 'r', NULL",
+      "(11,1,'V'), (12,1,'V'), (14,2,'V'), (15,2,'V'), (17,2,'X'), (18,3,'V')");
+  fill(
+      "T_AUTO_GRADE_DETAILS(AUTO_GRADE_ID,INGREDIENT_ID,STS,UNIT,MARK,UPPER_LIMIT,QIALEFICATION) "
+      "select *, '%', 1.5, '9', NULL",
+      "(21,12,'V'), (22,12,'V'), (23,17,'V'), (24,14,'I'), (25,18,'V')");
+  exec("create temp table writes(seq integer primary key, what text)");
+  for (const auto& [table, what] :
+       {std::pair{"T_AUTO_GRADE_DETAILS_INFO", "'rule>' || new.INGREDIENT_ID"},
+        {"T_GRADE_INGREDIENT_DETAIL_INFO", "'factor ' || new.INGREDIENT_ID || '>' || new.GRADE_ITEM_ID"},
+        {"T_GRADE_INGREDIENT_INFO", "'item ' || new.GRADE_ITEM_ID"}})
+    exec(fmt::format(
+        "create temp trigger log_{0} after insert on {0} begin insert into writes(what) values ({1}); end",
+        table, what));
 
-  EXPECT_TRUE(save("9", "T"));
-  EXPECT_EQ(rows("select what from write_log order by seq"),
-            (Rows{"factor 71>1", "rule>72", "rule>72", "factor 72>1", "factor 73>1", "item 1", "factor 74>2",
-                  "factor 75>2", "factor 76>2", "item 2"}));
+  exec("insert into T_ACCORDED_CHECK_INFO(CHECK_ID) values (40)");
+  fill(kChecks, "(9,NULL,1,'c1','V','o'), (9,'2',2,NULL,'V',NULL), (9,'3',3,'gone','I','o')");
+  fill("TJ_OPEN_BID_DETAILS(PROJECT_ID,BUNDLE_ID,GOOD_NAME,SPEC,STS,TBS_REMARK) select *",
+       "(9,'1','pc','i5','V','bidder note')");
+  fill(
+      "TJ_PROCUREMENT_PROJECT(PROJECT_ID,BUNDLE_ID,PROJECT_NAME,PROMODE_ID,AVERAGE_PRICE_DROP_SCALE,JUDGE_"
+      "WAY,"
+      "PROJECT_TYPE,CATEGORY_ID,STS,SERIAL_NUMBER) select *",
+      "(9,'0','Project name',NULL,'5',1,2,3,'V','S1'), (9,'1','Old',1,'5',1,2,3,'I','S0')");
+  const std::string name = "Goods' template";
+  EXPECT_TRUE(obj->SavaBsInResource("9", "", Value(name)));
+  EXPECT_EQ(rows("select what from writes order by seq"),
+            (Rows{"factor 71>1", "rule>72", "rule>72", "factor 72>1", "item 1", "factor 73>2", "factor 74>2",
+                  "item 2"}));
   EXPECT_EQ(rows("select GRADE_ITEM_ID,RESOURCE_ID,SEQ_ID,CONTENT,REMARK,SCALE,STS,ITEM_FLAG from "
                  "T_GRADE_INGREDIENT_INFO order by GRADE_ITEM_ID"),
             (Rows{"1|1|0|item1| |10|V| ", "2|1|0|item2| |10|V| "}));
@@ -176,57 +134,15 @@ TEST_F(LibraryDataTest, ScoringTreeIsCopiedBottomUpUnderNewNumbers) {
             (Rows{"1|72|%|1.5|9|0|V", "2|72|%|1.5|9|0|V"}));
   // The project keeps its NULLs.
   EXPECT_EQ(scalar("select REMARK, ITEM_FLAG from T_GRADE_INGREDIENT where GRADE_ITEM_ID=1"), "NULL|NULL");
-}
-
-TEST_F(LibraryDataTest, OnlyLiveRowsAreCopied) {
-  item(1, "'I'");
-  factor(11, 1);
-  item(2);
-  factor(12, 2, "'X'");
-  rule(21, 12);
-  factor(13, 2);
-  rule(22, 13, "'I'");
-  rule(23, 13);
-  item(3, "'V'", 8);  // another project
-  EXPECT_TRUE(save("9", "T"));
-  EXPECT_EQ(scalar("select group_concat(CONTENT) from T_GRADE_INGREDIENT_INFO"), "item2");
-  EXPECT_EQ(scalar("select group_concat(NAME) from T_GRADE_INGREDIENT_DETAIL_INFO"), "factor13");
-  EXPECT_EQ(scalar("select count(*) from T_AUTO_GRADE_DETAILS_INFO"), "1");
-}
-
-TEST_F(LibraryDataTest, ChecksAreWrittenLiveWithBundleZeroForNull) {
-  exec("insert into T_ACCORDED_CHECK_INFO(CHECK_ID) values (40)");
-  exec(
-      "insert into T_ACCORDED_CHECK(PROJECT_ID,BUNDLE_ID,CHECK_ID,CONTENT,STS,CHECK_ORI) values "
-      "(9,NULL,1,'c1','V','o'), (9,'2',2,NULL,'V',NULL), (9,'3',3,'gone','I','o')");
-  EXPECT_TRUE(save("9", "T"));
-  EXPECT_EQ(
-      rows("select RESOURCE_ID,BUNDLE_ID,CHECK_ID,CONTENT,STS,CHECK_ORI from T_ACCORDED_CHECK_INFO where "
-           "RESOURCE_ID=1 order by CHECK_ID"),
-      (Rows{"1|0|41|c1|V|o", "1|2|42| |V| "}));
-}
-
-TEST_F(LibraryDataTest, BidLinesReplaceEveryNullInTheCopyOnly) {
-  exec(
-      "insert into TJ_OPEN_BID_DETAILS(PROJECT_ID,BUNDLE_ID,GOOD_NAME,SPEC,STS,TBS_REMARK) values "
-      "(9,'1','pc','i5','V','bidder note')");
-  EXPECT_TRUE(save("9", "T"));
+  EXPECT_EQ(rows("select RESOURCE_ID,BUNDLE_ID,CHECK_ID,CONTENT,STS,CHECK_ORI from T_ACCORDED_CHECK_INFO "
+                 "where RESOURCE_ID=1 order by CHECK_ID"),
+            (Rows{"1|0|41|c1|V|o", "1|2|42| |V| "}));
   EXPECT_EQ(scalar("select PROJECT_ID,BUNDLE_ID,RESOURCE_ID,BAIL,REMARK,ENGIN_NAME,FINISH_DATE,GOOD_NAME,"
                    "DELIVERY_DATE,AMOUNT,BID_SUM_PRICE,SPEC,MAKE_FACTORY,STS,REG_SUM_TYPE from "
                    "TJ_OPEN_BID_DETAILS_INFO"),
             "9|1|1|0| | | |pc| |0|0|i5| |V|0");
   EXPECT_EQ(scalar("select BAIL, REMARK, REG_SUM_TYPE from TJ_OPEN_BID_DETAILS"), "NULL|NULL|NULL");
-}
-
-TEST_F(LibraryDataTest, ProjectRecordTakesTheTemplateNameAndKeepsTheProjectNumber) {
-  exec(
-      "insert into "
-      "TJ_PROCUREMENT_PROJECT(PROJECT_ID,BUNDLE_ID,PROJECT_NAME,PROMODE_ID,AVERAGE_PRICE_DROP_SCALE,"
-      "JUDGE_WAY,PROJECT_TYPE,CATEGORY_ID,STS,SERIAL_NUMBER) values (9,'0','Project "
-      "name',NULL,'5',1,2,3,'V','S1'),"
-      "(9,'1','Old',1,'5',1,2,3,'I','S0')");
-  const std::string name = "Goods' template";
-  EXPECT_TRUE(save("9", name));
+  // The record takes the template name and keeps the project number.
   EXPECT_EQ(rows("select PROJECT_ID,BUNDLE_ID,RESOURCE_ID,PROJECT_NAME,PROMODE_ID,AVERAGE_PRICE_DROP_SCALE,"
                  "JUDGE_WAY,PROJECT_TYPE,CATEGORY_ID,STS from TJ_PROCUREMENT_PROJECT_INFO"),
             (Rows{"9|0|1|" + name + "|0|5|1|2|3|V"}));

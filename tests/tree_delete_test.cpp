@@ -9,48 +9,35 @@
 namespace quillon::test {
 namespace {
 
+using Rows = std::vector<std::string>;
 using TreeReservationTest = HomeTest;
 
-TEST_F(TreeReservationTest, NextOwnerIsTheLargestOverFiveTablesPlusOne) {
-  const std::vector<std::string> owners = {"T_PROJECT_TREE", "T_ACCORDED_CHECK", "T_GRADE_INGREDIENT",
-                                           "TJ_OPEN_BID_DETAILS", "TJ_PROCUREMENT_PROJECT"};
-  for (const auto& table : owners) {
-    SCOPED_TRACE(table);
-    open(false);
-    exec("insert into T_PROJECT_TREE(NODE_ID,PROJECT_ID) values(900,5)");
-    if (table == "T_PROJECT_TREE")
-      exec("insert into T_PROJECT_TREE(NODE_ID,PROJECT_ID) values(17,41)");
-    else
-      exec("insert into " + table + "(PROJECT_ID) values(41)");
-    exec("insert into T_ACCORDED_CHECK_INFO(RESOURCE_ID) values(500)");  // other side: ignored
-    obj->InserMaxNo(1);
-    EXPECT_EQ(scalar("select NODE_ID || '|' || PROJECT_ID || '|' || ifnull(STS,'NULL') from T_PROJECT_TREE "
-                     "where NODE_ID=901"),
-              "901|42|NULL");
-    EXPECT_EQ(scalar("select count(*) from T_RESOURCE_TREE"), "0");
-  }
-  EXPECT_TRUE(host.shown.empty());
-}
-
-TEST_F(TreeReservationTest, LibrarySideUsesResourceTables) {
+TEST_F(TreeReservationTest, NextOwnerIsTheLargestOverTheFiveTablesOfTheSidePlusOne) {
+  exec("insert into T_PROJECT_TREE(NODE_ID,PROJECT_ID) values(900,5)");
   exec("insert into T_RESOURCE_TREE(NODE_ID,RESOURCE_ID) values(30,2)");
-  exec("insert into TJ_OPEN_BID_DETAILS_INFO(RESOURCE_ID) values(8)");
-  exec("insert into T_PROJECT_TREE(NODE_ID,PROJECT_ID) values(99,77)");  // other side: ignored
-  obj->InserMaxNo(2);
+  exec("insert into T_ACCORDED_CHECK_INFO(RESOURCE_ID) values(20)");
+  obj->InserMaxNo(1);
+  int owner = 5;  // each table in turn holds the largest owner
+  for (const std::string table :
+       {"T_ACCORDED_CHECK", "T_GRADE_INGREDIENT", "TJ_OPEN_BID_DETAILS", "TJ_PROCUREMENT_PROJECT"}) {
+    owner += 10;
+    exec("insert into " + table + "(PROJECT_ID) values(" + std::to_string(owner) + ")");
+    obj->InserMaxNo(1);
+  }
+  obj->InserMaxNo(2);  // ignores the project side's 46
+  EXPECT_EQ(rows("select NODE_ID, PROJECT_ID, STS from T_PROJECT_TREE order by NODE_ID"),
+            (Rows{"900|5|NULL", "901|6|NULL", "902|16|NULL", "903|26|NULL", "904|36|NULL", "905|46|NULL"}));
   EXPECT_EQ(rows("select NODE_ID, RESOURCE_ID from T_RESOURCE_TREE order by NODE_ID"),
-            (std::vector<std::string>{"30|2", "31|9"}));
-  EXPECT_EQ(scalar("select count(*) from T_PROJECT_TREE"), "1");
-}
-
-TEST_F(TreeReservationTest, NoOwnerYetEndsWithAnErrorAndInsertsNothing) {
-  EXPECT_THROW(obj->InserMaxNo(1), Error);
-  EXPECT_THROW(obj->InserMaxNo(2), Error);
-  EXPECT_EQ(scalar("select (select count(*) from T_PROJECT_TREE) + (select count(*) from T_RESOURCE_TREE)"),
-            "0");
+            (Rows{"30|2", "31|21"}));
   EXPECT_TRUE(host.shown.empty());
 }
 
-TEST_F(TreeReservationTest, NodeNumberFailureIsReportedAndStopsTheReservation) {
+TEST_F(TreeReservationTest, FailuresEndWithAnErrorAndInsertNothing) {
+  EXPECT_THROW(obj->InserMaxNo(1), Error);  // no owner yet
+  EXPECT_THROW(obj->InserMaxNo(2), Error);
+  EXPECT_TRUE(host.shown.empty());
+  EXPECT_EQ(scalar("select count(*) from T_RESOURCE_TREE"), "0");
+  // No node number left: reported, and the reservation stops.
   exec("insert into T_PROJECT_TREE(NODE_ID,PROJECT_ID) values(2147483647,3)");
   EXPECT_THROW(obj->InserMaxNo(1), Error);
   ASSERT_EQ(host.shown.size(), 1u);
@@ -62,73 +49,46 @@ class TreeDeleteTest : public HomeTest {
  protected:
   void SetUp() override {
     HomeTest::SetUp();
-    // Records every deleted row in order, to check children-first.
-    exec("create temp table deleted_log(seq integer primary key, node integer, parent integer)");
-    for (const char* side : {"T_PROJECT_TREE", "T_RESOURCE_TREE"})
-      exec(std::string("create temp trigger log_") + side + " after delete on " + side +
-           " begin insert into deleted_log(node, parent) values(old.NODE_ID, old.PARENT_NOED_ID); end");
+    // Children first: deleting a node that still has a child fails the deletion.
+    exec(
+        "create temp trigger children_first before delete on T_PROJECT_TREE when exists(select 1 from "
+        "T_PROJECT_TREE where PARENT_NOED_ID = old.NODE_ID and NODE_ID <> old.NODE_ID) "
+        "begin select raise(abort, 'a parent went before its child'); end");
   }
-  void node(int id, int parent, const std::string& sts = "V", const std::string& table = "T_PROJECT_TREE") {
-    exec("insert into " + table + "(NODE_ID,PARENT_NOED_ID,STS) values(" + std::to_string(id) + "," +
-         std::to_string(parent) + ",'" + sts + "')");
+  // Nodes given as "(NODE_ID,PARENT_NOED_ID),...".
+  void nodes(const std::string& values, const std::string& table = "T_PROJECT_TREE") {
+    exec("insert into " + table + "(NODE_ID,PARENT_NOED_ID) values" + values);
   }
-  std::vector<std::string> remaining(const std::string& table = "T_PROJECT_TREE") {
+  Rows remaining(const std::string& table = "T_PROJECT_TREE") {
     return rows("select NODE_ID from " + table + " order by NODE_ID");
-  }
-  // Deleted rows whose parent was deleted earlier than they were.
-  std::string parentsBeforeChildren() {
-    return scalar(
-        "select count(*) from deleted_log c join deleted_log p on p.node = c.parent "
-        "where p.seq < c.seq and p.node <> c.node");
   }
 };
 
-TEST_F(TreeDeleteTest, UnknownNodeChangesNothingAndLeafGoesAlone) {
-  node(1, 0);
-  node(2, 1);
+TEST_F(TreeDeleteTest, ThreeLevelsGoChildrenFirstOnTheChosenSideOnly) {
+  // 2 goes with 3 to 6, two of them invalidated; its parent 1 and its sibling 7 with 8 stay.
+  nodes("(1,0),(2,1),(3,2),(4,2),(5,3),(6,4),(7,1),(8,7)");
+  exec("update T_PROJECT_TREE set STS='I' where NODE_ID in (4,6)");
+  nodes("(2,0),(3,2),(9,0)", "T_RESOURCE_TREE");
   EXPECT_TRUE(obj->DeleteTreeNode(404, 1).isEmpty());
-  EXPECT_EQ(remaining(), (std::vector<std::string>{"1", "2"}));
+  EXPECT_EQ(remaining().size(), 8u);
   EXPECT_TRUE(obj->DeleteTreeNode(2, 1).isEmpty());
-  EXPECT_EQ(remaining(), std::vector<std::string>{"1"});
-}
-
-TEST_F(TreeDeleteTest, ThreeLevelsGoChildrenFirstWithInvalidatedNodes) {
-  node(1, 0);  // parent of the deleted node: stays
-  node(2, 1);
-  node(3, 2);
-  node(4, 2, "I");
-  node(5, 3);
-  node(6, 4, "I");
-  node(7, 1);  // sibling: stays
-  node(8, 7);
-  obj->DeleteTreeNode(2, 1);
-  EXPECT_EQ(remaining(), (std::vector<std::string>{"1", "7", "8"}));
-  EXPECT_EQ(scalar("select count(*) from deleted_log"), "5");
-  EXPECT_EQ(parentsBeforeChildren(), "0");
-  EXPECT_EQ(scalar("select max(seq) = (select seq from deleted_log where node=2) from deleted_log"), "1");
-}
-
-TEST_F(TreeDeleteTest, LibrarySideLeavesProjectTreeAlone) {
-  for (const char* table : {"T_PROJECT_TREE", "T_RESOURCE_TREE"}) {
-    node(1, 0, "V", table);
-    node(2, 1, "V", table);
-  }
-  obj->DeleteTreeNode(1, 2);
-  EXPECT_TRUE(remaining("T_RESOURCE_TREE").empty());
-  EXPECT_EQ(remaining(), (std::vector<std::string>{"1", "2"}));
+  EXPECT_EQ(remaining(), (Rows{"1", "7", "8"}));
+  obj->DeleteTreeNode(8, 1);  // a leaf goes alone
+  EXPECT_EQ(remaining(), (Rows{"1", "7"}));
+  EXPECT_EQ(remaining("T_RESOURCE_TREE"), (Rows{"2", "3", "9"}));
+  obj->DeleteTreeNode(2, 2);
+  EXPECT_EQ(remaining("T_RESOURCE_TREE"), Rows{"9"});
+  EXPECT_EQ(remaining(), (Rows{"1", "7"}));
 }
 
 TEST_F(TreeDeleteTest, LoopingParentChainsEndAndStayInsideTheSubtree) {
-  node(1, 2);  // 1 and 2 are each other's parent
-  node(2, 1);
-  node(3, 2);
-  node(4, 3);
-  node(5, 5);  // its own parent
-  node(6, 5);
+  // 1 and 2 are each other's parent, 5 is its own: no order is children first.
+  exec("drop trigger children_first");
+  nodes("(1,2),(2,1),(3,2),(4,3),(5,5),(6,5)");
   obj->DeleteTreeNode(3, 1);
-  EXPECT_EQ(remaining(), (std::vector<std::string>{"1", "2", "5", "6"}));
+  EXPECT_EQ(remaining(), (Rows{"1", "2", "5", "6"}));
   obj->DeleteTreeNode(5, 1);
-  EXPECT_EQ(remaining(), (std::vector<std::string>{"1", "2"}));
+  EXPECT_EQ(remaining(), (Rows{"1", "2"}));
   obj->DeleteTreeNode(1, 1);
   EXPECT_TRUE(remaining().empty());
 }
@@ -142,21 +102,14 @@ TEST_F(TreeDeleteTest, DeepChainAndWideTreeAreDeletedCompletely) {
   exec(
       "with recursive c(n) as (select 1 union all select n+1 from c where n < 100000) "
       "insert into T_PROJECT_TREE(NODE_ID,PARENT_NOED_ID) select 100000+n, 100000+n/2 from c");
-  node(300000, 0);
-  node(300001, 300000);
+  nodes("(300000,0),(300001,300000)");
   obj->DeleteTreeNode(1, 1);
-  EXPECT_EQ(scalar("select count(*) from T_PROJECT_TREE where NODE_ID <= 50000"), "0");
   obj->DeleteTreeNode(100001, 1);
-  EXPECT_EQ(remaining(), (std::vector<std::string>{"300000", "300001"}));
-  EXPECT_EQ(scalar("select count(*) from deleted_log"), "150000");
-  EXPECT_EQ(parentsBeforeChildren(), "0");
+  EXPECT_EQ(remaining(), (Rows{"300000", "300001"}));
 }
 
 TEST_F(TreeDeleteTest, FailureReachesTheCallerAndKeepsWhatWasDeleted) {
-  node(1, 0);
-  node(2, 1);
-  node(3, 2);
-  node(4, 3);
+  nodes("(1,0),(2,1),(3,2),(4,3)");
   exec(
       "create temp trigger keep_two before delete on T_PROJECT_TREE when old.NODE_ID = 2 "
       "begin select raise(abort, 'node 2 is locked'); end");
@@ -166,7 +119,7 @@ TEST_F(TreeDeleteTest, FailureReachesTheCallerAndKeepsWhatWasDeleted) {
   } catch (const Error& e) {
     EXPECT_EQ(e.description(), "node 2 is locked");
   }
-  EXPECT_EQ(remaining(), (std::vector<std::string>{"1", "2"}));
+  EXPECT_EQ(remaining(), (Rows{"1", "2"}));
   EXPECT_TRUE(host.shown.empty());
 }
 

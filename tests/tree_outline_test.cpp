@@ -13,13 +13,10 @@ namespace {
 
 class TreeOutlineTest : public HomeTest {
  protected:
-  void node(int id, int parent, const std::string& name, int order, const std::string& sts = "V",
-            int owner = 7) {
-    exec(
-        "insert into T_PROJECT_TREE(NODE_ID,PARENT_NOED_ID,NODE_NAME,TYPE_ID,NODE_ORDER,STS,PROJECT_ID) "
-        "values(" +
-        std::to_string(id) + "," + std::to_string(parent) + ",'" + name + "',2," + std::to_string(order) +
-        ",'" + sts + "'," + std::to_string(owner) + ")");
+  // Project nodes (NODE_ID, PARENT_NOED_ID, NODE_NAME, NODE_ORDER, STS, PROJECT_ID), all of type 2.
+  void nodes(const std::string& values) {
+    const std::string columns = "NODE_ID,PARENT_NOED_ID,NODE_NAME,NODE_ORDER,STS,PROJECT_ID,TYPE_ID";
+    exec("insert into T_PROJECT_TREE(" + columns + ") select *, 2 from (values " + values + ")");
   }
   std::string outline(int owner, bool all = false, int ori = 1) {
     return tree::renderOutline(sessionOf(*obj), ori, owner, all);
@@ -27,44 +24,24 @@ class TreeOutlineTest : public HomeTest {
 };
 
 TEST_F(TreeOutlineTest, ChildrenByOrderThenNumberWithGuides) {
-  node(1, 0, "Root", 1);
-  node(5, 1, "Second", 2);
-  node(3, 1, "First b", 1);
-  node(2, 1, "First a", 1);
-  node(6, 2, "Deep", 1);
-  node(7, 6, "Deeper", 1);
-  node(8, 5, "Last", 1);
-  node(9, 1, "Elsewhere", 1, "V", 8);  // another project's node
+  nodes(
+      "(1,0,'Root',1,'V',7),(2,1,'Second',2,'V',7),(5,1,'First b',1,'V',7),(3,1,'First a',1,'V',7),"
+      "(6,3,'Deep',1,'V',7),(7,6,'Deeper',1,'V',7),(8,2,'Last',1,'V',7),(9,1,'Elsewhere',1,'V',8)");
   EXPECT_EQ(outline(7),
             "Root (type 2, node 1)\n"
-            "├── First a (type 2, node 2)\n"
+            "├── First a (type 2, node 3)\n"
             "│   └── Deep (type 2, node 6)\n"
             "│       └── Deeper (type 2, node 7)\n"
-            "├── First b (type 2, node 3)\n"
-            "└── Second (type 2, node 5)\n"
+            "├── First b (type 2, node 5)\n"
+            "└── Second (type 2, node 2)\n"
             "    └── Last (type 2, node 8)\n");
   // Node 9 hangs below a node of project 7, so it is project 8's top node.
   EXPECT_EQ(outline(8), "Elsewhere (type 2, node 9)\n");
   EXPECT_EQ(outline(404), "");
 }
 
-TEST_F(TreeOutlineTest, InvalidatedNodesOnlyOnRequest) {
-  node(1, 0, "Root", 1);
-  node(2, 1, "Gone", 1, "I");
-  node(3, 1, "Kept", 2);
-  EXPECT_EQ(outline(7), "Root (type 2, node 1)\n└── Kept (type 2, node 3)\n");
-  EXPECT_EQ(outline(7, true),
-            "Root (type 2, node 1)\n"
-            "├── Gone (type 2, node 2) [invalidated]\n"
-            "└── Kept (type 2, node 3)\n");
-}
-
 TEST_F(TreeOutlineTest, LoopingParentsAreDrawnOnceAndNamesStayOnOneLine) {
-  node(1, 2, "A", 1);
-  node(2, 1, "B", 1);
-  node(3, 2, "C", 2);
-  node(4, 4, "Self", 1);
-  exec("update T_PROJECT_TREE set NODE_NAME = 'C' || char(10) || 'x' where NODE_ID = 3");
+  nodes("(1,2,'A',1,'V',7),(2,1,'B',1,'V',7),(3,2,'C' || char(10) || 'x',2,'V',7),(4,4,'Self',1,'V',7)");
   EXPECT_EQ(outline(7),
             "A (type 2, node 1) [parent cycle]\n"
             "└── B (type 2, node 2)\n"
@@ -72,52 +49,44 @@ TEST_F(TreeOutlineTest, LoopingParentsAreDrawnOnceAndNamesStayOnOneLine) {
             "Self (type 2, node 4) [parent cycle]\n");
 }
 
-TEST_F(TreeOutlineTest, LibrarySideByResourceId) {
+TEST_F(TreeOutlineTest, LibrarySideByResourceIdWithInvalidatedNodesOnRequest) {
   exec(
-      "insert into T_RESOURCE_TREE(NODE_ID,PARENT_NOED_ID,NODE_NAME,TYPE_ID,STS,RESOURCE_ID) values"
-      "(1,0,'Template',9,'V',3),(2,1,'Part',2,'V',3)");
-  node(1, 0, "Project node", 1, "V", 3);
-  EXPECT_EQ(outline(3, false, 2), "Template (type 9, node 1)\n└── Part (type 2, node 2)\n");
+      "insert into T_RESOURCE_TREE(NODE_ID,PARENT_NOED_ID,NODE_NAME,TYPE_ID,NODE_ORDER,STS,RESOURCE_ID) "
+      "values"
+      "(1,0,'Template',9,1,'V',3),(2,1,'Gone',2,1,'I',3),(3,1,'Kept',2,2,'V',3)");
+  nodes("(1,0,'Project node',1,'V',3)");
+  EXPECT_EQ(outline(3, false, 2), "Template (type 9, node 1)\n└── Kept (type 2, node 3)\n");
+  EXPECT_EQ(
+      outline(3, true, 2),
+      "Template (type 9, node 1)\n├── Gone (type 2, node 2) [invalidated]\n└── Kept (type 2, node 3)\n");
 }
 
 class TreeCliTest : public ::testing::Test {
  protected:
   void SetUp() override { initializeHome(dir.path(), InitOptions{false, true}); }
-  CommandResult q(const std::string& args) {
-    return runQuillon("--home " + shellQuote(dir.path().string()) + " " + args);
+  // Exit status, standard output and standard error, joined by '|'.
+  std::string q(const std::string& args) {
+    const auto r = runQuillon("--home " + shellQuote(dir.path().string()) + " " + args);
+    return std::to_string(r.status) + "|" + r.out + "|" + r.err;
   }
   TempDir dir;
 };
 
-TEST_F(TreeCliTest, MembersAndTheTreeView) {
-  EXPECT_EQ(q("call T_PROJECT_TREE_Insert 1 Cover 7 0 1 0 2 0 V 2 bm1 1").out, "true\n");
-  EXPECT_EQ(q("call T_PROJECT_TREE_Insert 2 \"O'Brien\" 7 0 2 1 3 0 V 2 bm2 1").out, "true\n");
-  EXPECT_EQ(q("call GetProjectIdByNodeId 2").out, "7\n");
-  EXPECT_EQ(q("call GetBsTypeByNodeID 1 1").out, "2\n");
-
-  const auto view = q("tree --project 7");
-  EXPECT_EQ(view.status, 0);
-  EXPECT_EQ(view.out, "Cover (type 2, node 1)\n└── O'Brien (type 3, node 2)\n");
-
-  const auto removed = q("call DeleteTreeNode 1 1");
-  EXPECT_EQ(removed.status, 0);
-  EXPECT_EQ(removed.out, "");
-  const auto empty = q("tree --project 7");
-  EXPECT_EQ(empty.status, 0);
-  EXPECT_EQ(empty.out, "");
-  EXPECT_EQ(empty.err, "project 7 has no nodes\n");
-}
-
-TEST_F(TreeCliTest, ErrorsAndUsage) {
-  const auto missing = q("call GetBsTypeByNodeID 404 1");
-  EXPECT_EQ(missing.status, 3);
-  EXPECT_EQ(missing.out, "");
+TEST_F(TreeCliTest, MembersTheTreeViewAndErrors) {
+  EXPECT_EQ(q("call T_PROJECT_TREE_Insert 1 Cover 7 0 1 0 2 0 V 2 bm1 1"), "0|true\n|");
+  EXPECT_EQ(q("call T_PROJECT_TREE_Insert 2 \"O'Brien\" 7 0 2 1 3 0 V 2 bm2 1"), "0|true\n|");
+  EXPECT_EQ(q("call GetProjectIdByNodeId 2"), "0|7\n|");
+  EXPECT_EQ(q("call GetBsTypeByNodeID 1 1"), "0|2\n|");
+  EXPECT_EQ(q("tree --project 7"), "0|Cover (type 2, node 1)\n└── O'Brien (type 3, node 2)\n|");
+  EXPECT_EQ(q("call DeleteTreeNode 1 1"), "0||");
+  EXPECT_EQ(q("tree --project 7"), "0||project 7 has no nodes\n");
+  // An error of the call ends it with status 3, a usage error with 2.
+  EXPECT_EQ(q("call GetBsTypeByNodeID 404 1").rfind("3||", 0), 0u);
   const auto noOwner = q("call InserMaxNo 1");
-  EXPECT_EQ(noOwner.status, 3);
-  EXPECT_NE(noOwner.err.find("Invalid use of Null"), std::string::npos);
-  EXPECT_EQ(q("tree").status, 2);
-  EXPECT_EQ(q("tree --project 1 --resource 1").status, 2);
-  EXPECT_EQ(q("tree --project x").status, 2);
+  EXPECT_EQ(noOwner.rfind("3||", 0), 0u);
+  EXPECT_NE(noOwner.find("Invalid use of Null"), std::string::npos);
+  for (const char* usage : {"tree", "tree --project 1 --resource 1", "tree --project x"})
+    EXPECT_EQ(q(usage).rfind("2|", 0), 0u) << usage;
 }
 
 }  // namespace
