@@ -89,28 +89,16 @@ using ExportBody = std::function<int(DBFunc&, CliHost&, const WatchingHost&)>;
 int withExportObject(const Globals& g, const ExportBody& body) {
   const auto host = g.makeHost();
   WatchingHost watching(*host);
-  try {
-    DBFunc object(watching, g.homePath());
+  return g.withObjectOn(watching, *host, [&](DBFunc& object) {
     if (!object.connected()) {
       host->error("no database connection; nothing was exported");
       return 3;
-    }
-    for (const auto& s : g.sets) {
-      const auto eq = s.find('=');
-      if (eq == std::string::npos) throw UsageError("--set takes FIELD=VALUE, got '" + s + "'");
-      setField(object, s.substr(0, eq), s.substr(eq + 1));
     }
     TerminalProgress bar;
     std::optional<exporting::ProgressScope> listening;
     if (g.messages != "json" && ::isatty(STDERR_FILENO)) listening.emplace(bar);
     return body(object, *host, watching);
-  } catch (const UsageError& e) {
-    host->error(e.what());
-    return 2;
-  } catch (const std::exception& e) {
-    host->error(e.what());
-    return 3;
-  }
+  });
 }
 
 // The package's base name: OUT's file name without its last extension.

@@ -28,19 +28,23 @@ std::unique_ptr<CliHost> Globals::makeHost() const {
 
 int Globals::withObject(const std::function<int(DBFunc&, CliHost&)>& body) const {
   const auto host = makeHost();
+  return withObjectOn(*host, *host, [&](DBFunc& object) { return body(object, *host); });
+}
+
+int Globals::withObjectOn(Host& shown, CliHost& errors, const std::function<int(DBFunc&)>& body) const {
   try {
-    DBFunc object(*host, homePath());
+    DBFunc object(shown, homePath());
     for (const auto& s : sets) {
       const auto eq = s.find('=');
       if (eq == std::string::npos) throw UsageError("--set takes FIELD=VALUE, got '" + s + "'");
       setField(object, s.substr(0, eq), s.substr(eq + 1));
     }
-    return body(object, *host);
+    return body(object);
   } catch (const UsageError& e) {
-    host->error(e.what());
+    errors.error(e.what());
     return 2;
   } catch (const std::exception& e) {
-    host->error(e.what());
+    errors.error(e.what());
     return 3;
   }
 }

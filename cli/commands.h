@@ -26,6 +26,9 @@ struct Globals {
   // Creates one object (applying --set), runs `body`, releases the object.
   // Errors that end the body become exit status 3, usage errors 2.
   int withObject(const std::function<int(DBFunc&, CliHost&)>& body) const;
+  // The same with the object's messages going to `shown` (a host that wraps
+  // the command's own) and errors of the call to `errors`.
+  int withObjectOn(Host& shown, CliHost& errors, const std::function<int(DBFunc&)>& body) const;
 };
 
 using CommandSetup = std::function<void(CLI::App& app, Globals& globals)>;
