@@ -24,8 +24,9 @@ int main(int argc, char** argv) {
                  "PARENT_LAYER_ID (repeatable)")
       ->type_name("FIELD=VALUE");
   app.footer(
-      "Exit status: 0 when the command ran (whatever the member returned), 2 for a usage error,\n"
-      "3 when the call ended with an error (its description on stderr).");
+      "Exit status: 0 when the command ran (for call: whatever the member returned), 2 for a usage\n"
+      "error, 3 when the call ended with an error (its description on stderr); export and\n"
+      "export-library exit 1 when an overwrite question is answered no.");
   for (const auto& setup : commandSetups()) setup(app, globals);
   try {
     app.parse(argc, argv);
