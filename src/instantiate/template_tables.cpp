@@ -1,5 +1,7 @@
 #include "instantiate/template_tables.h"
 
+#include "db/tables.h"
+
 namespace quillon::instantiate::tables {
 
 using namespace copy;
@@ -35,13 +37,11 @@ constexpr Out kAutoRuleValues[] = {
 }  // namespace
 
 const TableCopy kProject{
-    .sourceTable = "TJ_PROCUREMENT_PROJECT_INFO",
-    .sourceColumns =
-        "PROJECT_ID,BUNDLE_ID,RESOURCE_ID,PROJECT_NAME,PROMODE_ID,AVERAGE_PRICE_DROP_SCALE,"
-        "JUDGE_WAY,PROJECT_TYPE,CATEGORY_ID,STS,APPRAISE_MODE",
+    .sourceTable = db::table::kProjectInfo,
+    .sourceColumns = db::columns::kProjectInfo,
     .sourceKey = "RESOURCE_ID",
     .fill = kFillAll,
-    .targetTable = "TJ_PROCUREMENT_PROJECT",
+    .targetTable = db::table::kProject,
     .targetColumns =
         "PROJECT_ID,BUNDLE_ID,PROJECT_NAME,PROMODE_ID,AVERAGE_PRICE_DROP_SCALE,JUDGE_WAY,"
         "PROJECT_TYPE,CATEGORY_ID,STS,APPRAISE_MODE",
@@ -49,26 +49,24 @@ const TableCopy kProject{
 };
 
 const TableCopy kChecks{
-    .sourceTable = "T_ACCORDED_CHECK_INFO",
-    .sourceColumns = "RESOURCE_ID,BUNDLE_ID,CHECK_ID,CONTENT,STS,CHECK_ORI",
+    .sourceTable = db::table::kCheckInfo,
+    .sourceColumns = db::columns::kCheckInfo,
     .sourceKey = "RESOURCE_ID",
     .fill = kFillNone,
-    .idTable = "T_ACCORDED_CHECK",
+    .idTable = db::table::kCheck,
     .idColumn = "CHECK_ID",
-    .targetTable = "T_ACCORDED_CHECK",
+    .targetTable = db::table::kCheck,
     .targetColumns = "PROJECT_ID,BUNDLE_ID,CHECK_ID,CONTENT,STS,CHECK_ORI",
     .values = kCheckValues,
 };
 
 // REG_SUM_TYPE (the last column) is not filled.
 const TableCopy kOpenBid{
-    .sourceTable = "TJ_OPEN_BID_DETAILS_INFO",
-    .sourceColumns =
-        "PROJECT_ID,BUNDLE_ID,RESOURCE_ID,BAIL,REMARK,ENGIN_NAME,FINISH_DATE,GOOD_NAME,"
-        "DELIVERY_DATE,AMOUNT,BID_SUM_PRICE,SPEC,MAKE_FACTORY,STS,REG_SUM_TYPE",
+    .sourceTable = db::table::kOpenBidInfo,
+    .sourceColumns = db::columns::kOpenBidInfo,
     .sourceKey = "RESOURCE_ID",
     .fill = fillBefore(14),
-    .targetTable = "TJ_OPEN_BID_DETAILS",
+    .targetTable = db::table::kOpenBid,
     .targetColumns =
         "PROJECT_ID,BUNDLE_ID,BAIL,REMARK,ENGIN_NAME,FINISH_DATE,GOOD_NAME,DELIVERY_DATE,AMOUNT,"
         "BID_SUM_PRICE,SPEC,MAKE_FACTORY,STS,REG_SUM_TYPE",
@@ -76,14 +74,14 @@ const TableCopy kOpenBid{
 };
 
 const TableCopy kAutoRules{
-    .sourceTable = "T_AUTO_GRADE_DETAILS_INFO",
-    .sourceColumns = "AUTO_GRADE_ID,INGREDIENT_ID,UNIT,MARK,UPPER_LIMIT,QIALEFICATION,STS",
+    .sourceTable = db::table::kAutoRuleInfo,
+    .sourceColumns = db::columns::kAutoRule,
     .sourceKey = "INGREDIENT_ID",
     .fill = kFillAll,
-    .idTable = "T_AUTO_GRADE_DETAILS",
+    .idTable = db::table::kAutoRule,
     .idColumn = "AUTO_GRADE_ID",
-    .targetTable = "T_AUTO_GRADE_DETAILS",
-    .targetColumns = "AUTO_GRADE_ID,INGREDIENT_ID,UNIT,MARK,UPPER_LIMIT,QIALEFICATION,STS",
+    .targetTable = db::table::kAutoRule,
+    .targetColumns = db::columns::kAutoRule,
     .values = kAutoRuleValues,
 };
 
@@ -109,7 +107,7 @@ const TableCopy kGradeItems{
     .idTable = "t_grade_ingredient",
     .idColumn = "grade_item_id",
     .below = &kGradeFactors,
-    .targetTable = "T_GRADE_INGREDIENT",
+    .targetTable = db::table::kGradeItem,
     .targetColumns = "grade_item_id,project_id,content,remark,scale,sts,item_flag",
     .values = kGradeItemValues,
 };

@@ -1,5 +1,7 @@
 #include "library/library_tables.h"
 
+#include "db/tables.h"
+
 // A template must not stop half-way through a table because of one NULL: a
 // NULL in any written column is replaced like those of the fill range (0 for
 // numeric columns, one space for text), so every copy here sets fillWritten.
@@ -41,84 +43,82 @@ constexpr Out kProjectValues[] = {
 
 // REG_SUM_TYPE (the last column) is outside the fill range.
 const TableCopy kOpenBid{
-    .sourceTable = "TJ_OPEN_BID_DETAILS",
+    .sourceTable = db::table::kOpenBid,
     .sourceColumns =
         "PROJECT_ID,BUNDLE_ID,BAIL,REMARK,ENGIN_NAME,FINISH_DATE,GOOD_NAME,DELIVERY_DATE,AMOUNT,"
         "BID_SUM_PRICE,SPEC,MAKE_FACTORY,STS,REG_SUM_TYPE",
     .sourceKey = "PROJECT_ID",
     .fill = fillBefore(13),
     .fillWritten = true,
-    .targetTable = "TJ_OPEN_BID_DETAILS_INFO",
-    .targetColumns =
-        "PROJECT_ID,BUNDLE_ID,RESOURCE_ID,BAIL,REMARK,ENGIN_NAME,FINISH_DATE,GOOD_NAME,"
-        "DELIVERY_DATE,AMOUNT,BID_SUM_PRICE,SPEC,MAKE_FACTORY,STS,REG_SUM_TYPE",
+    .targetTable = db::table::kOpenBidInfo,
+    .targetColumns = db::columns::kOpenBidInfo,
     .values = kOpenBidValues,
 };
 
 const TableCopy kChecks{
-    .sourceTable = "T_ACCORDED_CHECK",
+    .sourceTable = db::table::kCheck,
     .sourceColumns = "PROJECT_ID,BUNDLE_ID,CHECK_ID,CONTENT,STS,CHECK_ORI",
     .sourceKey = "PROJECT_ID",
     .fill = kFillNone,
     .fillWritten = true,
-    .idTable = "T_ACCORDED_CHECK_INFO",
+    .idTable = db::table::kCheckInfo,
     .idColumn = "CHECK_ID",
-    .targetTable = "T_ACCORDED_CHECK_INFO",
-    .targetColumns = "RESOURCE_ID,BUNDLE_ID,CHECK_ID,CONTENT,STS,CHECK_ORI",
+    .targetTable = db::table::kCheckInfo,
+    .targetColumns = db::columns::kCheckInfo,
     .values = kCheckValues,
 };
 
 const TableCopy kAutoRules{
-    .sourceTable = "T_AUTO_GRADE_DETAILS",
-    .sourceColumns = "AUTO_GRADE_ID,INGREDIENT_ID,UNIT,MARK,UPPER_LIMIT,QIALEFICATION,STS",
+    .sourceTable = db::table::kAutoRule,
+    .sourceColumns = db::columns::kAutoRule,
     .sourceKey = "INGREDIENT_ID",
     .fill = kFillAll,
     .fillWritten = true,
-    .idTable = "T_AUTO_GRADE_DETAILS_INFO",
+    .idTable = db::table::kAutoRuleInfo,
     .idColumn = "AUTO_GRADE_ID",
-    .targetTable = "T_AUTO_GRADE_DETAILS_INFO",
-    .targetColumns = "AUTO_GRADE_ID,INGREDIENT_ID,UNIT,MARK,UPPER_LIMIT,QIALEFICATION,STS",
+    .targetTable = db::table::kAutoRuleInfo,
+    .targetColumns = db::columns::kAutoRule,
     .values = kAutoRuleValues,
 };
 
 const TableCopy kGradeFactors{
-    .sourceTable = "T_GRADE_INGREDIENT_DETAIL",
-    .sourceColumns = "INGREDIENT_ID,GRADE_ITEM_ID,NAME,GRADE_MODE_ID,REMARK,SCALE,STS",
+    .sourceTable = db::table::kGradeFactor,
+    .sourceColumns = db::columns::kGradeFactorInfo,
     .sourceKey = "GRADE_ITEM_ID",
     .fill = kFillAll,
     .fillWritten = true,
-    .idTable = "T_GRADE_INGREDIENT_DETAIL_INFO",
+    .idTable = db::table::kGradeFactorInfo,
     .idColumn = "INGREDIENT_ID",
     .below = &kAutoRules,
-    .targetTable = "T_GRADE_INGREDIENT_DETAIL_INFO",
-    .targetColumns = "INGREDIENT_ID,GRADE_ITEM_ID,NAME,GRADE_MODE_ID,REMARK,SCALE,STS",
+    .targetTable = db::table::kGradeFactorInfo,
+    .targetColumns = db::columns::kGradeFactorInfo,
     .values = kGradeFactorValues,
 };
 
 // ITEM_FLAG (the last column) is outside the fill range.
 const TableCopy kGradeItems{
-    .sourceTable = "T_GRADE_INGREDIENT",
-    .sourceColumns = "GRADE_ITEM_ID,PROJECT_ID,CONTENT,REMARK,SCALE,STS,ITEM_FLAG",
+    .sourceTable = db::table::kGradeItem,
+    .sourceColumns = db::columns::kGradeItem,
     .sourceKey = "PROJECT_ID",
     .fill = fillBefore(6),
     .fillWritten = true,
-    .idTable = "T_GRADE_INGREDIENT_INFO",
+    .idTable = db::table::kGradeItemInfo,
     .idColumn = "GRADE_ITEM_ID",
     .below = &kGradeFactors,
-    .targetTable = "T_GRADE_INGREDIENT_INFO",
-    .targetColumns = "GRADE_ITEM_ID,RESOURCE_ID,SEQ_ID,CONTENT,REMARK,SCALE,STS,ITEM_FLAG",
+    .targetTable = db::table::kGradeItemInfo,
+    .targetColumns = db::columns::kGradeItemInfo,
     .values = kGradeItemValues,
 };
 
 const TableCopy kProject{
-    .sourceTable = "TJ_PROCUREMENT_PROJECT",
+    .sourceTable = db::table::kProject,
     .sourceColumns =
         "PROJECT_ID,BUNDLE_ID,PROJECT_NAME,PROMODE_ID,AVERAGE_PRICE_DROP_SCALE,JUDGE_WAY,"
         "PROJECT_TYPE,CATEGORY_ID,STS",
     .sourceKey = "PROJECT_ID",
     .fill = kFillNone,
     .fillWritten = true,
-    .targetTable = "TJ_PROCUREMENT_PROJECT_INFO",
+    .targetTable = db::table::kProjectInfo,
     .targetColumns =
         "PROJECT_ID,BUNDLE_ID,RESOURCE_ID,PROJECT_NAME,PROMODE_ID,AVERAGE_PRICE_DROP_SCALE,"
         "JUDGE_WAY,PROJECT_TYPE,CATEGORY_ID,STS",
