@@ -7,8 +7,9 @@
 #include <array>
 #include <vector>
 
-#include "db/queries.h"
 #include "db/bound_value.h"
+#include "db/queries.h"
+#include "db/tables.h"
 #include "instantiate/instantiation.h"
 #include "quillon/error.h"
 
@@ -30,9 +31,7 @@ enum TemplateColumn {
   kProjectType,
   kTemplateColumnCount
 };
-constexpr const char* kTemplateColumns =
-    "NODE_ID,LAYER_ID,PARENT_NOED_ID,NODE_NAME,STS,TYPE_ID,RESOURCE_TYPE_ID,RESOURCE_ID,Bookmarks_Name,"
-    "NODE_ORDER,PROJECT_TYPE";
+constexpr std::string_view kTemplateColumns = db::columns::kResourceTree;
 
 constexpr const char* kInsertNode =
     "Insert into T_PROJECT_TREE(NODE_ID,NODE_NAME,PROJECT_ID,BUNDLE_ID,LAYER_ID,PARENT_NOED_ID,TYPE_ID,"
