@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "component/session.h"
+#include "component/session_access.h"
 #include "quillon/setup.h"
 
 namespace quillon::bench {
@@ -23,8 +23,9 @@ std::unique_ptr<BenchHome> makeHome(const std::string& tag, const std::function<
   initializeHome(home->folder, InitOptions{});
   home->obj = std::make_unique<DBFunc>(home->host, home->folder);
   {
-    const auto batch = sessionOf(*home->obj).batch();
+    platform::Transaction tx(sessionOf(*home->obj).database());
     fill(*home->obj);
+    tx.commit();
   }
   return home;
 }

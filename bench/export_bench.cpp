@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "bench_support.h"
-#include "component/session.h"
+#include "component/session_access.h"
 #include "db/tables.h"
 
 namespace quillon::bench {

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "component/session.h"
+#include "component/session_access.h"
 #include "quillon/dbfunc.h"
 #include "quillon/host.h"
 #include "quillon/setup.h"
@@ -42,8 +42,8 @@ class Installation {
   // to kFanOut children, breadth first; a few attached rows of each kind.
   void addTemplate(int nodes) {
     auto& session = quillon::sessionOf(*object_);
-    auto batch = session.batch();
     auto& db = session.database();
+    quillon::platform::Transaction tx(db);
     const char* insert =
         "insert into T_RESOURCE_TREE(NODE_ID,LAYER_ID,PARENT_NOED_ID,NODE_NAME,STS,TYPE_ID,RESOURCE_TYPE_ID,"
         "RESOURCE_ID,Bookmarks_Name,NODE_ORDER,PROJECT_TYPE) values (?,?,?,?,'V',?,11,?,?,?,1)";
@@ -73,6 +73,7 @@ class Installation {
           "insert into T_GRADE_INGREDIENT_DETAIL_INFO values ({},{},'factor',2,NULL,10,'V')", i, i));
       db.execute(fmt::format("insert into T_AUTO_GRADE_DETAILS_INFO values ({},{},'%',1,'10',0,'V')", i, i));
     }
+    tx.commit();
   }
 
  private:

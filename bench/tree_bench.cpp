@@ -7,7 +7,7 @@
 #include <chrono>
 
 #include "bench_support.h"
-#include "component/session.h"
+#include "component/session_access.h"
 
 namespace quillon::bench {
 namespace {
@@ -72,8 +72,9 @@ void BM_DeleteSubtree(benchmark::State& state) {
       state.SkipWithError("the subtree was not deleted completely");
       return;
     }
-    const auto batch = sessionOf(obj).batch();
+    platform::Transaction tx(sessionOf(obj).database());
     addDocument(obj, root, size, static_cast<std::int32_t>(others + 1));
+    tx.commit();
   }
   state.counters["nodes"] = static_cast<double>(size);
   state.counters["table_rows"] = static_cast<double>(kTableRows);

@@ -82,4 +82,13 @@ void CliHost::error(const std::string& text) {
   std::cerr << "quillon: error: " << forTerminal(text) << "\n";
 }
 
+void CliHost::reason(const std::string& member, const std::string& text) {
+  if (style_ == MessageStyle::Json) {
+    std::cerr << "{\"kind\":\"reason\",\"member\":" << jsonString(member) << ",\"text\":" << jsonString(text)
+              << "}" << std::endl;
+    return;
+  }
+  std::cerr << "quillon: " << forTerminal(member) << " failed: " << forTerminal(text) << "\n";
+}
+
 }  // namespace quillon::cli

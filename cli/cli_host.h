@@ -16,6 +16,8 @@ class CliHost final : public Host {
   bool question(const std::string& title, const std::string& text, Icon icon) override;
   // An error that ended a call.
   void error(const std::string& text);
+  // Why a member returned its failure value; the command goes on.
+  void reason(const std::string& member, const std::string& text);
 
  private:
   bool askTerminal(const std::string& title, const std::string& text);

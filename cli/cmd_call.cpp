@@ -53,7 +53,6 @@ std::vector<std::string> splitWords(const std::string& line) {
 int runShell(DBFunc& object, CliHost& host) {
   int status = 0;
   std::string line;
-  const auto report = [&host](const std::string& text) { host.error(text); };
   while (std::getline(std::cin, line)) {
     int lineStatus = 0;
     try {
@@ -66,7 +65,7 @@ int runShell(DBFunc& object, CliHost& host) {
         if (words.size() != 2) throw UsageError("usage: get FIELD");
         std::cout << getField(object, words[1]) << std::endl;
       } else {
-        lineStatus = runMember(object, words[0], {words.begin() + 1, words.end()}, std::cout, report);
+        lineStatus = runMember(object, words[0], {words.begin() + 1, words.end()}, std::cout, host);
       }
     } catch (const UsageError& e) {
       host.error(e.what());
@@ -84,6 +83,9 @@ const bool registered = addCommand([](CLI::App& app, Globals& g) {
       "Usage: quillon call MEMBER [ARG...]\n"
       "Results print as true/false, decimal numbers or text; an empty result prints nothing.\n"
       "GetValue prints true/false, then each row as one JSON object per line.\n"
+      "When the member fails, also silently (false, -1, empty), its reason follows on stderr as\n"
+      "'MEMBER failed: REASON' (with --messages json: {\"kind\":\"reason\",...}); the exit status is\n"
+      "still 0: the printed result is the member's.\n"
       "An array parameter takes the remaining ARGs as its elements 1, 2, ...; an XML-document\n"
       "parameter is a file path (loaded when it exists, saved back after the call).\n\n" +
       memberList());
@@ -95,8 +97,7 @@ const bool registered = addCommand([](CLI::App& app, Globals& g) {
       return;
     }
     g.exitCode = g.withObject([&](DBFunc& object, CliHost& host) {
-      return runMember(object, words[0], {words.begin() + 1, words.end()}, std::cout,
-                       [&host](const std::string& text) { host.error(text); });
+      return runMember(object, words[0], {words.begin() + 1, words.end()}, std::cout, host);
     });
   });
 

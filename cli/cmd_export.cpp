@@ -11,9 +11,8 @@
 #include <optional>
 
 #include "commands.h"
-#include "export/progress.h"
-#include "fileutil/path_helpers.h"
 #include "members.h"
+#include "quillon/progress.h"
 
 namespace quillon::cli {
 namespace {
@@ -25,7 +24,7 @@ constexpr std::int64_t kBarFromRows = 2000;
 constexpr int kBarWidth = 30;
 
 // One bar per large table on stderr, redrawn in place.
-class TerminalProgress final : public exporting::ProgressListener {
+class TerminalProgress final : public ProgressListener {
  public:
   void tableStarted(std::string_view table, std::int64_t expectedRows) override {
     table_ = table;
@@ -89,20 +88,30 @@ using ExportBody = std::function<int(DBFunc&, CliHost&, const WatchingHost&)>;
 int withExportObject(const Globals& g, const ExportBody& body) {
   const auto host = g.makeHost();
   WatchingHost watching(*host);
-  return g.withObjectOn(watching, *host, [&](DBFunc& object) {
-    if (!object.connected()) {
-      host->error("no database connection; nothing was exported");
-      return 3;
-    }
-    TerminalProgress bar;
-    std::optional<exporting::ProgressScope> listening;
-    if (g.messages != "json" && ::isatty(STDERR_FILENO)) listening.emplace(bar);
-    return body(object, *host, watching);
-  });
+  return g.withObjectOn(
+      watching, *host,
+      [&](DBFunc& object) {
+        TerminalProgress bar;
+        std::optional<ProgressScope> listening;
+        if (g.messages != "json" && ::isatty(STDERR_FILENO)) listening.emplace(bar);
+        return body(object, *host, watching);
+      },
+      true);
 }
 
-// The package's base name: OUT's file name without its last extension.
-std::string baseName(const std::string& out) { return pub::GetFileNameNoExt(pub::GetFileNameNoPath(out)); }
+// The package's base name: OUT's file name without its last extension, as
+// the component names it (no extension gives the empty name).
+std::string baseName(const std::string& out) {
+  const std::string name = fs::path(out).filename().string();
+  const auto dot = name.rfind('.');
+  return dot == std::string::npos ? std::string() : name.substr(0, dot);
+}
+
+// OUT's folder part, with its closing separator.
+std::string folderOf(const std::string& out) {
+  const auto slash = out.rfind('/');
+  return slash == std::string::npos ? std::string() : out.substr(0, slash + 1);
+}
 
 void requireExtension(const std::string& out) {
   if (baseName(out).empty()) {
@@ -135,7 +144,7 @@ int exportProject(DBFunc& object, CliHost& host, const WatchingHost& watching, c
     std::cerr << "note: project " << o.project << " has no document tree\n";
   }
   const auto base = baseName(out);
-  const auto packageFolder = pub::ExtractFilePath(out) + base;
+  const auto packageFolder = folderOf(out) + base;
   if (o.bid) {
     object.OutputTBS(o.project, out, {});
     std::cout << "wrote " << out << ".xml\n";
@@ -154,7 +163,7 @@ int exportProject(DBFunc& object, CliHost& host, const WatchingHost& watching, c
 int exportLibrary(DBFunc& object, CliHost& host, const WatchingHost& watching, const std::string& given) {
   const auto out = fs::absolute(given).string();
   if (!object.EduceResource(out)) return notWritten(host, watching, out);
-  std::cout << "wrote " << pub::ExtractFilePath(out) << baseName(out) << ".xml\n";
+  std::cout << "wrote " << folderOf(out) << baseName(out) << ".xml\n";
   return 0;
 }
 
@@ -163,6 +172,21 @@ struct HtmlOptions {
   std::string resource;
   std::string output;
 };
+
+// Written beside the target and renamed, so a failure never leaves half a
+// page under the real name.
+void writeWhole(const std::string& target, const std::string& content) {
+  const std::string partial = target + ".partial";
+  std::ofstream file(partial, std::ios::binary | std::ios::trunc);
+  file << content;
+  file.close();
+  std::error_code ec;
+  if (file) fs::rename(partial, target, ec);
+  if (!file || ec) {
+    fs::remove(partial, ec);
+    throw std::runtime_error(fmt::format("cannot write {}", target));
+  }
+}
 
 int showChecks(DBFunc& object, const HtmlOptions& o) {
   const bool onProject = !o.project.empty();
@@ -176,10 +200,7 @@ int showChecks(DBFunc& object, const HtmlOptions& o) {
     std::cout << html << std::flush;
     return 0;
   }
-  std::ofstream file(o.output, std::ios::binary | std::ios::trunc);
-  file << html;
-  file.close();
-  if (!file) throw std::runtime_error(fmt::format("cannot write {}", o.output));
+  writeWhole(o.output, html);
   std::cout << "wrote " << o.output << "\n";
   return 0;
 }
@@ -251,7 +272,7 @@ const bool registered = addCommand([](CLI::App& app, Globals& g) {
       g.exitCode = 2;
       return;
     }
-    g.exitCode = g.withObject([&](DBFunc& object, CliHost&) { return showChecks(object, *h); });
+    g.exitCode = g.withStrictObject([&](DBFunc& object, CliHost&) { return showChecks(object, *h); });
   });
 });
 

@@ -5,8 +5,8 @@
 #include <limits>
 
 #include "commands.h"
-#include "component/session.h"
-#include "tree/tree_outline.h"
+#include "members.h"
+#include "quillon/transaction.h"
 
 namespace quillon::cli {
 namespace {
@@ -20,33 +20,32 @@ struct NewBsOptions {
 };
 
 int newBs(DBFunc& object, CliHost& host, const NewBsOptions& o, bool projectGiven) {
+  requireUtf8Name(o.name);
+  // All or nothing: a failure anywhere leaves no part of the new project.
+  Transaction whole(object);
   if (object.Db_GetCount("T_RESOURCE_TREE",
                          fmt::format("RESOURCE_ID={} and LAYER_ID=2 and TYPE_ID=2", o.resource)) <= 0) {
     host.error(
         fmt::format("template {} has no document node in the library; nothing was copied", o.resource));
     return 3;
   }
-  // Both calls must use the same number, so a new one is taken first.
-  const std::int32_t project = projectGiven ? o.project : object.GetMaxNo("T_PROJECT_TREE", "PROJECT_ID");
-  if (project < 0) {
-    host.error("could not take a new project number; nothing was copied");
-    return 3;
-  }
+  // Both calls must use the same number, so a new one is taken first: one
+  // that no project-side table holds, not even rows a failed copy left.
+  const std::int32_t project = projectGiven ? o.project : object.nextOwnerId(1);
   if (!object.New_Bs(o.resource, 0, o.name, std::to_string(project))) {
     host.error(fmt::format(
-        "could not copy the project record or the compliance checks of template {} into project {}; rows "
-        "copied before the failure stay, the tree was not copied",
-        o.resource, project));
+        "could not copy the project record or the compliance checks of template {} into project {}: {}; "
+        "nothing was stored",
+        o.resource, project, object.lastError()));
     return 3;
   }
   if (object.Get_Tree_NodeFromInfo(o.resource, project, o.name, o.parent, o.layer) < 0) {
-    host.error(
-        fmt::format("the tree copy of template {} into project {} stopped; nodes copied before the "
-                    "failure stay",
-                    o.resource, project));
+    host.error(fmt::format("the tree copy of template {} into project {} failed: {}; nothing was stored",
+                           o.resource, project, object.lastError()));
     return 3;
   }
-  std::cout << "project " << project << "\n" << tree::renderOutline(sessionOf(object), 1, project, false);
+  whole.commit();
+  std::cout << "project " << project << "\n" << object.treeOutline(1, project, false);
   return 0;
 }
 
@@ -70,10 +69,11 @@ const bool registered = addCommand([](CLI::App& app, Globals& g) {
   cmd->add_option("--layer", o->layer, "LAYER_ID of that parent node (the document goes one layer below)")
       ->required();
   cmd->footer(
-      "Exit status 3 when the template has no document node or a copy step fails (what was copied before "
-      "the failure stays).");
+      "All or nothing: exit status 3, with the reason, when the template has no document node, a copy step "
+      "fails or the database cannot store the copy; nothing of the new project is then stored. Exit status "
+      "2 for a usage error, such as a name that is not UTF-8 text.");
   cmd->callback([&g, o, project] {
-    g.exitCode = g.withObject(
+    g.exitCode = g.withStrictObject(
         [&](DBFunc& object, CliHost& host) { return newBs(object, host, *o, project->count() > 0); });
   });
 });

@@ -4,6 +4,8 @@
 #include <iostream>
 
 #include "commands.h"
+#include "members.h"
+#include "quillon/transaction.h"
 
 namespace quillon::cli {
 namespace {
@@ -14,6 +16,9 @@ struct SaveOptions {
 };
 
 int saveTemplate(DBFunc& object, CliHost& host, const SaveOptions& o) {
+  requireUtf8Name(o.name);
+  // All or nothing: a failure anywhere leaves no part of the new template.
+  Transaction whole(object);
   if (object.Db_GetCount("T_PROJECT_TREE", fmt::format("PROJECT_ID={}", o.project)) <= 0) {
     host.error(fmt::format("project {} has no document tree; nothing was saved", o.project));
     return 3;
@@ -21,10 +26,12 @@ int saveTemplate(DBFunc& object, CliHost& host, const SaveOptions& o) {
   // The save takes this same number: nothing is written in between.
   const std::int32_t resource = object.GetMaxNo("T_RESOURCE_TREE", "RESOURCE_ID");
   if (resource < 0) {
-    host.error("could not take a new resource number; nothing was saved");
+    host.error(
+        fmt::format("could not take a new resource number: {}; nothing was saved", object.lastError()));
     return 3;
   }
   object.SavaBsInResource(std::to_string(o.project), "", Value(o.name));
+  whole.commit();
   std::cout << "resource " << resource << "\n";
   return 0;
 }
@@ -40,10 +47,12 @@ const bool registered = addCommand([](CLI::App& app, Globals& g) {
   cmd->add_option("--name", o->name, "Name of the template (its document node and project record)")
       ->required();
   cmd->footer(
-      "Exit status 3 when the project has no tree or the tree copy fails (tree rows written before the "
-      "failure stay; the other tables are then not copied).");
+      "All or nothing: exit status 3, with the reason, when the project has no tree, a copy step fails or "
+      "the database cannot store the copy; nothing of the new template is then stored. Exit status 2 for "
+      "a usage error, such as a name that is not UTF-8 text.");
   cmd->callback([&g, o] {
-    g.exitCode = g.withObject([&](DBFunc& object, CliHost& host) { return saveTemplate(object, host, *o); });
+    g.exitCode =
+        g.withStrictObject([&](DBFunc& object, CliHost& host) { return saveTemplate(object, host, *o); });
   });
 });
 

@@ -3,9 +3,7 @@
 #include <limits>
 
 #include "commands.h"
-#include "component/session.h"
 #include "members.h"
-#include "tree/tree_outline.h"
 
 namespace quillon::cli {
 namespace {
@@ -42,19 +40,18 @@ const bool registered = addCommand([](CLI::App& app, Globals& g) {
       g.exitCode = 2;
       return;
     }
-    g.exitCode = g.withObject([&](DBFunc& object, CliHost&) {
+    g.exitCode = g.withStrictObject([&](DBFunc& object, CliHost&) {
       const std::string& idText = onProject ? opts->project : opts->resource;
       const auto id = static_cast<std::int32_t>(parseInteger(idText, std::numeric_limits<std::int32_t>::min(),
                                                              std::numeric_limits<std::int32_t>::max()));
-      const int ori = onProject ? 1 : 2;
-      Session& session = sessionOf(object);
-      const std::string outline = tree::renderOutline(session, ori, id, opts->all);
+      const std::int16_t ori = onProject ? 1 : 2;
+      const std::string outline = object.treeOutline(ori, id, opts->all);
       if (!outline.empty()) {
         std::cout << outline << std::flush;
         return 0;
       }
       const std::string owner = (onProject ? "project " : "template ") + std::to_string(id);
-      if (!opts->all && !tree::renderOutline(session, ori, id, true).empty())
+      if (!opts->all && !object.treeOutline(ori, id, true).empty())
         std::cerr << owner << " has no live nodes; --all shows its invalidated ones\n";
       else
         std::cerr << owner << " has no nodes\n";

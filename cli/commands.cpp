@@ -1,7 +1,9 @@
 #include "commands.h"
 
-#include "component/component_folder.h"
+#include <fmt/format.h>
+
 #include "members.h"
+#include "quillon/setup.h"
 
 namespace quillon::cli {
 
@@ -31,9 +33,23 @@ int Globals::withObject(const std::function<int(DBFunc&, CliHost&)>& body) const
   return withObjectOn(*host, *host, [&](DBFunc& object) { return body(object, *host); });
 }
 
-int Globals::withObjectOn(Host& shown, CliHost& errors, const std::function<int(DBFunc&)>& body) const {
+int Globals::withStrictObject(const std::function<int(DBFunc&, CliHost&)>& body) const {
+  const auto host = makeHost();
+  return withObjectOn(
+      *host, *host, [&](DBFunc& object) { return body(object, *host); }, true);
+}
+
+int Globals::withObjectOn(Host& shown, CliHost& errors, const std::function<int(DBFunc&)>& body,
+                          bool strict) const {
   try {
     DBFunc object(shown, homePath());
+    if (strict) {
+      if (!object.connected()) {
+        errors.error(fmt::format("cannot use the database: {}; nothing was done", object.lastError()));
+        return 3;
+      }
+      object.setStrict(true);
+    }
     for (const auto& s : sets) {
       const auto eq = s.find('=');
       if (eq == std::string::npos) throw UsageError("--set takes FIELD=VALUE, got '" + s + "'");

@@ -28,7 +28,12 @@ struct Globals {
   int withObject(const std::function<int(DBFunc&, CliHost&)>& body) const;
   // The same with the object's messages going to `shown` (a host that wraps
   // the command's own) and errors of the call to `errors`.
-  int withObjectOn(Host& shown, CliHost& errors, const std::function<int(DBFunc&)>& body) const;
+  int withObjectOn(Host& shown, CliHost& errors, const std::function<int(DBFunc&)>& body,
+                   bool strict = false) const;
+  // For the commands for people: the object is strict (a failure the member
+  // would keep silent ends the command) and one without a database stops
+  // before the body, with the reason.
+  int withStrictObject(const std::function<int(DBFunc&, CliHost&)>& body) const;
 };
 
 using CommandSetup = std::function<void(CLI::App& app, Globals& globals)>;

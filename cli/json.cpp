@@ -1,41 +1,13 @@
 #include "json.h"
 
-#include <fmt/format.h>
-
-#include <cmath>
+#include <nlohmann/json.hpp>
 
 namespace quillon::cli {
 
 std::string jsonString(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() + 2);
-  out += '"';
-  for (const char c : text) {
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20)
-          out += fmt::format("\\u{:04x}", static_cast<unsigned char>(c));
-        else
-          out += c;
-    }
-  }
-  out += '"';
-  return out;
+  // Legacy rows may hold any bytes: invalid UTF-8 becomes U+FFFD rather
+  // than a line that no JSON parser takes.
+  return nlohmann::json(std::string(text)).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 std::string jsonValue(const Value& v) {
@@ -43,7 +15,7 @@ std::string jsonValue(const Value& v) {
     case Value::Kind::Integer:
       return std::to_string(v.integer());
     case Value::Kind::Real:
-      return std::isfinite(v.real()) ? formatNumber(v.real()) : "null";
+      return nlohmann::json(v.real()).dump();  // not finite: null
     case Value::Kind::Text:
       return jsonString(v.text());
     default:

@@ -1,5 +1,6 @@
 #pragma once
-// Minimal JSON text output for the command's machine-readable lines.
+// JSON texts for the command's machine-readable lines: always valid JSON,
+// whatever bytes a legacy row holds.
 #include <string>
 #include <string_view>
 

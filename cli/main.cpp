@@ -12,7 +12,10 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
   Globals globals;
   app.add_option("--home", globals.home,
-                 "Component folder (default: $QUILLON_HOME, else the folder of the quillon library)");
+                 "Component folder (default: $QUILLON_HOME, else the folder of the quillon library)")
+      ->check([](const std::string& v) {
+        return v.empty() ? std::string("--home needs a folder, got the empty text") : "";
+      });
   app.add_option("--messages", globals.messages, "How message boxes and questions are shown on stderr")
       ->check(CLI::IsMember({"human", "json"}))
       ->capture_default_str();

@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "quillon/error.h"
+#include "quillon/text.h"
 
 namespace quillon::cli {
 
@@ -66,7 +67,7 @@ void CallContext::print(const Value& v) const {
 }
 
 int runMember(DBFunc& object, const std::string& name, const std::vector<std::string>& args,
-              std::ostream& out, const std::function<void(const std::string&)>& reportError) {
+              std::ostream& out, CliHost& host) {
   const auto it = members().find(name);
   try {
     if (it == members().end()) throw UsageError(fmt::format("unknown member '{}'", name));
@@ -76,15 +77,22 @@ int runMember(DBFunc& object, const std::string& name, const std::vector<std::st
     CallContext ctx{object, out, args};
     m.invoke(ctx);
     out.flush();
+    // The member returned its failure value, perhaps without a message: say
+    // why, and leave the exit status to what the member returned.
+    if (m.callsObject && !object.lastError().empty()) host.reason(name, object.lastError());
     return 0;
   } catch (const UsageError& e) {
-    reportError(e.what());
+    host.error(e.what());
     return 2;
   } catch (const std::exception& e) {
     out.flush();
-    reportError(e.what());
+    host.error(e.what());
     return 3;
   }
+}
+
+void requireUtf8Name(const std::string& name) {
+  if (!isValidUtf8(name)) throw UsageError("--name is not valid UTF-8 text");
 }
 
 void setField(DBFunc& object, const std::string& field, const std::string& value) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "cli_host.h"
 #include "quillon/dbfunc.h"
 #include "quillon/value.h"
 
@@ -45,18 +46,25 @@ struct Member {
   std::size_t minArgs = 0;
   std::optional<std::size_t> maxArgs;  // none: any number
   std::function<void(CallContext&)> invoke;
+  // False for the public data members, which no call can fail.
+  bool callsObject = true;
 };
 
 std::map<std::string, Member>& members();
 bool addMembers(std::initializer_list<std::pair<const std::string, Member>> list);
 
 // Runs one member line; returns the exit status (0, 2 or 3).
+// Errors and the reasons of failure values go to `host`.
 int runMember(DBFunc& object, const std::string& name, const std::vector<std::string>& args,
-              std::ostream& out, const std::function<void(const std::string&)>& reportError);
+              std::ostream& out, CliHost& host);
 
 // Public data members for --set, `set` and `get`.
 void setField(DBFunc& object, const std::string& field, const std::string& value);
 std::string getField(const DBFunc& object, const std::string& field);
+
+// Throws UsageError unless `name` is UTF-8 text: what the people's commands
+// store must be writable into every package later.
+void requireUtf8Name(const std::string& name);
 
 // Parses a whole decimal number; throws UsageError.
 std::int64_t parseInteger(const std::string& text, std::int64_t min, std::int64_t max);

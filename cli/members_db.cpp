@@ -8,12 +8,14 @@ namespace quillon::cli {
 namespace {
 
 Member dataMember(const std::string& name) {
-  return {"[VALUE]", 0, 1, [name](CallContext& c) {
+  return {"[VALUE]", 0, 1,
+          [name](CallContext& c) {
             if (c.count() == 1)
               setField(c.object, name, c.text(0));
             else
               c.print(getField(c.object, name));
-          }};
+          },
+          false};
 }
 
 void printRows(CallContext& c, Recordset& rs) {

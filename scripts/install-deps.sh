@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libsqlite3-dev libpugixml-dev libxml2-dev libxslt1-dev
-  libfmt-dev libcli11-dev libgtest-dev libbenchmark-dev
+  libfmt-dev libcli11-dev nlohmann-json3-dev libgtest-dev libbenchmark-dev
 )
 # The HTML view is checked in a real browser when one is there.
 if [ "${QUILLON_WITH_BROWSER:-1}" = "1" ]; then

@@ -23,7 +23,10 @@ TEST_F(CliTest, ResultsPrintAsTheContractSays) {
   const auto rows = q("call GetValue \"select GUID, NULL as empty_col, 'x' as t from T_GUID\"");
   EXPECT_EQ(rows.status, 0);
   EXPECT_EQ(rows.out, "true\n{\"GUID\":41,\"empty_col\":null,\"t\":\"x\"}\n");
-  EXPECT_EQ(q("call GetValue \"select bad\"").out, "false\n");
+  const auto bad = q("call GetValue \"select nonsense\"");
+  EXPECT_EQ(bad.out, "false\n");
+  EXPECT_EQ(bad.status, 0);
+  EXPECT_EQ(bad.err, "quillon: GetValue failed: no such column: nonsense\n");
   EXPECT_EQ(q("call PARENT_LAYER_ID").out, "0\n");
 }
 
@@ -43,7 +46,8 @@ TEST_F(CliTest, JsonMessagesAreOneObjectPerLine) {
   EXPECT_EQ(r.err,
             "{\"kind\":\"message\",\"title\":\"错误\",\"text\":\"执行语句错误！\\r\\n错误编号：DBF-"
             "00002\\r\\n详细信息："
-            "no such table: no_table\",\"icon\":\"critical\"}\n");
+            "no such table: no_table\",\"icon\":\"critical\"}\n"
+            "{\"kind\":\"reason\",\"member\":\"Db_GetCount\",\"text\":\"no such table: no_table\"}\n");
 }
 
 TEST_F(CliTest, ShellKeepsOneObjectAndItsFields) {

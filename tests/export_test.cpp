@@ -10,7 +10,7 @@
 
 #include "cli_support.h"
 #include "db/tables.h"
-#include "export/progress.h"
+#include "quillon/progress.h"
 #include "export/table_writer.h"
 #include "package/package_document.h"
 #include "platform/xml.h"
@@ -230,7 +230,7 @@ TEST_F(ExportTest, OnlyLiveItemsAreWrittenAndSelectTheirFactorsAndRules) {
   EXPECT_EQ(tableNames(docs[2]), Strings{"T_GRADE_INGREDIENT"});
 }
 
-struct RecordingProgress final : exporting::ProgressListener {
+struct RecordingProgress final : ProgressListener {
   void tableStarted(std::string_view table, std::int64_t n) override { add("start", table, n); }
   void rowsWritten(std::string_view table, std::int64_t n) override { add("rows", table, n); }
   void tableFinished(std::string_view table, std::int64_t n) override { add("end", table, n); }
@@ -248,7 +248,7 @@ TEST_F(ExportTest, SingleExportersOrderTheirRowsAndReportProgressToTheListenerOf
   auto doc = fresh();
   std::string filter = "PROJECT_ID = 1";
   {
-    const exporting::ProgressScope scope(progress);
+    const ProgressScope scope(progress);
     ASSERT_TRUE(obj->OutputTreeToXml(doc, filter, 1));
     ASSERT_TRUE(obj->OutputAccToXml(doc, "NO_SUCH_COLUMN = 1", 1));  // not opened: not reported
   }

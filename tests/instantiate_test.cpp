@@ -3,7 +3,7 @@
 #include <fmt/format.h>
 #include <gtest/gtest.h>
 
-#include "component/session.h"
+#include "component/session_access.h"
 #include "instantiate/instantiation.h"
 #include "quillon/error.h"
 #include "test_support.h"

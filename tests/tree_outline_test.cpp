@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "cli_support.h"
-#include "component/session.h"
+#include "component/session_access.h"
 #include "quillon/setup.h"
 #include "test_support.h"
 #include "tree/tree_outline.h"

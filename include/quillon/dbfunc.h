@@ -12,11 +12,13 @@
 #include "quillon/value.h"
 #include "quillon/xml_document.h"
 
+#include "quillon/export.h"
+
 namespace quillon {
 
 struct Session;
 
-class DBFunc {
+class QUILLON_API DBFunc {
  public:
   // The component folder holds Data/zbs.mdb, Conf/AccordedCheck.xsl and
   // SysUser.ini. It is `componentFolder` when given, else $QUILLON_HOME, else
@@ -36,6 +38,35 @@ class DBFunc {
 
   bool connected() const;
   const std::filesystem::path& componentFolder() const;
+
+  // Why the last member called failed, also when it failed silently (a
+  // false, -1 or empty result without a message); empty after a success.
+  // A failed connection is the reason until the first member is called.
+  const std::string& lastError() const;
+  // In strict mode a silent failure throws quillon::Error instead, for
+  // callers to whom every failure is one (the command line's own commands).
+  void setStrict(bool strict);
+  // How many text values the last call wrote with U+FFFD in place of bytes
+  // that are not UTF-8 or characters XML 1.0 cannot carry (legacy rows may
+  // hold any bytes; what the component writes is always valid XML).
+  std::int64_t valuesReplaced() const;
+
+  // One above the largest owner identifier of a side (ori = 1: PROJECT_ID,
+  // otherwise RESOURCE_ID) over its tree, compliance checks, scoring items,
+  // bid-opening lines and project record; 1 when there is none. A number no
+  // table holds, even where a failed copy left rows without a tree. Throws
+  // quillon::Error when the tables cannot be read.
+  std::int32_t nextOwnerId(std::int16_t ori);
+
+  // The document tree of one owner as an indented outline for people:
+  // PROJECT_ID on the project side (ori = 1), RESOURCE_ID on the library side
+  // (any other ori). One line per node, "NAME (type T, node N)", children
+  // under their parent in NODE_ORDER, then NODE_ID order; invalidated nodes
+  // only with `all`, marked "[invalidated]"; a node reached only through a
+  // parent cycle is drawn once, marked "[parent cycle]". The empty text when
+  // the owner has no node to show. Throws quillon::Error when the database
+  // cannot be read.
+  std::string treeOutline(std::int16_t ori, std::int32_t ownerId, bool all);
 
   // Query primitives.
   std::int32_t Db_GetCount(const std::string& Table, const std::string& strFilter);
@@ -83,6 +114,7 @@ class DBFunc {
 
  private:
   friend Session& sessionOf(DBFunc& object);
+  friend class Transaction;
   std::unique_ptr<Session> session_;
 };
 

@@ -4,9 +4,11 @@
 #include <stdexcept>
 #include <string>
 
+#include "quillon/export.h"
+
 namespace quillon {
 
-class Error : public std::runtime_error {
+class QUILLON_API Error : public std::runtime_error {
  public:
   explicit Error(const std::string& description) : std::runtime_error(description) {}
   const std::string description() const { return what(); }

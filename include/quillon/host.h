@@ -3,11 +3,13 @@
 // The component never talks to a terminal or a window itself.
 #include <string>
 
+#include "quillon/export.h"
+
 namespace quillon {
 
 enum class Icon { None, Critical, Question, Exclamation, Information };
 
-class Host {
+class QUILLON_API Host {
  public:
   virtual ~Host() = default;
   // A message box with an OK button; returns when the user has closed it. An
@@ -19,7 +21,7 @@ class Host {
 
 // Shows nothing and answers every question with No: for batch callers that
 // rely on failure values alone.
-class SilentHost final : public Host {
+class QUILLON_API SilentHost final : public Host {
  public:
   void message(const std::string&, const std::string&, Icon) override {}
   bool question(const std::string&, const std::string&, Icon) override { return false; }

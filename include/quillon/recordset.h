@@ -7,6 +7,8 @@
 
 #include "quillon/value.h"
 
+#include "quillon/export.h"
+
 namespace quillon {
 
 // Engine type codes reported by Recordset::fieldType.
@@ -25,7 +27,7 @@ inline constexpr int kMemo = 12;
 inline constexpr int kBigInt = 16;
 }  // namespace field_type
 
-class Recordset {
+class QUILLON_API Recordset {
  public:
   struct Impl;
   Recordset();  // closed; every operation but isOpen() and close() fails

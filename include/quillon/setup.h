@@ -3,6 +3,8 @@
 // request, a demo template library), Conf/AccordedCheck.xsl and SysUser.ini.
 #include <filesystem>
 
+#include "quillon/export.h"
+
 namespace quillon {
 
 struct InitOptions {
@@ -20,6 +22,11 @@ struct InitResult {
 
 // Throws quillon::Error when the database exists and `force` is not set, or
 // when the database is in use by another program.
-InitResult initializeHome(const std::filesystem::path& home, const InitOptions& options);
+// The component folder an object given `given` uses: `given` when not
+// empty, else $QUILLON_HOME when set and not empty, else the folder of the
+// library's own file.
+QUILLON_API std::filesystem::path resolveComponentFolder(const std::filesystem::path& given);
+
+QUILLON_API InitResult initializeHome(const std::filesystem::path& home, const InitOptions& options);
 
 }  // namespace quillon

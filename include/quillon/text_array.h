@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "quillon/export.h"
+
 namespace quillon {
 
 struct TextArray {

@@ -6,9 +6,11 @@
 #include <string_view>
 #include <variant>
 
+#include "quillon/export.h"
+
 namespace quillon {
 
-class Value {
+class QUILLON_API Value {
  public:
   enum class Kind { Empty, Null, Integer, Real, Text };
 
@@ -55,14 +57,14 @@ class Value {
 };
 
 // Shortest decimal text that reads back as the same double ("3", "0.1").
-std::string formatNumber(double v);
+QUILLON_API std::string formatNumber(double v);
 
 // The leading numeric part of a text (blanks skipped), 0 when it has none:
 // "12abc" is 12, " 3.5" is 3.5, "abc" is 0.
-double leadingNumber(std::string_view text);
+QUILLON_API double leadingNumber(std::string_view text);
 
 // Rounds half to even into a 32-bit integer; throws quillon::Error("Overflow").
-std::int32_t roundToInt32(double v);
-std::int16_t roundToInt16(double v);
+QUILLON_API std::int32_t roundToInt32(double v);
+QUILLON_API std::int16_t roundToInt16(double v);
 
 }  // namespace quillon

@@ -6,9 +6,11 @@
 #include <string>
 #include <string_view>
 
+#include "quillon/export.h"
+
 namespace quillon {
 
-class XmlDocument {
+class QUILLON_API XmlDocument {
  public:
   struct Impl;
   XmlDocument();  // an empty document

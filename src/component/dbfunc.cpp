@@ -2,10 +2,13 @@
 // to their subsystems in the dbfunc_*.cpp files beside this one.
 #include "quillon/dbfunc.h"
 
-#include "component/component_folder.h"
-#include "component/error_report.h"
-#include "component/session.h"
+#include "component/calls.h"
+#include "component/session_access.h"
+#include "core/error_report.h"
+#include "core/session.h"
 #include "db/queries.h"
+#include "quillon/setup.h"
+#include "tree/tree_outline.h"
 
 namespace quillon {
 namespace {
@@ -13,10 +16,12 @@ constexpr const char* kConnectFailed = "数据库连接失败！";
 }
 
 DBFunc::DBFunc(Host& host, const std::filesystem::path& componentFolder)
-    : session_(std::make_unique<Session>(Session{host, resolveComponentFolder(componentFolder), nullptr})) {
+    : session_(std::make_unique<Session>(
+          Session{host, resolveComponentFolder(componentFolder), nullptr, {}, false, 0})) {
   try {
     session_->db = platform::Database::open(session_->databaseFile());
   } catch (const std::exception& e) {
+    session_->noteFailure(e.what());
     report::coded(host, kConnectFailed, report::kConnectionFailed, e.what());
   }
 }
@@ -27,13 +32,20 @@ Session& sessionOf(DBFunc& object) { return *object.session_; }
 
 bool DBFunc::connected() const { return session_->db != nullptr; }
 const std::filesystem::path& DBFunc::componentFolder() const { return session_->home; }
+const std::string& DBFunc::lastError() const { return session_->lastError; }
+void DBFunc::setStrict(bool strict) { session_->strict = strict; }
+std::int64_t DBFunc::valuesReplaced() const { return session_->valuesReplaced; }
+
+std::string DBFunc::treeOutline(std::int16_t ori, std::int32_t ownerId, bool all) {
+  return calls::reads(*session_, [&] { return tree::renderOutline(*session_, ori, ownerId, all); });
+}
 
 std::int32_t DBFunc::Db_GetCount(const std::string& Table, const std::string& strFilter) {
-  return db::Queries(*session_).Db_GetCount(Table, strFilter);
+  return calls::plain(*session_, [&] { return db::Queries(*session_).Db_GetCount(Table, strFilter); });
 }
 
 std::int32_t DBFunc::GetMaxNo(const std::string& Table, const std::string& RowName) {
-  return db::Queries(*session_).GetMaxNo(Table, RowName);
+  return calls::plain(*session_, [&] { return db::Queries(*session_).GetMaxNo(Table, RowName); });
 }
 
 std::int32_t DBFunc::GetGUID() { return db::Queries(*session_).GetGUID(); }
@@ -41,7 +53,7 @@ std::int32_t DBFunc::GetGUID() { return db::Queries(*session_).GetGUID(); }
 bool DBFunc::ExecuteSql(const std::string& strSql) { return db::Queries(*session_).ExecuteSql(strSql); }
 
 bool DBFunc::GetValue(const std::string& strSql, Recordset& rs) {
-  return db::Queries(*session_).GetValue(strSql, rs);
+  return calls::plain(*session_, [&] { return db::Queries(*session_).GetValue(strSql, rs); });
 }
 
 }  // namespace quillon

@@ -1,6 +1,7 @@
 // Export members of DBFunc: table exporters, the compliance-check view and
 // the export drivers, forwarded to the export subsystem.
-#include "component/session.h"
+#include "component/calls.h"
+#include "core/session.h"
 #include "export/compliance_view.h"
 #include "export/export_drivers.h"
 #include "export/table_exporters.h"
@@ -13,53 +14,50 @@ using exporting::ExportDrivers;
 using exporting::TableExporters;
 
 bool DBFunc::OutputTreeToXml(XmlDocument& Newxml, std::string& Fiter, std::int16_t ori) {
-  auto batch = session_->batch();
-  return TableExporters(*session_).OutputTreeToXml(Newxml, Fiter, ori);
+  return calls::reads(*session_,
+                      [&] { return TableExporters(*session_).OutputTreeToXml(Newxml, Fiter, ori); });
 }
 
 bool DBFunc::OutputAccToXml(XmlDocument& Newxml, const std::string& Fiter, std::int16_t ori) {
-  auto batch = session_->batch();
-  return TableExporters(*session_).OutputAccToXml(Newxml, Fiter, ori);
+  return calls::reads(*session_,
+                      [&] { return TableExporters(*session_).OutputAccToXml(Newxml, Fiter, ori); });
 }
 
 bool DBFunc::OutputOpenBidToXml(XmlDocument& Newxml, const std::string& Fiter, std::int16_t ori) {
-  auto batch = session_->batch();
-  return TableExporters(*session_).OutputOpenBidToXml(Newxml, Fiter, ori);
+  return calls::reads(*session_,
+                      [&] { return TableExporters(*session_).OutputOpenBidToXml(Newxml, Fiter, ori); });
 }
 
 bool DBFunc::OutputGradeToXml(XmlDocument& Newxml, const std::string& Fiter, std::int16_t ori) {
-  auto batch = session_->batch();
-  return TableExporters(*session_).OutputGradeToXml(Newxml, Fiter, ori);
+  return calls::reads(*session_,
+                      [&] { return TableExporters(*session_).OutputGradeToXml(Newxml, Fiter, ori); });
 }
 
 bool DBFunc::OutputProjectToXml(XmlDocument& Newxml, const std::string& Fiter, std::int16_t ori) {
-  auto batch = session_->batch();
-  return TableExporters(*session_).OutputProjectToXml(Newxml, Fiter, ori);
+  return calls::reads(*session_,
+                      [&] { return TableExporters(*session_).OutputProjectToXml(Newxml, Fiter, ori); });
 }
 
 bool DBFunc::acc2Html(std::int16_t ori, std::int16_t id, std::string& html) {
-  auto batch = session_->batch();
-  return ComplianceView(*session_).acc2Html(ori, id, html);
+  return calls::reads(*session_, [&] { return ComplianceView(*session_).acc2Html(ori, id, html); });
 }
 
 bool DBFunc::EduceBs(std::int32_t SelectID, const std::string& OutputName, const std::string& ori) {
-  auto batch = session_->batch();
-  return ExportDrivers(*session_).EduceBs(SelectID, OutputName, ori);
+  return calls::reads(*session_, [&] { return ExportDrivers(*session_).EduceBs(SelectID, OutputName, ori); });
 }
 
 bool DBFunc::OutputBS(std::int32_t SelectID, const std::string& OutputName, const std::string& ori) {
-  auto batch = session_->batch();
-  return ExportDrivers(*session_).OutputBS(SelectID, OutputName, ori);
+  return calls::reads(*session_,
+                      [&] { return ExportDrivers(*session_).OutputBS(SelectID, OutputName, ori); });
 }
 
 bool DBFunc::OutputTBS(std::int32_t project_id, const std::string& OutputName, const std::string& ori) {
-  auto batch = session_->batch();
-  return ExportDrivers(*session_).OutputTBS(project_id, OutputName, ori);
+  return calls::reads(*session_,
+                      [&] { return ExportDrivers(*session_).OutputTBS(project_id, OutputName, ori); });
 }
 
 bool DBFunc::EduceResource(const std::string& OutputName) {
-  auto batch = session_->batch();
-  return ExportDrivers(*session_).EduceResource(OutputName);
+  return calls::reads(*session_, [&] { return ExportDrivers(*session_).EduceResource(OutputName); });
 }
 
 }  // namespace quillon

@@ -1,6 +1,6 @@
 #include "db/queries.h"
 
-#include "component/error_report.h"
+#include "core/error_report.h"
 #include "quillon/error.h"
 
 namespace quillon::db {
@@ -38,6 +38,7 @@ std::int32_t Queries::Db_GetCount(const std::string& Table, const std::string& s
     }
     return result;
   } catch (const std::exception& e) {
+    session_.noteFailure(e.what());
     report::coded(session_.host, kCountFailed, report::kStatementFailed, e.what());
     return -1;
   }
@@ -48,6 +49,7 @@ std::int32_t Queries::GetMaxNo(const std::string& Table, const std::string& RowN
     Recordset rs = session_.database().openRecordset(maxSql(Table, RowName));
     return nextFromMax(rs);
   } catch (const std::exception& e) {
+    session_.noteFailure(e.what());
     report::coded(session_.host, kSerialFailed, report::kSerialFailed, e.what());
     return -1;
   }
@@ -57,7 +59,8 @@ std::int32_t Queries::GetGUID() {
   try {
     Recordset rs = session_.database().openRecordset("select max(GUID) from T_GUID");
     return nextFromMax(rs);
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    session_.silentFailure(e);
     return -1;
   }
 }
@@ -66,7 +69,8 @@ bool Queries::ExecuteSql(const std::string& strSql) {
   try {
     session_.database().execute(strSql);
     return true;
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    session_.silentFailure(e);
     return false;
   }
 }
@@ -75,7 +79,8 @@ bool Queries::GetValue(const std::string& strSql, Recordset& rs) {
   try {
     rs = session_.database().openRecordset(strSql);
     return true;
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    session_.silentFailure(e);
     return false;
   }
 }

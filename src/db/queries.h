@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "component/session.h"
+#include "core/session.h"
 #include "quillon/recordset.h"
 
 namespace quillon::db {

@@ -100,7 +100,8 @@ CopyOutcome copyRows(Session& session, const TableCopy& table, const CopyKeys& k
       rs.moveNext();
     }
     outcome.ok = true;
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    session.silentFailure(e);
     outcome.ok = false;
   }
   return outcome;

@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-#include "component/session.h"
+#include "core/session.h"
 #include "db/bound_value.h"
 #include "quillon/value.h"
 

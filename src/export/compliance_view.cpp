@@ -57,7 +57,10 @@ bool ComplianceView::acc2Html(std::int16_t ori, std::int16_t id, std::string& ht
   try {
     XmlDocument checks;
     if (!checks.loadText("<Table></Table>")) throw Error("cannot create the document of the checks");
-    TableExporters(session_).OutputAccToXml(checks, ownerFilter(ori, id), ori);
+    // The exporter has shown its own failure; a strict caller does not take
+    // a page that lacks the checks it could not read.
+    if (!TableExporters(session_).OutputAccToXml(checks, ownerFilter(ori, id), ori) && session_.strict)
+      throw Error(session_.lastError);
     const auto sheet = loadStyleSheet(session_.styleSheetFile());
     html = xml::transform(xml::documentElement(checks), sheet);
     return true;
@@ -68,6 +71,7 @@ bool ComplianceView::acc2Html(std::int16_t ori, std::int16_t id, std::string& ht
     description = e.what();
   }
   html.clear();
+  session_.noteFailure(description);
   session_.host.message({}, fmt::format("{}{}\r\n{}", kFailureText, number, description), Icon::None);
   return false;
 }

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "component/session.h"
+#include "core/session.h"
 #include "quillon/xml_document.h"
 
 namespace quillon::exporting {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "component/session.h"
+#include "core/session.h"
 #include "quillon/xml_document.h"
 
 namespace quillon::exporting {

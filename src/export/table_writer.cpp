@@ -6,7 +6,7 @@
 #include <exception>
 #include <optional>
 
-#include "component/error_report.h"
+#include "core/error_report.h"
 #include "db/queries.h"
 #include "db/tables.h"
 #include "export/progress.h"
@@ -73,7 +73,7 @@ struct RowRules {
 };
 
 void writeRows(Recordset& rs, pugi::xml_node tableElement, const ColumnList& columns, const RowRules& rules,
-               TableProgress& progress, std::string& ids) {
+               TableProgress& progress, std::string& ids, std::size_t& replaced) {
   const auto& names = columns.names();
   const int count = static_cast<int>(names.size());
   ValueText text;
@@ -81,7 +81,7 @@ void writeRows(Recordset& rs, pugi::xml_node tableElement, const ColumnList& col
     if (rules.writes(rs)) {
       const auto record = package::createNode(tableElement, package::kRecord, {});
       for (int i = 0; i < count; ++i) {
-        package::createNode(record, names[static_cast<std::size_t>(i)], text(rs.value(i)));
+        package::createNode(record, names[static_cast<std::size_t>(i)], text(rs.value(i)), &replaced);
       }
       rules.collect(rs, ids);
       progress.row();
@@ -130,16 +130,19 @@ TableExport exportTable(Session& session, XmlDocument& doc, const TableKind& kin
         fmt::format("select {} from {} where {}{}", side.columns, side.table, filter, kind.orderBy);
     Recordset rs;
     // A query that cannot be opened leaves the table element without records;
-    // that is no failure of the export.
+    // that is no failure of the export, but its reason is noted, and a strict
+    // caller gets it as the failure.
     if (db::Queries(session).GetValue(sql, rs)) {
       if (progress.listening()) progress.start(expectedRows(session, side.table, filter));
-      writeRows(rs, tableElement, columns, rules, progress, result.ids);
+      writeRows(rs, tableElement, columns, rules, progress, result.ids, result.valuesReplaced);
     }
   } catch (const std::exception& e) {
     failure = e.what();
   }
   progress.finish();
+  session.valuesReplaced += static_cast<std::int64_t>(result.valuesReplaced);
   if (failure) {
+    session.noteFailure(*failure);
     report::detailed(session.host, kExportTitle, kind.failureMessage, *failure);
     result.ok = false;
   }

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "component/session.h"
+#include "core/session.h"
 #include "export/table_kinds.h"
 #include "quillon/xml_document.h"
 
@@ -19,6 +19,8 @@ struct TableExport {
   bool ok = true;
   // The descriptor's identifiers of the written rows, "," between them.
   std::string ids;
+  // Values written with U+FFFD in place of what XML cannot carry.
+  std::size_t valuesReplaced = 0;
 };
 
 // Appends the table element for `kind` on the side `ori` chooses (1 project,

@@ -27,7 +27,8 @@ std::int32_t TemplateInstantiation::copy_ProjectFromInfo(std::int32_t resource_i
   if (project_id == -1) {
     try {
       return copy::hasSourceRows(session_, tables::kProject, Value(resource_id)) ? -1 : 0;
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+      session_.silentFailure(e);
       return -1;
     }
   }

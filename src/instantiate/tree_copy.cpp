@@ -115,7 +115,8 @@ std::int32_t TemplateInstantiation::Get_Tree_NodeFromInfo(std::int32_t resource_
         return -1;
     }
     return project_id;
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    session_.silentFailure(e);
     return -1;
   }
 }
@@ -158,7 +159,8 @@ bool TemplateInstantiation::initProjectTreeBranches(std::int32_t PARENT_NOED_ID,
       }
     }
     return true;
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    session_.silentFailure(e);
     return false;
   }
 }

@@ -22,9 +22,10 @@ XmlDocument loadNewXMl() {
   return doc;
 }
 
-pugi::xml_node createNode(pugi::xml_node parent, std::string_view name, std::string_view text) {
+pugi::xml_node createNode(pugi::xml_node parent, std::string_view name, std::string_view text,
+                          std::size_t* replaced) {
   if (!parent) throw Error("cannot add an element to a missing XML node");
-  return xml::appendElement(parent, name, text);
+  return xml::appendElement(parent, name, text, replaced);
 }
 
 }  // namespace quillon::package

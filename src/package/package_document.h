@@ -38,7 +38,10 @@ XmlDocument loadNewXMl();
 // `text`, and returns it. Builds the three inner levels: a table element
 // (on the root, text kTableText), a record (on a table element, empty text)
 // and a field (on a record, the value text). Throws quillon::Error for a
-// null parent or a name that is no XML name.
-pugi::xml_node createNode(pugi::xml_node parent, std::string_view name, std::string_view text);
+// null parent or a name that is no XML name. A text that XML cannot carry as
+// it stands is written with U+FFFD in place of each offending byte or
+// character, and counted in `replaced` when given.
+pugi::xml_node createNode(pugi::xml_node parent, std::string_view name, std::string_view text,
+                          std::size_t* replaced = nullptr);
 
 }  // namespace quillon::package

@@ -12,6 +12,7 @@ namespace quillon::platform {
 namespace {
 
 constexpr std::size_t kStatementCacheLimit = 256;
+constexpr int kBusyTimeoutMs = 5000;
 
 bool blankTail(const char* tail) {
   for (; tail && *tail; ++tail) {
@@ -106,12 +107,18 @@ std::shared_ptr<Database> Database::open(const std::filesystem::path& file) {
     sqlite3_close_v2(raw);
     throw Error(message);
   }
+  // The engine opens a file it may not write read-only without a word; every
+  // operation that writes would then fail one statement at a time.
+  if (sqlite3_db_readonly(raw, "main") == 1) {
+    sqlite3_close_v2(raw);
+    throw Error(fmt::format("attempt to write a readonly database: {} cannot be written", path.string()));
+  }
   auto db = std::make_shared<Database>(Key{}, raw, std::move(lock));
   sqlite3_db_config(raw, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
   sqlite3_extended_result_codes(raw, 0);
   // Objects of this process may hold several connections; let a writer wait
   // briefly for another rather than fail at once.
-  sqlite3_busy_timeout(raw, 5000);
+  sqlite3_busy_timeout(raw, kBusyTimeoutMs);
   // A damaged or foreign file is detected here, not at the first query.
   db->execute("select count(*) from sqlite_master");
   return db;
@@ -151,10 +158,18 @@ sqlite3_stmt* Database::cachedStatement(std::string_view sql) {
 void Database::execute(std::string_view sql) { execute(sql, {}); }
 
 void Database::execute(std::string_view sql, std::span<const Value> params) {
-  sqlite3_stmt* stmt = cachedStatement(sql);
-  sqlite3_clear_bindings(stmt);
-  for (std::size_t i = 0; i < params.size(); ++i) bindValue(stmt, static_cast<int>(i + 1), params[i]);
-  stepToEnd(db_, stmt);
+  if (scopes_ > 0 && sqlite3_get_autocommit(db_) != 0)
+    throw Error(fmt::format("the database ended the transaction after a failure ({}); nothing more is written",
+                            lastFailure_));
+  try {
+    sqlite3_stmt* stmt = cachedStatement(sql);
+    sqlite3_clear_bindings(stmt);
+    for (std::size_t i = 0; i < params.size(); ++i) bindValue(stmt, static_cast<int>(i + 1), params[i]);
+    stepToEnd(db_, stmt);
+  } catch (const Error& e) {
+    lastFailure_ = e.what();
+    throw;
+  }
 }
 
 Recordset Database::openRecordset(std::string_view sql) { return openRecordset(sql, {}); }
@@ -165,22 +180,6 @@ Recordset Database::openRecordset(std::string_view sql, std::span<const Value> p
 
 std::int64_t Database::changes() const { return sqlite3_changes64(db_); }
 
-Database::Batch::Batch(Database* db) : db_(db) {
-  if (!db_) return;
-  if (db_->batchDepth_++ == 0) {
-    db_->batchBegan_ = sqlite3_get_autocommit(db_->db_) != 0;
-    if (db_->batchBegan_ && sqlite3_exec(db_->db_, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK)
-      db_->batchBegan_ = false;
-  }
-}
-
-Database::Batch::~Batch() {
-  if (!db_) return;
-  if (--db_->batchDepth_ == 0 && db_->batchBegan_) {
-    db_->batchBegan_ = false;
-    // The engine may already have ended the transaction after a hard error.
-    if (sqlite3_get_autocommit(db_->db_) == 0) sqlite3_exec(db_->db_, "COMMIT", nullptr, nullptr, nullptr);
-  }
-}
+void Database::setBusyTimeout(int milliseconds) { sqlite3_busy_timeout(db_, milliseconds); }
 
 }  // namespace quillon::platform

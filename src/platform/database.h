@@ -50,27 +50,23 @@ class Database : public std::enable_shared_from_this<Database> {
   std::int64_t changes() const;
   sqlite3* handle() const { return db_; }
 
-  // Public operations write many rows; committing once per operation instead
-  // of once per row keeps them fast. Rows written before a failure are still
-  // committed, so the end state is that of statement-by-statement writes.
-  class Batch {
-   public:
-    explicit Batch(Database* db);
-    ~Batch();
-    Batch(const Batch&) = delete;
-    Batch& operator=(const Batch&) = delete;
+  // Kept by the transaction scopes (platform/transaction.h): while one is
+  // open, statements are refused once the engine has ended the transaction.
+  void enterScope() { ++scopes_; }
+  void leaveScope() { --scopes_; }
+  // The engine's description of the last statement that failed here.
+  const std::string& lastFailure() const { return lastFailure_; }
 
-   private:
-    Database* db_;
-  };
+  // How long a statement waits for another connection's lock.
+  void setBusyTimeout(int milliseconds);
 
  private:
   sqlite3_stmt* cachedStatement(std::string_view sql);
 
   sqlite3* db_;
   std::shared_ptr<ProcessLock> lock_;
-  int batchDepth_ = 0;
-  bool batchBegan_ = false;
+  int scopes_ = 0;
+  std::string lastFailure_;
   std::unordered_map<std::string, Statement> cache_;
 };
 

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstring>
 
+#include "platform/utf8.h"
 #include "quillon/error.h"
 
 namespace quillon::platform::xml {
@@ -78,6 +79,8 @@ std::string text(pugi::xml_node node) {
 }
 
 void setText(pugi::xml_node node, std::string_view value) {
+  std::string cleaned;
+  if (utf8::cleanForXml(value, cleaned)) value = cleaned;
   if (isCharacterData(node)) {
     node.set_value(value.data(), value.size());
     return;
@@ -90,7 +93,8 @@ void setText(pugi::xml_node node, std::string_view value) {
   data.set_value(value.data(), value.size());
 }
 
-pugi::xml_node appendElement(pugi::xml_node parent, std::string_view name, std::string_view value) {
+pugi::xml_node appendElement(pugi::xml_node parent, std::string_view name, std::string_view value,
+                             std::size_t* replaced) {
   if (!isElementName(name)) throw Error(fmt::format("'{}' is not a valid XML element name", name));
   auto element = parent.append_child(pugi::node_element);
   if (!element) {
@@ -106,7 +110,13 @@ pugi::xml_node appendElement(pugi::xml_node parent, std::string_view name, std::
   } else {
     element.set_name(std::string(name).c_str());
   }
-  if (!value.empty()) element.append_child(pugi::node_pcdata).set_value(value.data(), value.size());
+  if (value.empty()) return element;
+  std::string cleaned;
+  if (utf8::cleanForXml(value, cleaned)) {
+    value = cleaned;
+    if (replaced) ++*replaced;
+  }
+  element.append_child(pugi::node_pcdata).set_value(value.data(), value.size());
   return element;
 }
 

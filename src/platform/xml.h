@@ -40,8 +40,11 @@ void setText(pugi::xml_node node, std::string_view value);
 
 // Creates the element `name` holding `value` as the last child of `parent`.
 // Throws quillon::Error when `name` is not an element name or `parent` cannot
-// take a child element.
-pugi::xml_node appendElement(pugi::xml_node parent, std::string_view name, std::string_view value);
+// take a child element. Text that is not valid UTF-8, or holds characters
+// XML 1.0 cannot carry, is stored with U+FFFD in their place (setText does
+// the same); `replaced`, when given, counts such values.
+pugi::xml_node appendElement(pugi::xml_node parent, std::string_view name, std::string_view value,
+                             std::size_t* replaced = nullptr);
 
 // Collects pugixml's output in a string.
 class StringWriter : public pugi::xml_writer {

@@ -25,6 +25,15 @@ std::string largestOwnerQuery(std::int16_t ori) {
          " union All Select Max(RESOURCE_ID)as r from TJ_PROCUREMENT_PROJECT_INFO)";
 }
 
+std::int32_t OwnerReservation::nextOwnerId(std::int16_t ori) {
+  Recordset rs = session_.database().openRecordset(largestOwnerQuery(ori));
+  const Value& largest = rs.value(0);
+  if (largest.isNull()) return 1;
+  const std::int64_t next = largest.toInt64() + 1;
+  if (next > std::numeric_limits<std::int32_t>::max()) throw Error("Overflow");
+  return static_cast<std::int32_t>(next);
+}
+
 void OwnerReservation::InserMaxNo(std::int16_t ori) {
   const bool project = db::projectSide(ori);
   db::Queries queries(session_);

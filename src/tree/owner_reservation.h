@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "component/session.h"
+#include "core/session.h"
 
 namespace quillon::tree {
 
@@ -21,6 +21,11 @@ class OwnerReservation {
   // when the five tables hold no owner yet ("Invalid use of Null"), when no
   // node number can be taken, or when the next owner would pass 2147483647.
   void InserMaxNo(std::int16_t ori);
+
+  // One above the largest owner identifier of the side over the same five
+  // tables; 1 when none holds an owner. Throws quillon::Error when the
+  // tables cannot be read or the number would pass 2147483647.
+  std::int32_t nextOwnerId(std::int16_t ori);
 
  private:
   Session& session_;

@@ -3,7 +3,7 @@
 // live or invalidated. Attached tables and files are left alone.
 #include <cstdint>
 
-#include "component/session.h"
+#include "core/session.h"
 #include "quillon/value.h"
 
 namespace quillon::tree {

@@ -7,7 +7,7 @@
 #include <cctype>
 #include <string_view>
 
-#include "component/error_report.h"
+#include "core/error_report.h"
 #include "db/sql_text.h"
 #include "quillon/error.h"
 
@@ -90,6 +90,7 @@ bool TreeInsert::T_PROJECT_TREE_Insert(const TextArray& PROJECT_TREE) {
     session_.database().execute(treeInsertStatement(PROJECT_TREE));
     return true;
   } catch (const std::exception& e) {
+    session_.noteFailure(e.what());
     report::coded(session_.host, kInsertFailed, report::kSerialFailed, e.what());
     return false;
   }

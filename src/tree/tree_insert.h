@@ -3,7 +3,7 @@
 // twelve texts.
 #include <string>
 
-#include "component/session.h"
+#include "core/session.h"
 #include "quillon/text_array.h"
 
 namespace quillon::tree {

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-#include "component/session.h"
+#include "core/session.h"
 
 namespace quillon::tree {
 

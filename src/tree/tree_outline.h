@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "component/session.h"
+#include "core/session.h"
 
 namespace quillon::tree {
 

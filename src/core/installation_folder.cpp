@@ -1,4 +1,4 @@
-#include "component/component_folder.h"
+#include "quillon/setup.h"
 
 #include <dlfcn.h>
 

@@ -1,4 +1,4 @@
-#include "component/error_report.h"
+#include "core/error_report.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
-#include "export/progress.h"
+#include "quillon/progress.h"
 
-namespace quillon::exporting {
+namespace quillon {
 namespace {
 thread_local ProgressListener* current = nullptr;
 }
@@ -10,4 +10,4 @@ ProgressScope::~ProgressScope() { current = previous_; }
 
 ProgressListener* currentProgressListener() { return current; }
 
-}  // namespace quillon::exporting
+}  // namespace quillon

@@ -1,0 +1,15 @@
+#include "quillon/transaction.h"
+
+#include "core/session.h"
+#include "platform/transaction.h"
+
+namespace quillon {
+
+Transaction::Transaction(DBFunc& object)
+    : scope_(std::make_unique<platform::Transaction>(object.session_->database())) {}
+
+Transaction::~Transaction() = default;
+
+void Transaction::commit() { scope_->commit(); }
+
+}  // namespace quillon

@@ -1,0 +1,62 @@
+#pragma once
+// What one DBFunc object holds: its host, its component folder, its
+// connection and why its last call failed. Every subsystem works through a
+// Session.
+#include <exception>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/installation_layout.h"
+#include "platform/database.h"
+#include "platform/transaction.h"
+#include "quillon/host.h"
+
+namespace quillon {
+
+struct Session {
+  Host& host;
+  std::filesystem::path home;
+  std::shared_ptr<platform::Database> db;  // null when the connection failed
+  // Why the last public call failed; empty after a success.
+  std::string lastError;
+  // Set by callers (the command line) for which a silent failure is a
+  // failure: it then throws instead of only being noted.
+  bool strict = false;
+  // Text values the last call wrote with U+FFFD in place of bytes or
+  // characters its output format cannot carry.
+  std::int64_t valuesReplaced = 0;
+
+  // The connection, or an Error describing its absence.
+  platform::Database& database() const;
+
+  // Notes why a call is failing, keeping the first reason given: later
+  // failures of the same call are most often its consequences.
+  void noteFailure(std::string_view why);
+  // A failure the caller would not otherwise learn of: noted, and thrown
+  // again as quillon::Error in strict mode.
+  void silentFailure(const std::exception& e);
+
+  // Runs the work of one public operation as one commit, keeping what was
+  // written before a failure (see platform/transaction.h).
+  template <class Work>
+  auto writing(Work&& work) {
+    return platform::keepWritten(db.get(), platform::TransactionMode::Immediate, std::forward<Work>(work));
+  }
+  // The same for an operation that reads: one snapshot, no write lock.
+  template <class Work>
+  auto reading(Work&& work) {
+    return platform::keepWritten(db.get(), platform::TransactionMode::Deferred, std::forward<Work>(work));
+  }
+
+  std::filesystem::path databaseFile() const { return layout::databaseFile(home); }
+  std::filesystem::path styleSheetFile() const { return layout::styleSheetFile(home); }
+  std::filesystem::path settingsFile() const { return layout::settingsFile(home); }
+};
+
+// Description given when an operation needs the database and there is none.
+inline constexpr const char* kNoConnection =
+    "Object variable or With block variable not set (the object has no database connection)";
+
+}  // namespace quillon
