@@ -10,11 +10,11 @@
 
 #include "cli_support.h"
 #include "db/tables.h"
-#include "quillon/progress.h"
 #include "export/table_writer.h"
 #include "package/package_document.h"
 #include "platform/xml.h"
 #include "quillon/error.h"
+#include "quillon/progress.h"
 #include "test_support.h"
 
 namespace quillon::test {

@@ -11,8 +11,6 @@ inline std::filesystem::path databaseFile(const std::filesystem::path& home) {
 inline std::filesystem::path styleSheetFile(const std::filesystem::path& home) {
   return home / "Conf" / "AccordedCheck.xsl";
 }
-inline std::filesystem::path settingsFile(const std::filesystem::path& home) {
-  return home / "SysUser.ini";
-}
+inline std::filesystem::path settingsFile(const std::filesystem::path& home) { return home / "SysUser.ini"; }
 
 }  // namespace quillon::layout

@@ -7,9 +7,9 @@
 
 #include <array>
 
+#include "db/bound_value.h"
 #include "db/queries.h"
 #include "db/sql_text.h"
-#include "db/bound_value.h"
 #include "library/library_save.h"
 #include "quillon/error.h"
 

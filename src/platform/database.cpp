@@ -159,8 +159,8 @@ void Database::execute(std::string_view sql) { execute(sql, {}); }
 
 void Database::execute(std::string_view sql, std::span<const Value> params) {
   if (scopes_ > 0 && sqlite3_get_autocommit(db_) != 0)
-    throw Error(fmt::format("the database ended the transaction after a failure ({}); nothing more is written",
-                            lastFailure_));
+    throw Error(fmt::format(
+        "the database ended the transaction after a failure ({}); nothing more is written", lastFailure_));
   try {
     sqlite3_stmt* stmt = cachedStatement(sql);
     sqlite3_clear_bindings(stmt);

@@ -10,8 +10,9 @@ namespace {
 bool inTransaction(Database& db) { return sqlite3_get_autocommit(db.handle()) == 0; }
 
 Error endedByEngine(Database& db) {
-  return Error(fmt::format("the changes were not stored: the database ended the transaction after a failure ({})",
-                           db.lastFailure()));
+  return Error(
+      fmt::format("the changes were not stored: the database ended the transaction after a failure ({})",
+                  db.lastFailure()));
 }
 
 }  // namespace
@@ -28,7 +29,8 @@ Transaction::Transaction(Database& db, TransactionMode mode) : db_(db) {
 
 Transaction::~Transaction() {
   db_.leaveScope();
-  if (owns_ && !done_ && inTransaction(db_)) sqlite3_exec(db_.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+  if (owns_ && !done_ && inTransaction(db_))
+    sqlite3_exec(db_.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 void Transaction::commit() {
