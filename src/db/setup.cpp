@@ -4,6 +4,7 @@
 
 #include <fstream>
 
+#include "core/installation_layout.h"
 #include "db/embedded.h"
 #include "platform/database.h"
 #include "platform/process_lock.h"
@@ -13,10 +14,20 @@ namespace quillon {
 namespace fs = std::filesystem;
 namespace {
 
+// Written beside the target and renamed, so that a failure never leaves a
+// half-written file under the real name.
 void writeFile(const fs::path& file, std::string_view content) {
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out.write(content.data(), static_cast<std::streamsize>(content.size()));
-  if (!out) throw Error(fmt::format("cannot write {}", file.string()));
+  const fs::path partial = file.string() + ".partial";
+  std::error_code ec;
+  {
+    std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    out.close();
+    if (out) fs::rename(partial, file, ec);
+    if (out && !ec) return;
+  }
+  fs::remove(partial, ec);
+  throw Error(fmt::format("cannot write {}", file.string()));
 }
 
 void createFolder(const fs::path& folder) {
@@ -39,9 +50,9 @@ void removeDatabase(const fs::path& file) {
 
 InitResult initializeHome(const fs::path& home, const InitOptions& options) {
   InitResult result;
-  result.database = home / "Data" / "zbs.mdb";
-  result.styleSheet = home / "Conf" / "AccordedCheck.xsl";
-  result.settings = home / "SysUser.ini";
+  result.database = layout::databaseFile(home);
+  result.styleSheet = layout::styleSheetFile(home);
+  result.settings = layout::settingsFile(home);
 
   if (fs::exists(result.database)) {
     if (!options.force)

@@ -85,30 +85,31 @@ const TableCopy kAutoRules{
     .values = kAutoRuleValues,
 };
 
+// The template's factor columns are the leading columns of the project's.
 const TableCopy kGradeFactors{
-    .sourceTable = "t_grade_ingredient_detail_info",
-    .sourceColumns = "ingredient_id,grade_item_id,name,grade_mode_id,remark,scale,sts",
-    .sourceKey = "grade_item_id",
+    .sourceTable = db::table::kGradeFactorInfo,
+    .sourceColumns = db::columns::kGradeFactorInfo,
+    .sourceKey = "GRADE_ITEM_ID",
     .fill = kFillAll,
-    .idTable = "t_grade_ingredient_detail",
-    .idColumn = "ingredient_id",
+    .idTable = db::table::kGradeFactor,
+    .idColumn = "INGREDIENT_ID",
     .below = &kAutoRules,
-    .targetTable = "t_grade_ingredient_detail",
-    .targetColumns = "ingredient_id,grade_item_id,name,grade_mode_id,remark,scale,sts",
+    .targetTable = db::table::kGradeFactor,
+    .targetColumns = db::columns::kGradeFactorInfo,
     .values = kGradeFactorValues,
 };
 
-// item_flag (the last column) is not filled.
+// ITEM_FLAG (the last column) is not filled.
 const TableCopy kGradeItems{
-    .sourceTable = "t_grade_ingredient_info",
-    .sourceColumns = "grade_item_id,resource_id,seq_id,content,remark,scale,sts,item_flag",
-    .sourceKey = "resource_id",
+    .sourceTable = db::table::kGradeItemInfo,
+    .sourceColumns = db::columns::kGradeItemInfo,
+    .sourceKey = "RESOURCE_ID",
     .fill = fillBefore(7),
-    .idTable = "t_grade_ingredient",
-    .idColumn = "grade_item_id",
+    .idTable = db::table::kGradeItem,
+    .idColumn = "GRADE_ITEM_ID",
     .below = &kGradeFactors,
     .targetTable = db::table::kGradeItem,
-    .targetColumns = "grade_item_id,project_id,content,remark,scale,sts,item_flag",
+    .targetColumns = db::columns::kGradeItem,
     .values = kGradeItemValues,
 };
 
