@@ -122,6 +122,15 @@ void requireExtension(const std::string& out) {
   }
 }
 
+// Legacy rows may hold bytes that are not text; the package carries U+FFFD
+// in their place, and the person should know that it does.
+void noteReplaced(const DBFunc& object) {
+  if (const auto n = object.valuesReplaced(); n > 0)
+    std::cerr << "note: " << n << (n == 1 ? " value was" : " values were")
+              << " not valid UTF-8 text or held characters XML cannot carry; written with U+FFFD in their "
+                 "place\n";
+}
+
 int notWritten(CliHost& host, const WatchingHost& watching, const std::string& out) {
   if (watching.declined()) {
     std::cerr << "nothing written: " << out
@@ -148,6 +157,7 @@ int exportProject(DBFunc& object, CliHost& host, const WatchingHost& watching, c
   if (o.bid) {
     object.OutputTBS(o.project, out, {});
     std::cout << "wrote " << out << ".xml\n";
+    noteReplaced(object);
     if (watching.reported()) {
       host.error("the package lacks the rows that the failure reported above kept out");
       return 3;
@@ -155,6 +165,7 @@ int exportProject(DBFunc& object, CliHost& host, const WatchingHost& watching, c
   } else {
     if (!object.EduceBs(o.project, out, {})) return notWritten(host, watching, out);
     std::cout << "wrote " << packageFolder << "/" << base << ".xml\n";
+    noteReplaced(object);
   }
   std::cout << "package folder " << packageFolder << " (put the document's files there)\n";
   return 0;
@@ -164,6 +175,7 @@ int exportLibrary(DBFunc& object, CliHost& host, const WatchingHost& watching, c
   const auto out = fs::absolute(given).string();
   if (!object.EduceResource(out)) return notWritten(host, watching, out);
   std::cout << "wrote " << folderOf(out) << baseName(out) << ".xml\n";
+  noteReplaced(object);
   return 0;
 }
 

@@ -31,13 +31,16 @@ std::string shellQuote(const std::string& word) {
   return out + "'";
 }
 
-CommandResult runQuillon(const std::string& args, const std::string& input) {
+CommandResult runQuillon(const std::string& args, const std::string& input, const std::string& prelude) {
   static int counter = 0;
   const auto base = std::filesystem::temp_directory_path() /
                     ("quillon-cli-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
   const std::string in = base.string() + ".in", out = base.string() + ".out", err = base.string() + ".err";
   std::ofstream(in, std::ios::binary) << input;
-  const std::string cmd = std::string(QUILLON_CLI_PATH) + " " + args + " <" + in + " >" + out + " 2>" + err;
+  std::string cmd = std::string(QUILLON_CLI_PATH) + " " + args + " <" + in + " >" + out + " 2>" + err;
+  // bash, whatever sh is here, so that limits have one meaning (ulimit -f
+  // counts KiB in bash, 512-byte blocks in dash).
+  if (!prelude.empty()) cmd = "bash -c " + shellQuote(prelude + cmd);
   const int raw = std::system(cmd.c_str());
   CommandResult r;
   r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

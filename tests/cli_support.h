@@ -11,8 +11,9 @@ struct CommandResult {
 };
 
 // Runs the quillon binary with `args` (already shell-quoted) and optional
-// standard input.
-CommandResult runQuillon(const std::string& args, const std::string& input = "");
+// standard input; `prelude` runs in the same shell first (limits, traps).
+CommandResult runQuillon(const std::string& args, const std::string& input = "",
+                         const std::string& prelude = "");
 
 // Single-quotes a word for the shell.
 std::string shellQuote(const std::string& word);

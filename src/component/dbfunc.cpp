@@ -48,9 +48,13 @@ std::int32_t DBFunc::GetMaxNo(const std::string& Table, const std::string& RowNa
   return calls::plain(*session_, [&] { return db::Queries(*session_).GetMaxNo(Table, RowName); });
 }
 
-std::int32_t DBFunc::GetGUID() { return db::Queries(*session_).GetGUID(); }
+std::int32_t DBFunc::GetGUID() {
+  return calls::plain(*session_, [&] { return db::Queries(*session_).GetGUID(); });
+}
 
-bool DBFunc::ExecuteSql(const std::string& strSql) { return db::Queries(*session_).ExecuteSql(strSql); }
+bool DBFunc::ExecuteSql(const std::string& strSql) {
+  return calls::plain(*session_, [&] { return db::Queries(*session_).ExecuteSql(strSql); });
+}
 
 bool DBFunc::GetValue(const std::string& strSql, Recordset& rs) {
   return calls::plain(*session_, [&] { return db::Queries(*session_).GetValue(strSql, rs); });
