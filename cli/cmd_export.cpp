@@ -156,12 +156,15 @@ int exportProject(DBFunc& object, CliHost& host, const WatchingHost& watching, c
   const auto packageFolder = folderOf(out) + base;
   if (o.bid) {
     object.OutputTBS(o.project, out, {});
-    std::cout << "wrote " << out << ".xml\n";
-    noteReplaced(object);
     if (watching.reported()) {
-      host.error("the package lacks the rows that the failure reported above kept out");
+      // The member keeps what it could read; a person gets all or nothing.
+      std::error_code ec;
+      fs::remove(out + ".xml", ec);
+      host.error("the export stopped at the failure reported above; no package was written");
       return 3;
     }
+    std::cout << "wrote " << out << ".xml\n";
+    noteReplaced(object);
   } else {
     if (!object.EduceBs(o.project, out, {})) return notWritten(host, watching, out);
     std::cout << "wrote " << packageFolder << "/" << base << ".xml\n";
@@ -237,8 +240,8 @@ const bool registered = addCommand([](CLI::App& app, Globals& g) {
       "Tables of 2000 rows or more show a progress bar on stderr when it is a terminal (not with\n"
       "--messages json).\n"
       "Exit status: 0 written, 1 overwriting declined (nothing written), 2 usage error, 3 the export failed\n"
-      "(the reason is shown; without --bid nothing is written, with --bid the package holds what was\n"
-      "read before the failure and the tables after it).");
+      "(the reason is shown, also when a table could not be read; no package is written, and with --bid\n"
+      "an earlier OUT.xml is gone, as it is replaced without asking).");
   cmd->callback([&g, o] {
     g.exitCode = withExportObject(g, [&](DBFunc& object, CliHost& host, const WatchingHost& watching) {
       if (!o->bid) requireExtension(o->out);
