@@ -5,12 +5,9 @@
 // That the copies and the page work on it is shown by template_roundtrip_test
 // and html_render_test.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
-#include <memory>
 #include <pugixml.hpp>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "db/embedded.h"
@@ -19,21 +16,6 @@
 namespace {
 
 using Rows = std::vector<std::string>;
-
-// Refuses every action but an insert; a multi-row VALUES list is run as a SELECT without a table.
-int insertsOnly(void*, int action, const char*, const char*, const char*, const char*) {
-  return action == SQLITE_INSERT || action == SQLITE_SELECT ? SQLITE_OK : SQLITE_DENY;
-}
-
-TEST(DemoScript, IsMadeOfInsertsOnly) {
-  sqlite3* raw = nullptr;
-  ASSERT_EQ(sqlite3_open(":memory:", &raw), SQLITE_OK);
-  const std::unique_ptr<sqlite3, decltype(&sqlite3_close)> db(raw, sqlite3_close);
-  const std::string schema(quillon::embedded::schema), demo(quillon::embedded::demo);
-  ASSERT_EQ(sqlite3_exec(raw, schema.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(raw);
-  sqlite3_set_authorizer(raw, insertsOnly, nullptr);
-  EXPECT_EQ(sqlite3_exec(raw, demo.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(raw);
-}
 
 // The demo library as `quillon init --demo` installs it.
 class DemoData : public quillon::test::HomeTest {
@@ -115,58 +97,6 @@ TEST_F(DemoData, ProjectOneHangsUnderItsRootWithEveryColumnFilled) {
   for (const std::string table : {"T_ACCORDED_CHECK", "T_GRADE_INGREDIENT", "TJ_OPEN_BID_DETAILS"})
     EXPECT_GE(count(table + " where PROJECT_ID=1"), 2) << table;
   none("TJ_OPEN_BID_DETAILS where SUPPLY_Company_Name is null");
-}
-
-TEST_F(DemoData, ScoringRowsAreUniqueWithParentsAndLiveRowsFillWhatCopiesNever) {
-  // Tree nodes are unique by the schema's own index.
-  for (const std::string side : {"", "_INFO"}) {
-    for (const auto& [table, column] : std::vector<std::pair<std::string, std::string>>{
-             {"T_ACCORDED_CHECK" + side, "CHECK_ID"},
-             {"T_GRADE_INGREDIENT" + side, "GRADE_ITEM_ID"},
-             {"T_GRADE_INGREDIENT_DETAIL" + side, "INGREDIENT_ID"},
-             {"T_AUTO_GRADE_DETAILS" + side, "AUTO_GRADE_ID"}}) {
-      some(table);
-      EXPECT_EQ(scalar("select count(*) - count(distinct " + column + ") from " + table), "0") << table;
-    }
-    none("T_GRADE_INGREDIENT_DETAIL" + side +
-         " where GRADE_ITEM_ID not in (select GRADE_ITEM_ID from"
-         " T_GRADE_INGREDIENT" +
-         side + ")");
-    // Rules belong to automatically scored factors only, and every such live factor has some.
-    none("T_AUTO_GRADE_DETAILS" + side +
-         " where INGREDIENT_ID not in (select INGREDIENT_ID from"
-         " T_GRADE_INGREDIENT_DETAIL" +
-         side + " where GRADE_MODE_ID=2)");
-    none("T_GRADE_INGREDIENT_DETAIL" + side +
-         " d where GRADE_MODE_ID=2 and STS='V' and not exists (select 1"
-         " from T_AUTO_GRADE_DETAILS" +
-         side + " r where r.INGREDIENT_ID=d.INGREDIENT_ID)");
-    // Columns that the copies write as they find them.
-    none("T_GRADE_INGREDIENT" + side + " where STS='V' and ITEM_FLAG is null");
-    none("TJ_OPEN_BID_DETAILS" + side + " where STS='V' and REG_SUM_TYPE is null");
-    none("T_ACCORDED_CHECK" + side + " where STS='V' and (CONTENT||CHECK_ORI) is null");
-  }
-  // The cases the copies and the page must cope with are present.
-  some("T_ACCORDED_CHECK_INFO where STS='V' and BUNDLE_ID is null");
-  some("T_ACCORDED_CHECK_INFO where CONTENT like '%<%' and CONTENT like '%>%' and CONTENT like '%&%'");
-  some("T_GRADE_INGREDIENT_INFO where STS='V' and (REMARK is null or SCALE is null)");
-}
-
-TEST_F(DemoData, TextsHoldNoSingleQuoteAndLookUpsAnswerEveryTemplateRecord) {
-  // Statements are built by concatenation, so a quote in the data breaks every copy of its row.
-  for (const auto& table : rows("select name from sqlite_master where type='table'"))
-    for (const auto& column : rows("select name from pragma_table_info('" + table + "') where type='TEXT'"))
-      none(table + " where instr(" + column + ", '''') > 0");
-
-  EXPECT_EQ(count("T_PROJECT_TYPE where TYPE_ID in (1,2,3)"), 3);
-  EXPECT_EQ(Rows{}, rows("select promode_id, appraise_mode from t_promode_judge where sts='V' group by 1, 2"
-                         " having count(*) > 1"));
-  some("t_promode_judge where sts='I'");
-  none(
-      "TJ_PROCUREMENT_PROJECT_INFO p where STS='V' and not exists (select 1 from t_promode_judge j where"
-      " j.sts='V' and j.promode_id=p.PROMODE_ID and j.appraise_mode=p.APPRAISE_MODE and"
-      " j.judge_way=p.JUDGE_WAY)");
-  some("T_GUID");
 }
 
 // Version, namespace and the two check tables are exercised by rendering the
