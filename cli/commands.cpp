@@ -3,7 +3,7 @@
 #include <fmt/format.h>
 
 #include "members.h"
-#include "quillon/setup.h"
+#include "quillon/component_folder.h"
 
 namespace quillon::cli {
 

@@ -22,11 +22,6 @@ struct InitResult {
 
 // Throws quillon::Error when the database exists and `force` is not set, or
 // when the database is in use by another program.
-// The component folder an object given `given` uses: `given` when not
-// empty, else $QUILLON_HOME when set and not empty, else the folder of the
-// library's own file.
-QUILLON_API std::filesystem::path resolveComponentFolder(const std::filesystem::path& given);
-
 QUILLON_API InitResult initializeHome(const std::filesystem::path& home, const InitOptions& options);
 
 }  // namespace quillon

@@ -7,7 +7,7 @@
 #include "core/error_report.h"
 #include "core/session.h"
 #include "db/queries.h"
-#include "quillon/setup.h"
+#include "quillon/component_folder.h"
 #include "tree/tree_outline.h"
 
 namespace quillon {

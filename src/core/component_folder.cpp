@@ -1,4 +1,4 @@
-#include "quillon/setup.h"
+#include "quillon/component_folder.h"
 
 #include <dlfcn.h>
 
