@@ -205,12 +205,12 @@ void writeWhole(const std::string& target, const std::string& content) {
 
 int showChecks(DBFunc& object, const HtmlOptions& o) {
   const bool onProject = !o.project.empty();
-  const auto id = static_cast<std::int16_t>(parseInteger(onProject ? o.project : o.resource,
-                                                         std::numeric_limits<std::int16_t>::min(),
-                                                         std::numeric_limits<std::int16_t>::max()));
+  const auto id = static_cast<std::int32_t>(parseInteger(onProject ? o.project : o.resource,
+                                                         std::numeric_limits<std::int32_t>::min(),
+                                                         std::numeric_limits<std::int32_t>::max()));
   std::string html;
   // A failure has been shown by the component.
-  if (!object.acc2Html(onProject ? 1 : 2, id, html)) return 3;
+  if (!object.complianceHtml(onProject ? 1 : 2, id, html)) return 3;
   if (o.output.empty()) {
     std::cout << html << std::flush;
     return 0;
@@ -278,8 +278,8 @@ const bool registered = addCommand([](CLI::App& app, Globals& g) {
   project->excludes(resource);
   html->add_option("-o,--output", h->output, "Write the page to FILE instead of stdout")->type_name("FILE");
   html->footer(
-      "Give exactly one of --project and --resource; ID is at most 32767. The page comes from the style\n"
-      "sheet Conf/AccordedCheck.xsl of the component folder.\n"
+      "Give exactly one of --project and --resource; ID is any project or template number. The page\n"
+      "comes from the style sheet Conf/AccordedCheck.xsl of the component folder.\n"
       "Exit status: 0 shown, 2 usage error, 3 the page could not be made (the reason is shown).");
   html->callback([&g, h] {
     if (h->project.empty() == h->resource.empty()) {

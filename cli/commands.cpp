@@ -55,7 +55,17 @@ int Globals::withObjectOn(Host& shown, CliHost& errors, const std::function<int(
       if (eq == std::string::npos) throw UsageError("--set takes FIELD=VALUE, got '" + s + "'");
       setField(object, s.substr(0, eq), s.substr(eq + 1));
     }
-    return body(object);
+    try {
+      return body(object);
+    } catch (const UsageError&) {
+      throw;
+    } catch (const std::exception& e) {
+      // The object may know more than the error says (the row and column
+      // that stopped a copy); the error's own text begins the reason.
+      const std::string& why = object.lastError();
+      errors.error(why.rfind(e.what(), 0) == 0 ? why : e.what());
+      return 3;
+    }
   } catch (const UsageError& e) {
     errors.error(e.what());
     return 2;

@@ -410,10 +410,10 @@ TEST_F(ExportTest, CommandsReachTheDriversAndRefuseBadUsage) {
 
   for (const auto& args :
        {"export --project 1" + arg("a"), "export" + arg("b.dat"), std::string("html"),
-        std::string("html --project 1 --resource 2"), std::string("html --project 40000")}) {
+        std::string("html --project 1 --resource 2"), std::string("html --project 4000000000")}) {
     EXPECT_EQ(runQuillon(home + args).status, 2) << args;
   }
-  EXPECT_NE(runQuillon(home + "html --project 40000").err.find("out of range"), npos);
+  EXPECT_NE(runQuillon(home + "html --project 4000000000").err.find("out of range"), npos);
   EXPECT_FALSE(fs::exists(out("a")) || fs::exists(out("b")));
 }
 

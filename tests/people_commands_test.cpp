@@ -111,6 +111,28 @@ TEST_F(PeopleCommandsTest, UsageErrorsAndReasonsThatTellTheTruth) {
   }
 }
 
+TEST_F(PeopleCommandsTest, AStoppedSaveNamesTheRowAndLeavesTheLibraryAlone) {
+  ASSERT_EQ(
+      q("call ExecuteSql " + shellQuote("update T_PROJECT_TREE set Bookmarks_Name = NULL where NODE_ID = "
+                                        "(select min(NODE_ID) + 3 from T_PROJECT_TREE where PROJECT_ID = 1)"))
+          .out,
+      "true\n");
+  const auto library = count("select count(*) from T_RESOURCE_TREE");
+  const auto r = q("save-template --project 1 --name t");
+  EXPECT_EQ(r.status, 3);
+  EXPECT_NE(r.err.find("Invalid use of Null (T_PROJECT_TREE, node 4, column Bookmarks_Name)"),
+            std::string::npos)
+      << r.err;
+  EXPECT_EQ(count("select count(*) from T_RESOURCE_TREE"), library);
+
+  // Owners past 16 bits have pages too.
+  ASSERT_EQ(q("call ExecuteSql " + shellQuote("update T_ACCORDED_CHECK set PROJECT_ID = 900001")).out,
+            "true\n");
+  const auto page = q("html --project 900001");
+  EXPECT_EQ(page.status, 0) << page.err;
+  EXPECT_NE(page.out.find("投标人具有独立承担民事责任的能力"), std::string::npos);
+}
+
 TEST_F(PeopleCommandsTest, LegacyBytesLeaveEveryOutputParseable) {
   corruptProjectName("62adff01e080af");  // "b", stray bytes, a control, a cut sequence
   ASSERT_EQ(q("call ExecuteSql " + shellQuote("update T_ACCORDED_CHECK set CONTENT = cast(x'41ff02' as text) "

@@ -105,6 +105,8 @@ class QUILLON_API DBFunc {
   bool OutputGradeToXml(XmlDocument& Newxml, const std::string& Fiter, std::int16_t ori);
   bool OutputProjectToXml(XmlDocument& Newxml, const std::string& Fiter, std::int16_t ori);
   bool acc2Html(std::int16_t ori, std::int16_t id, std::string& html);
+  // acc2Html for any owner number, also those past 32767.
+  bool complianceHtml(std::int16_t ori, std::int32_t id, std::string& html);
 
   // Export drivers.
   bool EduceBs(std::int32_t SelectID, const std::string& OutputName, const std::string& ori);

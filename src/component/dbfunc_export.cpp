@@ -38,6 +38,10 @@ bool DBFunc::OutputProjectToXml(XmlDocument& Newxml, const std::string& Fiter, s
                       [&] { return TableExporters(*session_).OutputProjectToXml(Newxml, Fiter, ori); });
 }
 
+bool DBFunc::complianceHtml(std::int16_t ori, std::int32_t id, std::string& html) {
+  return calls::reads(*session_, [&] { return ComplianceView(*session_).acc2Html(ori, id, html); });
+}
+
 bool DBFunc::acc2Html(std::int16_t ori, std::int16_t id, std::string& html) {
   return calls::reads(*session_, [&] { return ComplianceView(*session_).acc2Html(ori, id, html); });
 }

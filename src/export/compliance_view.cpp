@@ -45,13 +45,13 @@ XmlDocument loadStyleSheet(const std::filesystem::path& file) {
   return sheet;
 }
 
-std::string ownerFilter(std::int16_t ori, std::int16_t id) {
+std::string ownerFilter(std::int16_t ori, std::int32_t id) {
   return db::projectSide(ori) ? fmt::format("PROJECT_ID = {}", id) : fmt::format("RESOURCE_ID={}", id);
 }
 
 }  // namespace
 
-bool ComplianceView::acc2Html(std::int16_t ori, std::int16_t id, std::string& html) {
+bool ComplianceView::acc2Html(std::int16_t ori, std::int32_t id, std::string& html) {
   int number = view_error::kOther;
   std::string description;
   try {

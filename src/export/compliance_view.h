@@ -25,7 +25,7 @@ class ComplianceView {
   // "显示初审表出错。Err:" + number + CRLF + description without icon under its
   // default title, and the result is false. A failure of the check export
   // itself has shown its own message; the view then shows what was written.
-  bool acc2Html(std::int16_t ori, std::int16_t id, std::string& html);
+  bool acc2Html(std::int16_t ori, std::int32_t id, std::string& html);
 
  private:
   Session& session_;

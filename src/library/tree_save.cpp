@@ -45,6 +45,19 @@ constexpr std::int32_t kDocumentLayer = 2;
 // A node of kind 2 owns the document; a NULL kind is no document node.
 bool isDocumentNode(const Value& type) { return !type.isNull() && type.toDouble() == 2.0; }
 
+// Why a node could not be copied, for people: the conversion's own text
+// (the member's error) with the row and the first NULL column it stopped at.
+std::string whereItStopped(const Recordset& rs, std::string_view why) {
+  static constexpr std::array<int, 10> kRead{kNodeId, kLayerId,        kParent,   kNodeName,  kSts,
+                                             kTypeId, kResourceTypeId, kBookmark, kNodeOrder, kProjectTypeId};
+  for (const int column : kRead) {
+    if (rs.value(column).isNull())
+      return fmt::format("{} (T_PROJECT_TREE, node {}, column {})", why, rs.value(kNodeId).toText(),
+                         rs.fieldName(column));
+  }
+  return std::string(why);
+}
+
 std::int32_t renumbered(const Value& id, std::int32_t first, std::int32_t next) {
   return roundToInt32(id.toDouble() - first + next);
 }
@@ -69,23 +82,28 @@ std::int32_t LibrarySave::saveTrInResource(const std::string& project_id, const 
   std::int32_t baseLayer = 0;
   auto& database = session_.database();
   for (; !rs.atEnd(); rs.moveNext()) {
-    if (first == 0) first = rs.value(kNodeId).toInt32();
-    const bool document = isDocumentNode(rs.value(kTypeId));
-    if (document) baseLayer = rs.value(kLayerId).toInt32();
-    const std::array<Value, 11> params{
-        Value(renumbered(rs.value(kNodeId), first, next)),
-        copy::asNumber(rs.value(kLayerId)),
-        Value(document ? kLibraryRoot : renumbered(rs.value(kParent), first, next)),
-        document ? Value(RESOURCE_NAME) : copy::asText(rs.value(kNodeName)),
-        copy::asText(rs.value(kSts)),
-        copy::asNumber(rs.value(kTypeId)),
-        copy::asNumber(rs.value(kResourceTypeId)),
-        Value(resource),
-        copy::asText(rs.value(kBookmark)),
-        copy::asNumber(rs.value(kNodeOrder)),
-        copy::asNumber(rs.value(kProjectTypeId)),
-    };
-    database.execute(kInsertNode, params);
+    try {
+      if (first == 0) first = rs.value(kNodeId).toInt32();
+      const bool document = isDocumentNode(rs.value(kTypeId));
+      if (document) baseLayer = rs.value(kLayerId).toInt32();
+      const std::array<Value, 11> params{
+          Value(renumbered(rs.value(kNodeId), first, next)),
+          copy::asNumber(rs.value(kLayerId)),
+          Value(document ? kLibraryRoot : renumbered(rs.value(kParent), first, next)),
+          document ? Value(RESOURCE_NAME) : copy::asText(rs.value(kNodeName)),
+          copy::asText(rs.value(kSts)),
+          copy::asNumber(rs.value(kTypeId)),
+          copy::asNumber(rs.value(kResourceTypeId)),
+          Value(resource),
+          copy::asText(rs.value(kBookmark)),
+          copy::asNumber(rs.value(kNodeOrder)),
+          copy::asNumber(rs.value(kProjectTypeId)),
+      };
+      database.execute(kInsertNode, params);
+    } catch (const Error& e) {
+      session_.noteFailure(whereItStopped(rs, e.what()));
+      throw;
+    }
   }
   rs.close();
 
