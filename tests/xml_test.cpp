@@ -67,6 +67,12 @@ TEST(XmlTest, SavesRawUtf8AndLoadsEveryTextBack) {
   ASSERT_EQ(fields.size(), values.size());
   for (size_t i = 0; i < values.size(); ++i) EXPECT_EQ(xml::text(fields[i]), values[i]) << i;
 
+  // A save that cannot finish leaves what stood there and no stray file.
+  fs::create_directories(dir.path() / "busy" / "inside");
+  EXPECT_THROW(doc.saveFile(dir.path() / "busy"), quillon::Error);
+  EXPECT_TRUE(fs::is_directory(dir.path() / "busy" / "inside"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);  // doc.xml, busy
+
   const auto missing = (dir.path() / "missing" / "out.xml").string();
   const auto failure = outcome([&] { return doc.saveFile(missing), std::string(); });
   EXPECT_EQ(failure.find("error: "), 0u) << failure;

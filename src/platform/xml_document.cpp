@@ -2,6 +2,9 @@
 
 #include <fmt/core.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <memory>
@@ -72,16 +75,30 @@ bool XmlDocument::loadFile(const std::filesystem::path& file) {
 }
 
 void XmlDocument::saveFile(const std::filesystem::path& file) const {
+  // Written beside the target, flushed to the disk and renamed over it: a
+  // killed process or a full disk leaves the old file or the new one, never
+  // a part of one.
+  std::string temporary = file.string() + ".XXXXXX";
   errno = 0;
-  File handle(std::fopen(file.c_str(), "wb"));
+  const int fd = ::mkstemp(temporary.data());
+  if (fd < 0) throw Error(fmt::format("cannot create the XML file {}: {}", file.string(), describe(errno)));
+  ::fchmod(fd, 0644);
+  File handle(::fdopen(fd, "wb"));
   if (!handle) {
-    throw Error(fmt::format("cannot create the XML file {}: {}", file.string(), describe(errno)));
+    const int error = errno;
+    ::close(fd);
+    ::unlink(temporary.c_str());
+    throw Error(fmt::format("cannot create the XML file {}: {}", file.string(), describe(error)));
   }
   FileWriter writer(handle.get());
   writeDocument(impl_->doc, writer);
   int error = writer.error();
+  if (error == 0 && std::fflush(handle.get()) != 0) error = errno ? errno : EIO;
+  if (error == 0 && ::fsync(::fileno(handle.get())) != 0) error = errno;
   if (std::fclose(handle.release()) != 0 && error == 0) error = errno ? errno : EIO;
+  if (error == 0 && std::rename(temporary.c_str(), file.c_str()) != 0) error = errno;
   if (error != 0) {
+    ::unlink(temporary.c_str());
     throw Error(fmt::format("cannot write the XML file {}: {}", file.string(), describe(error)));
   }
 }
