@@ -1,0 +1,85 @@
+#include "import/record_copy.h"
+
+#include <fmt/format.h>
+
+#include <limits>
+
+#include "db/queries.h"
+#include "export/table_writer.h"
+#include "package/package_document.h"
+#include "platform/xml.h"
+#include "quillon/error.h"
+
+namespace quillon::importing {
+
+namespace xml = platform::xml;
+
+pugi::xml_node element(const XmlDocument& package, std::string_view name) {
+  const auto root = xml::firstChild(xml::native(package), package::kRoot);
+  if (!root) throw Error("the package has no Table element");
+  return xml::firstChild(root, name);
+}
+
+std::vector<pugi::xml_node> records(pugi::xml_node tableElement, std::string_view name) {
+  if (!tableElement) throw Error(fmt::format("the package has no {} element", name));
+  return xml::selectChildren(tableElement, package::kRecord);
+}
+
+bool hasRecords(pugi::xml_node tableElement) {
+  return tableElement && xml::firstChild(tableElement, package::kRecord);
+}
+
+std::int32_t firstNumber(const std::vector<pugi::xml_node>& list, std::string_view table,
+                         std::string_view column) {
+  if (list.empty()) throw Error(fmt::format("the package's {} element has no record", table));
+  return asIdentifier(xml::text(xml::firstChild(list.front(), column)));
+}
+
+std::int32_t asIdentifier(const std::string& text) { return roundToInt32(leadingNumber(text)); }
+
+std::int32_t shifted(std::int32_t next, std::int32_t number, std::int32_t first) {
+  const std::int64_t sum = std::int64_t{next} + number - first;
+  if (sum < std::numeric_limits<std::int32_t>::min() || sum > std::numeric_limits<std::int32_t>::max())
+    throw Error("Overflow");
+  return static_cast<std::int32_t>(sum);
+}
+
+bool copyRecords(Session& session, std::string_view table, std::string_view columns,
+                 const std::vector<pugi::xml_node>& list, const std::vector<Capture>& captures,
+                 const Renumber& renumber) {
+  Recordset rs;
+  if (!db::Queries(session).GetValue(fmt::format("Select {} from {}", columns, table), rs)) return false;
+  const exporting::ColumnList names(columns);
+  const auto count = names.names().size();
+  std::vector<int> types(count);
+  for (std::size_t j = 0; j < count; ++j) types[j] = rs.fieldType(static_cast<int>(j));
+
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    rs.addNew();
+    for (std::size_t j = 0; j < count; ++j) {
+      const std::string& name = names.names()[j];
+      const int position = static_cast<int>(j);
+      const bool integral = types[j] == field_type::kLong;
+      const bool numeric = integral || types[j] == field_type::kDouble;
+      const auto field = xml::firstChild(list[i], name);
+      if (!field) {
+        rs.setValue(position, numeric ? Value(std::int64_t{0}) : Value(std::string(" ")));
+        continue;
+      }
+      std::string text = xml::text(field);
+      if (numeric) {
+        const double number = leadingNumber(text);
+        rs.setValue(position, integral ? whole(roundToInt32(number)) : Value(number));
+      } else {
+        rs.setValue(position, Value(text.empty() ? std::string(" ") : text));
+      }
+      for (const Capture& capture : captures)
+        if (name == capture.column) *capture.into = asIdentifier(text);
+    }
+    renumber(rs, i);
+    rs.update();
+  }
+  return true;
+}
+
+}  // namespace quillon::importing
