@@ -33,6 +33,12 @@ inline constexpr std::string_view kProjectTree =
     "NODE_ID,NODE_NAME,PROJECT_ID,BUNDLE_ID,LAYER_ID,PARENT_NOED_ID,TYPE_ID,RESOURCE_TYPE_ID,STS,"
     "Bookmarks_Name,NODE_ORDER,PROJECT_TYPE_ID,NODE_ESTATE,PAGE_COUNT,PAGE_NUM,NODE_Level_Top,"
     "BS_NODE_ID,NODE_PAGE_COUNT";
+// What a tree import reads and writes on the project side: the tree without
+// NODE_ESTATE, which keeps the table's default.
+inline constexpr std::string_view kProjectTreeImport =
+    "NODE_ID,NODE_NAME,PROJECT_ID,BUNDLE_ID,LAYER_ID,PARENT_NOED_ID,TYPE_ID,RESOURCE_TYPE_ID,STS,"
+    "Bookmarks_Name,NODE_ORDER,PROJECT_TYPE_ID,PAGE_COUNT,PAGE_NUM,NODE_Level_Top,BS_NODE_ID,"
+    "NODE_PAGE_COUNT";
 inline constexpr std::string_view kResourceTree =
     "NODE_ID,LAYER_ID,PARENT_NOED_ID,NODE_NAME,STS,TYPE_ID,RESOURCE_TYPE_ID,RESOURCE_ID,"
     "Bookmarks_Name,NODE_ORDER,PROJECT_TYPE";

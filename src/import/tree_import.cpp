@@ -1,0 +1,166 @@
+#include "import/tree_import.h"
+
+#include <fmt/chrono.h>
+#include <fmt/format.h>
+
+#include <array>
+#include <ctime>
+
+#include "db/queries.h"
+#include "db/tables.h"
+#include "fileutil/copy_dir.h"
+#include "fileutil/file_ops.h"
+#include "fileutil/safe_name.h"
+#include "import/record_copy.h"
+#include "quillon/error.h"
+
+namespace quillon::importing {
+namespace {
+
+constexpr std::int32_t kDocumentNode = 2;
+constexpr std::int32_t kPdfNode = 8;
+
+struct TreeSide {
+  bool project;
+  std::string_view table;
+  std::string_view owner;
+  std::string_view projectType;
+  std::string_view columns;
+
+  explicit TreeSide(std::int16_t ori)
+      : project(db::projectSide(ori)),
+        table(project ? db::table::kProjectTree : db::table::kResourceTree),
+        owner(project ? "PROJECT_ID" : "RESOURCE_ID"),
+        projectType(project ? "PROJECT_TYPE_ID" : "PROJECT_TYPE"),
+        columns(project ? db::columns::kProjectTreeImport : db::columns::kResourceTree) {}
+};
+
+// Library nodes whose parent is kept as the package gives it and whose names
+// are checked against the library.
+bool keepsItsParent(std::int32_t type) { return type >= 9 && type <= 12; }
+
+std::string importSuffix() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return fmt::format("({:%Y-%m-%d %H-%M-%S}导入)", local);
+}
+
+std::int32_t numberIn(const Recordset& rs, std::string_view column) {
+  const Value& v = rs.value(column);
+  return v.isNull() || v.isEmpty() ? 0 : roundToInt32(v.toDouble());
+}
+
+}  // namespace
+
+bool TreeImport::inputTreeFromXml(std::int16_t ori, std::int32_t oldOwner, const std::string& sourceFolder,
+                                  bool FgOldBs) {
+  const TreeSide side(ori);
+  const auto list = records(element(package_, side.table), side.table);
+  db::Queries queries(session_);
+  const std::int32_t nextOwner = queries.GetMaxNo(std::string(side.table), std::string(side.owner));
+  const std::int32_t nextNode = queries.GetMaxNo(std::string(side.table), "NODE_ID");
+
+  std::int32_t owner = 0, node = 0, parent = 0, root = 0, referenceLayer = 0;
+  documentFolder_.clear();
+  copyRecords(session_, side.table, side.columns, list,
+              {{side.owner, &owner}, {"NODE_ID", &node}, {"PARENT_NOED_ID", &parent}},
+              [&](Recordset& rs, std::size_t index) {
+                if (index == 0) root = node;
+                if (side.project) {
+                  if (const std::int32_t bs = numberIn(rs, "BS_NODE_ID"); bs != 0)
+                    rs.setValue("BS_NODE_ID", whole(shifted(nextNode, bs, root)));
+                }
+                rs.setValue(side.owner, whole(shifted(nextOwner, owner, oldOwner)));
+                const std::int32_t newNode = shifted(nextNode, node, root);
+                rs.setValue("NODE_ID", whole(newNode));
+                const std::int32_t type = numberIn(rs, "TYPE_ID");
+                const bool library = ori == 2 && keepsItsParent(type);
+                rs.setValue("PARENT_NOED_ID", whole(library ? parent : shifted(nextNode, parent, root)));
+                if (library) {
+                  const std::string name = rs.value("NODE_NAME").toText();
+                  const std::string projectType = rs.value(side.projectType).toText();
+                  if (FgOldBs) {
+                    // The rows this template replaces; the package's name is bound,
+                    // so nothing in it can reach other rows.
+                    try {
+                      session_.database().execute(
+                          fmt::format("UPDATE {} SET sts='I' WHERE node_name=? AND {} =? AND type_id=?",
+                                      side.table, side.projectType),
+                          std::array<Value, 3>{Value(name), Value(projectType), whole(type)});
+                    } catch (const std::exception& e) {
+                      session_.silentFailure(e);
+                    }
+                  } else {
+                    rs.setValue("NODE_NAME", Value(chenkNodeEx(name, projectType, ori, type)));
+                  }
+                }
+                if (type == kDocumentNode) {
+                  rs.setValue("PARENT_NOED_ID",
+                              ori == 1 ? Value(placement_.vNew_PARENT_NOED_ID) : whole(parent));
+                  if (ori == 1) {
+                    referenceLayer = numberIn(rs, "LAYER_ID");
+                    placeDocumentFiles(sourceFolder, rs.value("NODE_NAME").toText(), newNode);
+                  }
+                }
+                if (type == kPdfNode) copyPdf(sourceFolder, rs.value("NODE_NAME").toText(), node, newNode);
+                if (ori == 1) {
+                  const std::int32_t layer =
+                      shifted(numberIn(rs, "LAYER_ID"), placement_.PARENT_LAYER_ID, referenceLayer);
+                  rs.setValue("LAYER_ID", whole(shifted(layer, 1, 0)));
+                }
+              });
+  return false;
+}
+
+void TreeImport::placeDocumentFiles(const std::string& sourceFolder, const std::string& name,
+                                    std::int32_t node) {
+  // A package names its document: the name becomes one path component, and
+  // links beside the package are never followed (the file helpers copy
+  // regular files and real folders only).
+  const std::string n = pub::pathSafeName(name);
+  documentFolder_ = placement_.InputBsPath + n + std::to_string(node) + "/";
+  pub::DirExists_Base(documentFolder_, true);
+  pub::DelFile(documentFolder_ + n + ".doc");
+  pub::DelFile(documentFolder_ + n + "投标书.doc");
+  for (const std::string file : {n + ".doc", n + ".PDF", std::string("合并标书.PDF")})
+    if (pub::FileExists(sourceFolder + file))
+      pub::CopyFile(sourceFolder + file, documentFolder_ + file, true);
+  if (pub::FileExists(sourceFolder + "附件")) pub::CopyDir(sourceFolder + "附件", documentFolder_);
+}
+
+void TreeImport::copyPdf(const std::string& sourceFolder, const std::string& name, std::int32_t packageNode,
+                         std::int32_t node) const {
+  // Before the first document node there is no folder to put it in; the
+  // bare file name would land wherever the process happens to stand.
+  if (documentFolder_.empty()) return;
+  const std::string n = pub::pathSafeName(name);
+  const std::string from = sourceFolder + n + std::to_string(packageNode) + ".PDF";
+  if (pub::FileExists(from)) pub::CopyFile(from, documentFolder_ + n + std::to_string(node) + ".PDF", false);
+}
+
+std::string TreeImport::chenkNodeEx(const std::string& name, const std::string& projectType, std::int16_t ori,
+                                    std::int32_t nodeType) {
+  const TreeSide side(ori);
+  std::string candidate = name;
+  while (true) {
+    std::int64_t clashes = 0;
+    try {
+      Recordset rs = session_.database().openRecordset(
+          fmt::format("select count(*) from {} where NODE_NAME=? and {} =? and TYPE_ID=?", side.table,
+                      side.projectType),
+          std::array<Value, 3>{Value(candidate), Value(projectType), whole(nodeType)});
+      clashes = rs.value(0).toInt64();
+    } catch (const std::exception& e) {
+      session_.silentFailure(e);  // a failed count is no clash
+    }
+    if (clashes <= 0) return candidate;
+    candidate += importSuffix();
+  }
+}
+
+std::string TreeImport::chenkNode(const std::string& name, const std::string& projectType, std::int16_t ori) {
+  return chenkNodeEx(name, projectType, ori, kDocumentNode);
+}
+
+}  // namespace quillon::importing

@@ -1,0 +1,50 @@
+#pragma once
+// The tree import: the package's document tree appended under new node and
+// owner numbers, hung under the caller's node on the project side with the
+// document's files copied beside it, checked against the library's names on
+// the library side.
+#include <cstdint>
+#include <string>
+
+#include "core/session.h"
+#include "quillon/xml_document.h"
+
+namespace quillon::importing {
+
+// The object's public fields the tree import reads.
+struct TreePlacement {
+  std::string InputBsPath;           // folder the document folders are made in
+  std::string vNew_PARENT_NOED_ID;   // the parent of an imported document node
+  std::int32_t PARENT_LAYER_ID = 0;  // that parent's layer
+};
+
+class TreeImport {
+ public:
+  TreeImport(Session& session, const XmlDocument& package, TreePlacement placement)
+      : session_(session), package_(package), placement_(std::move(placement)) {}
+
+  // Always false, as the drivers expect. Throws quillon::Error when the
+  // package lacks its tree element, a value cannot be stored or a number
+  // passes 32 bits; rows and files made before stay. Names from the package
+  // reach SQL only bound and paths only as one safe component.
+  bool inputTreeFromXml(std::int16_t ori, std::int32_t oldOwner, const std::string& sourceFolder,
+                        bool FgOldBs);
+
+  // A name under which no node of the project type and node type exists
+  // yet: `name`, or it with "(YYYY-MM-DD HH-MM-SS导入)" appended until free.
+  std::string chenkNodeEx(const std::string& name, const std::string& projectType, std::int16_t ori,
+                          std::int32_t nodeType);
+  std::string chenkNode(const std::string& name, const std::string& projectType, std::int16_t ori);
+
+ private:
+  void placeDocumentFiles(const std::string& sourceFolder, const std::string& name, std::int32_t node);
+  void copyPdf(const std::string& sourceFolder, const std::string& name, std::int32_t packageNode,
+               std::int32_t node) const;
+
+  Session& session_;
+  const XmlDocument& package_;
+  TreePlacement placement_;
+  std::string documentFolder_;
+};
+
+}  // namespace quillon::importing
