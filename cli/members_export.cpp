@@ -25,6 +25,13 @@ Member driver(Driver member, const std::string& idName) {
           }};
 }
 
+using Importer = Value (DBFunc::*)(const std::string&, bool);
+
+Member importer(Importer member) {
+  return {"InputName FgOldBs  (prints the new owner number; nothing when the file is missing)", 2, 2,
+          [member](CallContext& c) { c.print((c.object.*member)(c.text(0), c.boolean(1))); }};
+}
+
 const bool registered = addMembers({
     {"OutputTreeToXml",
      {"Newxml Fiter ori  (prints the result, then Fiter as the call left it)", 3, 3,
@@ -53,6 +60,8 @@ const bool registered = addMembers({
     {"OutputTBS", driver(&DBFunc::OutputTBS, "project_id")},
     {"EduceResource",
      {"OutputName", 1, 1, [](CallContext& c) { c.print(c.object.EduceResource(c.text(0))); }}},
+    {"InputBs", importer(&DBFunc::InputBs)},
+    {"InputRESOURCE", importer(&DBFunc::InputRESOURCE)},
 });
 
 }  // namespace

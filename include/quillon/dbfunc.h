@@ -114,6 +114,18 @@ class QUILLON_API DBFunc {
   bool OutputTBS(std::int32_t project_id, const std::string& OutputName, const std::string& ori);
   bool EduceResource(const std::string& OutputName);
 
+  // Import drivers. A package file as a new project (InputBs: its document
+  // hangs under vNew_PARENT_NOED_ID, one layer below PARENT_LAYER_ID, its
+  // files go to a folder under InputBsPath) or as new library templates
+  // (InputRESOURCE: FgOldBs invalidates the templates of the same names,
+  // otherwise the imported ones are renamed). Returns the new owner number
+  // of the package's first document; Empty when the file is missing (after
+  // a message) or a library package holds no template. Throws quillon::Error
+  // for a package that cannot be read, before anything is written; a later
+  // failure keeps what was written before it.
+  Value InputBs(const std::string& InputName, bool FgOldBs);
+  Value InputRESOURCE(const std::string& InputName, bool FgOldBs);
+
  private:
   friend Session& sessionOf(DBFunc& object);
   friend class Transaction;

@@ -1,0 +1,76 @@
+#include "import/import_drivers.h"
+
+#include <fmt/format.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "db/queries.h"
+#include "db/tables.h"
+#include "fileutil/file_ops.h"
+#include "fileutil/path_helpers.h"
+#include "import/record_copy.h"
+#include "import/table_importers.h"
+#include "platform/xml.h"
+#include "quillon/error.h"
+#include "tree/owner_reservation.h"
+
+namespace quillon::importing {
+namespace {
+
+constexpr const char* kTitle = "导出";
+constexpr const char* kTenderFileLost = "招表文件掉失";
+constexpr const char* kLibraryFileLost = "招标文件丢失";
+
+// The package whole, refused when it declares a DOCTYPE: packages never
+// carry one, and one that does is built to make a parser expand something.
+XmlDocument loadPackage(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::stringstream buffer;
+  buffer << in.rdbuf();
+  if (!in) throw Error(fmt::format("cannot read the package {}", file));
+  const std::string text = buffer.str();
+  const auto doctype = text.find("<!DOCTYPE");
+  if (doctype != std::string::npos && doctype < text.find("<Table"))
+    throw Error(
+        fmt::format("the package {} declares a DOCTYPE; packages never do, and it was not read", file));
+  XmlDocument doc;
+  if (!doc.loadText(text)) throw Error(fmt::format("the package {} is not well-formed XML", file));
+  return doc;
+}
+
+}  // namespace
+
+Value ImportDrivers::InputBs(const std::string& InputName, bool FgOldBs) {
+  return run(InputName, FgOldBs, 1);
+}
+
+Value ImportDrivers::InputRESOURCE(const std::string& InputName, bool FgOldBs) {
+  return run(InputName, FgOldBs, 2);
+}
+
+Value ImportDrivers::run(const std::string& InputName, bool FgOldBs, std::int16_t ori) {
+  const bool project = ori == 1;
+  if (!pub::FileExists(InputName)) {
+    session_.host.message(kTitle, project ? kTenderFileLost : kLibraryFileLost, Icon::Question);
+    return Value();
+  }
+  const XmlDocument package = loadPackage(InputName);
+  const std::string_view treeTable = project ? db::table::kProjectTree : db::table::kResourceTree;
+  const std::string_view ownerColumn = project ? "PROJECT_ID" : "RESOURCE_ID";
+  const auto tree = records(element(package, treeTable), treeTable);
+  if (tree.empty()) {
+    if (!project) return Value();
+    throw Error(fmt::format("the package's {} element has no record", treeTable));
+  }
+  const std::int32_t oldOwner = firstNumber(tree, treeTable, ownerColumn);
+
+  tree::OwnerReservation(session_).InserMaxNo(ori);
+  const std::int32_t owner = db::Queries(session_).GetMaxNo(std::string(treeTable), std::string(ownerColumn));
+  TableImporters(session_, package).importAll(ori, oldOwner);
+  TreeImport(session_, package, placement_)
+      .inputTreeFromXml(ori, oldOwner, pub::ExtractFilePath(InputName), FgOldBs);
+  return Value(std::int64_t{owner});
+}
+
+}  // namespace quillon::importing
