@@ -133,6 +133,33 @@ TEST_F(PeopleCommandsTest, AStoppedSaveNamesTheRowAndLeavesTheLibraryAlone) {
   EXPECT_NE(page.out.find("投标人具有独立承担民事责任的能力"), std::string::npos);
 }
 
+TEST_F(PeopleCommandsTest, ImportIsAllOrNothing) {
+  const auto out = dir.path() / "out";
+  ASSERT_EQ(q("export --project 1 " + shellQuote((out / "plan.dat").string())).status, 0);
+  const fs::path package = out / "plan" / "plan.xml";
+  std::ifstream in(package, std::ios::binary);
+  std::string text((std::istreambuf_iterator<char>(in)), {});
+  const std::string docs = shellQuote((dir.path() / "docs").string());
+  const auto ok = q("import " + shellQuote(package.string()) + " --parent 0 --layer 0 --doc-root " + docs);
+  ASSERT_EQ(ok.status, 0) << ok.err;
+  EXPECT_EQ(ok.out.rfind("project 3\n", 0), 0u) << ok.out;  // 2 is the reservation's
+  EXPECT_NE(ok.out.find("1 document folder(s) made"), std::string::npos) << ok.out;
+
+  // The last tree record cannot be stored: nothing of the import stays.
+  const auto last = text.rfind("<NODE_ID>");
+  text.replace(last, text.find("</NODE_ID>", last) - last, "<NODE_ID>99999999999");
+  const fs::path broken = out / "plan" / "broken.xml";
+  std::ofstream(broken, std::ios::binary) << text;
+  const auto trees = count("select count(*) from T_PROJECT_TREE");
+  const auto checks = count("select count(*) from T_ACCORDED_CHECK");
+  const auto r = q("import " + shellQuote(broken.string()) + " --parent 0 --layer 0 --doc-root " + docs);
+  EXPECT_EQ(r.status, 3);
+  EXPECT_NE(r.err.find("Overflow"), std::string::npos) << r.err;
+  EXPECT_EQ(count("select count(*) from T_PROJECT_TREE"), trees);
+  EXPECT_EQ(count("select count(*) from T_ACCORDED_CHECK"), checks);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path() / "docs"), fs::directory_iterator()), 1);
+}
+
 TEST_F(PeopleCommandsTest, LegacyBytesLeaveEveryOutputParseable) {
   corruptProjectName("62adff01e080af");  // "b", stray bytes, a control, a cut sequence
   ASSERT_EQ(q("call ExecuteSql " + shellQuote("update T_ACCORDED_CHECK set CONTENT = cast(x'41ff02' as text) "
