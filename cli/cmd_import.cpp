@@ -13,6 +13,7 @@
 #include "commands.h"
 #include "members.h"
 #include "quillon/transaction.h"
+#include "terminal_progress.h"
 
 namespace quillon::cli {
 namespace {

@@ -6,6 +6,7 @@
 #include "component/session_access.h"
 #include "import/table_importers.h"
 #include "quillon/error.h"
+#include "quillon/progress.h"
 #include "test_support.h"
 
 namespace quillon::test {
@@ -141,9 +142,19 @@ TEST_F(ImportTablesTest, TableElementsPastSixteenBitsImportWhole) {
   exec("insert into T_PROJECT_TREE(NODE_ID, PROJECT_ID) values (1, 58)");
   Rows many(40000, "PROJECT_ID=1|GOOD_NAME=g");
   load(tableOf("TJ_OPEN_BID_DETAILS", many));
+  struct Counting final : ProgressListener {
+    void tableStarted(std::string_view, std::int64_t n) override { events.push_back(n); }
+    void rowsWritten(std::string_view, std::int64_t) override { ++steps; }
+    void tableFinished(std::string_view, std::int64_t n) override { events.push_back(n); }
+    std::vector<std::int64_t> events;
+    int steps = 0;
+  } progress;
+  const ProgressScope listening(progress);
   platform::Transaction once(sessionOf(*obj).database());  // as the members run it
   importers().inputOpenBidFromXml(1, 1);
   once.commit();
+  EXPECT_EQ(progress.events, (std::vector<std::int64_t>{40000, 40000}));
+  EXPECT_EQ(progress.steps, 40);
   EXPECT_EQ(scalar("select count(*) from TJ_OPEN_BID_DETAILS where PROJECT_ID = 59"), "40000");
 }
 

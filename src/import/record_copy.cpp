@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "db/queries.h"
+#include "export/progress.h"
 #include "export/table_writer.h"
 #include "package/package_document.h"
 #include "platform/xml.h"
@@ -54,6 +55,13 @@ bool copyRecords(Session& session, std::string_view table, std::string_view colu
   std::vector<int> types(count);
   for (std::size_t j = 0; j < count; ++j) types[j] = rs.fieldType(static_cast<int>(j));
 
+  exporting::TableProgress progress(table, currentProgressListener());
+  progress.start(static_cast<std::int64_t>(list.size()));
+  // Told also when a record fails, before the error leaves.
+  struct Finish {
+    exporting::TableProgress& progress;
+    ~Finish() { progress.finish(); }
+  } finish{progress};
   for (std::size_t i = 0; i < list.size(); ++i) {
     rs.addNew();
     for (std::size_t j = 0; j < count; ++j) {
@@ -78,6 +86,7 @@ bool copyRecords(Session& session, std::string_view table, std::string_view colu
     }
     renumber(rs, i);
     rs.update();
+    progress.row();
   }
   return true;
 }
