@@ -34,18 +34,7 @@ class ImportRoundTrip : public HomeTest {
         target->ExecuteSql("insert into T_PROJECT_TREE(NODE_ID, PROJECT_ID, LAYER_ID, TYPE_ID) "
                            "values (1, 0, 1, 9)"));
   }
-  Rows targetRows(const std::string& sql) {
-    Rows out;
-    Recordset rs;
-    EXPECT_TRUE(target->GetValue(sql, rs)) << sql << ": " << target->lastError();
-    for (; !rs.atEnd(); rs.moveNext()) {
-      std::string line;
-      for (int i = 0; i < rs.fieldCount(); ++i)
-        line += (i ? "|" : "") + (rs.value(i).isNull() ? std::string("NULL") : rs.value(i).toText());
-      out.push_back(line);
-    }
-    return out;
-  }
+  Rows targetRows(const std::string& sql) { return rowsOf(*target, sql); }
   std::string count(const std::string& sql) { return targetRows("select count(*) from " + sql).at(0); }
 
   TempDir other;

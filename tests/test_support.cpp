@@ -32,9 +32,11 @@ void HomeTest::open(bool demo) {
 
 void HomeTest::exec(const std::string& sql) { ASSERT_TRUE(obj->ExecuteSql(sql)) << sql; }
 
-std::vector<std::string> HomeTest::rows(const std::string& sql) {
+std::vector<std::string> HomeTest::rows(const std::string& sql) { return rowsOf(*obj, sql); }
+
+std::vector<std::string> rowsOf(DBFunc& object, const std::string& sql) {
   Recordset rs;
-  EXPECT_TRUE(obj->GetValue(sql, rs)) << sql;
+  EXPECT_TRUE(object.GetValue(sql, rs)) << sql << ": " << object.lastError();
   std::vector<std::string> out;
   if (!rs.isOpen()) return out;
   while (!rs.atEnd()) {

@@ -44,6 +44,9 @@ class TempDir {
   std::filesystem::path path_;
 };
 
+// Every row of a query on `object`, fields joined by '|', NULL as "NULL".
+std::vector<std::string> rowsOf(DBFunc& object, const std::string& sql);
+
 // A test with its own installation folder (schema only, or the demo library)
 // and one object on it.
 class HomeTest : public ::testing::Test {

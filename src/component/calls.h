@@ -8,8 +8,9 @@
 
 namespace quillon::calls {
 
+// A member that runs its statements one by one, as the caller gave them.
 template <class Work>
-auto noted(Session& session, Work&& work) {
+auto plain(Session& session, Work&& work) {
   session.lastError.clear();
   session.valuesReplaced = 0;
   try {
@@ -20,22 +21,16 @@ auto noted(Session& session, Work&& work) {
   }
 }
 
-// A member that runs its statements one by one, as the caller gave them.
-template <class Work>
-auto plain(Session& session, Work&& work) {
-  return noted(session, std::forward<Work>(work));
-}
-
 // A member that reads many rows: one snapshot for all of them.
 template <class Work>
 auto reads(Session& session, Work&& work) {
-  return noted(session, [&] { return session.reading(work); });
+  return plain(session, [&] { return session.reading(work); });
 }
 
 // A member that writes: one commit, keeping what it wrote before a failure.
 template <class Work>
 auto writes(Session& session, Work&& work) {
-  return noted(session, [&] { return session.writing(work); });
+  return plain(session, [&] { return session.writing(work); });
 }
 
 }  // namespace quillon::calls

@@ -123,7 +123,7 @@ void TreeImport::placeDocumentFiles(const std::string& sourceFolder, const std::
   pub::DirExists_Base(documentFolder_, true);
   pub::DelFile(documentFolder_ + n + ".doc");
   pub::DelFile(documentFolder_ + n + "投标书.doc");
-  for (const std::string file : {n + ".doc", n + ".PDF", std::string("合并标书.PDF")})
+  for (const std::string& file : {n + ".doc", n + ".PDF", std::string("合并标书.PDF")})
     if (pub::FileExists(sourceFolder + file))
       pub::CopyFile(sourceFolder + file, documentFolder_ + file, true);
   if (pub::FileExists(sourceFolder + "附件")) pub::CopyDir(sourceFolder + "附件", documentFolder_);

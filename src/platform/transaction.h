@@ -12,8 +12,7 @@
 // would run after the engine ended the transaction on its own (it does after
 // some failures, such as a full disk) is refused, so nothing is written
 // outside the transaction that was meant to hold it.
-#include <exception>
-#include <utility>
+#include <type_traits>
 
 #include "platform/database.h"
 
@@ -49,25 +48,21 @@ template <class Work>
 auto keepWritten(Database* db, TransactionMode mode, Work&& work) -> decltype(work()) {
   if (!db) return work();
   Transaction scope(*db, mode);
-  if constexpr (std::is_void_v<decltype(work())>) {
-    try {
+  try {
+    if constexpr (std::is_void_v<decltype(work())>) {
       work();
-    } catch (...) {
       scope.commit();
-      throw;
+    } else {
+      auto result = work();
+      scope.commit();
+      return result;
     }
+  } catch (...) {
+    // Keeps what the work wrote before it failed; when this commit fails
+    // too, its error replaces the work's. After a commit that threw above,
+    // this one does nothing and that error goes on.
     scope.commit();
-  } else {
-    decltype(work()) result = [&] {
-      try {
-        return work();
-      } catch (...) {
-        scope.commit();
-        throw;
-      }
-    }();
-    scope.commit();
-    return result;
+    throw;
   }
 }
 
