@@ -61,6 +61,7 @@ const bool registered = addMembers({
     {"EduceResource",
      {"OutputName", 1, 1, [](CallContext& c) { c.print(c.object.EduceResource(c.text(0))); }}},
     {"InputBs", importer(&DBFunc::InputBs)},
+    {"InputTBs", importer(&DBFunc::InputTBs)},
     {"InputRESOURCE", importer(&DBFunc::InputRESOURCE)},
 });
 

@@ -4,6 +4,7 @@
 #include <fmt/format.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -44,6 +45,10 @@ class ImportTreeTest : public HomeTest {
   void run(std::int16_t ori, bool replaceOld = false) {
     importing::TreeImport(sessionOf(*obj), package, {documents.string(), "42", 4})
         .inputTreeFromXml(ori, ori == 1 ? 1 : 21, source.string(), replaceOld);
+  }
+  void runBid() {
+    importing::TreeImport(sessionOf(*obj), package, {"", "42", 4})
+        .inputTreeFromXmlEx(1, 1, source.string(), false);
   }
   XmlDocument package;
   fs::path source, documents;
@@ -89,6 +94,42 @@ TEST_F(ImportTreeTest, HostileNamesAndLinksStayInsideTheirFolders) {
   for (const auto& e : fs::recursive_directory_iterator(dir.path()))
     entries += e.path().string().find("evil") != std::string::npos;
   EXPECT_EQ(entries, 2u);  // the folder and the link placed above
+}
+
+TEST_F(ImportTreeTest, BidImportMovesTheTenderUnderItsBidBesideTheSections) {
+  exec("insert into T_PROJECT_TREE(NODE_ID, PROJECT_ID) values (100, 58)");
+  load("T_PROJECT_TREE", node(5, 1, 2, 2, "Doc") + node(6, 5, 3, 9, "招标文件") + node(7, 6, 4, 3, "n") +
+                             node(8, 5, 3, 8, "drawing"));
+  for (const char* name : {"Doc.PDF", "Doc.DOC", "Doc.doc", "附件/a.txt"}) file(source / name, name);
+  // The projects folder comes from the installation's settings.
+  const fs::path folder = dir.path() / "Projects" / "101";
+  file(folder / "101.PDF", "stale");
+  runBid();
+  EXPECT_EQ(rows("select NODE_ID, NODE_NAME, PARENT_NOED_ID, LAYER_ID, TYPE_ID, NODE_ORDER, PROJECT_ID "
+                 "from T_PROJECT_TREE where NODE_ID > 100 order by 1"),
+            (Rows{"101|Doc|42|5|2|0|59", "102|标书|105|7|31|0|59", "103|n|102|7|3|0|59",
+                  "104|drawing|101|7|8|0|59", "105|投标书|101|6|9|0|59", "106|投标关键信息|105|7|20|0|59",
+                  "107|附件|105|7|14|100|59", "108|投标一览表|106|8|21|1|59", "109|评分信息表|106|8|21|2|59",
+                  "110|符合性检查表|106|8|21|3|59"}));
+  std::vector<std::string> files;
+  for (const auto& e : fs::recursive_directory_iterator(folder))
+    files.push_back(fs::relative(e.path(), folder).string());
+  std::ranges::sort(files);
+  EXPECT_EQ(files, (Rows{"Doc.DOC", "Doc.PDF", "附件", "附件/a.txt"}));
+}
+
+TEST_F(ImportTreeTest, BidSectionsFollowTheLastTenderRootAndOnlyAnExistingOne) {
+  exec("insert into T_PROJECT_TREE(NODE_ID, PROJECT_ID) values (100, 58)");
+  load("T_PROJECT_TREE", node(5, 1, 1, 9, "a") + node(6, 1, 1, 9, "b"));
+  runBid();
+  EXPECT_EQ(rows("select NODE_ID, NODE_NAME, PARENT_NOED_ID, TYPE_ID from T_PROJECT_TREE "
+                 "where NODE_ID in (101, 102, 103) order by 1"),
+            (Rows{"101|标书|97|9", "102|标书|103|31", "103|投标书|97|9"}));
+  EXPECT_EQ(scalar("select count(*) from T_PROJECT_TREE where NODE_ID > 100"), "8");
+
+  load("T_PROJECT_TREE", node(5, 1, 1, 3, "plain"));
+  runBid();
+  EXPECT_EQ(scalar("select count(*) from T_PROJECT_TREE where NODE_ID > 100"), "9");
 }
 
 TEST_F(ImportTreeTest, LibraryNamesAreMadeFreeOrTheOldOnesInvalidatedAndNothingElse) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "quillon/host.h"
@@ -35,6 +36,10 @@ class QUILLON_API DBFunc {
   std::string InputBsPath;
   std::string vNew_PARENT_NOED_ID;
   std::int32_t PARENT_LAYER_ID = 0;
+  // Where InputTBs makes its document folders when set; otherwise the
+  // ProjectPath of SysUser.ini in the component folder, read for each
+  // document. The command line stages a bid's files through it.
+  std::optional<std::string> projectPathOverride;
 
   bool connected() const;
   const std::filesystem::path& componentFolder() const;
@@ -125,6 +130,11 @@ class QUILLON_API DBFunc {
   // failure keeps what was written before it.
   Value InputBs(const std::string& InputName, bool FgOldBs);
   Value InputRESOURCE(const std::string& InputName, bool FgOldBs);
+  // The same tender package as the start of a bid: InputBs's rows, the
+  // document folders below the project path, and the tender's root (renamed
+  // "标书") moved under a new "投标书" beside the bid sections 投标关键信息
+  // (投标一览表, 评分信息表, 符合性检查表) and 附件.
+  Value InputTBs(const std::string& InputName, bool FgOldBs);
 
  private:
   friend Session& sessionOf(DBFunc& object);

@@ -9,7 +9,7 @@ namespace quillon {
 
 namespace {
 importing::TreePlacement placementOf(const DBFunc& object) {
-  return {object.InputBsPath, object.vNew_PARENT_NOED_ID, object.PARENT_LAYER_ID};
+  return {object.InputBsPath, object.vNew_PARENT_NOED_ID, object.PARENT_LAYER_ID, object.projectPathOverride};
 }
 }  // namespace
 
@@ -22,6 +22,12 @@ Value DBFunc::InputBs(const std::string& InputName, bool FgOldBs) {
 Value DBFunc::InputRESOURCE(const std::string& InputName, bool FgOldBs) {
   return calls::writes(*session_, [&] {
     return importing::ImportDrivers(*session_, placementOf(*this)).InputRESOURCE(InputName, FgOldBs);
+  });
+}
+
+Value DBFunc::InputTBs(const std::string& InputName, bool FgOldBs) {
+  return calls::writes(*session_, [&] {
+    return importing::ImportDrivers(*session_, placementOf(*this)).InputTBs(InputName, FgOldBs);
   });
 }
 

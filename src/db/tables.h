@@ -39,6 +39,11 @@ inline constexpr std::string_view kProjectTreeImport =
     "NODE_ID,NODE_NAME,PROJECT_ID,BUNDLE_ID,LAYER_ID,PARENT_NOED_ID,TYPE_ID,RESOURCE_TYPE_ID,STS,"
     "Bookmarks_Name,NODE_ORDER,PROJECT_TYPE_ID,PAGE_COUNT,PAGE_NUM,NODE_Level_Top,BS_NODE_ID,"
     "NODE_PAGE_COUNT";
+// What a tender package gives a bid tree: the page and level columns and
+// BS_NODE_ID start from the table's defaults.
+inline constexpr std::string_view kProjectTreeBidImport =
+    "NODE_ID,NODE_NAME,PROJECT_ID,BUNDLE_ID,LAYER_ID,PARENT_NOED_ID,TYPE_ID,RESOURCE_TYPE_ID,STS,"
+    "Bookmarks_Name,NODE_ORDER,PROJECT_TYPE_ID";
 inline constexpr std::string_view kResourceTree =
     "NODE_ID,LAYER_ID,PARENT_NOED_ID,NODE_NAME,STS,TYPE_ID,RESOURCE_TYPE_ID,RESOURCE_ID,"
     "Bookmarks_Name,NODE_ORDER,PROJECT_TYPE";

@@ -42,14 +42,18 @@ XmlDocument loadPackage(const std::string& file) {
 }  // namespace
 
 Value ImportDrivers::InputBs(const std::string& InputName, bool FgOldBs) {
-  return run(InputName, FgOldBs, 1);
+  return run(InputName, FgOldBs, 1, Tree::Plain);
+}
+
+Value ImportDrivers::InputTBs(const std::string& InputName, bool FgOldBs) {
+  return run(InputName, FgOldBs, 1, Tree::Bid);
 }
 
 Value ImportDrivers::InputRESOURCE(const std::string& InputName, bool FgOldBs) {
-  return run(InputName, FgOldBs, 2);
+  return run(InputName, FgOldBs, 2, Tree::Plain);
 }
 
-Value ImportDrivers::run(const std::string& InputName, bool FgOldBs, std::int16_t ori) {
+Value ImportDrivers::run(const std::string& InputName, bool FgOldBs, std::int16_t ori, Tree treeImport) {
   const bool project = ori == 1;
   if (!pub::FileExists(InputName)) {
     session_.host.message(kTitle, project ? kTenderFileLost : kLibraryFileLost, Icon::Question);
@@ -68,8 +72,12 @@ Value ImportDrivers::run(const std::string& InputName, bool FgOldBs, std::int16_
   tree::OwnerReservation(session_).InserMaxNo(ori);
   const std::int32_t owner = db::Queries(session_).GetMaxNo(std::string(treeTable), std::string(ownerColumn));
   TableImporters(session_, package).importAll(ori, oldOwner);
-  TreeImport(session_, package, placement_)
-      .inputTreeFromXml(ori, oldOwner, pub::ExtractFilePath(InputName), FgOldBs);
+  TreeImport trees(session_, package, placement_);
+  const std::string sourceFolder = pub::ExtractFilePath(InputName);
+  if (treeImport == Tree::Bid)
+    trees.inputTreeFromXmlEx(ori, oldOwner, sourceFolder, FgOldBs);
+  else
+    trees.inputTreeFromXml(ori, oldOwner, sourceFolder, FgOldBs);
   return Value(std::int64_t{owner});
 }
 

@@ -24,9 +24,13 @@ class ImportDrivers {
   // when what was written before stays.
   Value InputBs(const std::string& InputName, bool FgOldBs);
   Value InputRESOURCE(const std::string& InputName, bool FgOldBs);
+  // A tender-document package as the start of a bid: InputBs's table steps,
+  // the bid tree import.
+  Value InputTBs(const std::string& InputName, bool FgOldBs);
 
  private:
-  Value run(const std::string& InputName, bool FgOldBs, std::int16_t ori);
+  enum class Tree { Plain, Bid };
+  Value run(const std::string& InputName, bool FgOldBs, std::int16_t ori, Tree treeImport);
 
   Session& session_;
   TreePlacement placement_;

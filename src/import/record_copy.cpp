@@ -45,6 +45,19 @@ std::int32_t shifted(std::int32_t next, std::int32_t number, std::int32_t first)
   return static_cast<std::int32_t>(sum);
 }
 
+void storeByValueRule(Recordset& rs, int position, int type, const std::string* text) {
+  const bool integral = type == field_type::kLong;
+  const bool numeric = integral || type == field_type::kDouble;
+  if (!text) {
+    rs.setValue(position, numeric ? Value(std::int64_t{0}) : Value(std::string(" ")));
+  } else if (numeric) {
+    const double number = leadingNumber(*text);
+    rs.setValue(position, integral ? whole(roundToInt32(number)) : Value(number));
+  } else {
+    rs.setValue(position, Value(text->empty() ? std::string(" ") : *text));
+  }
+}
+
 bool copyRecords(Session& session, std::string_view table, std::string_view columns,
                  const std::vector<pugi::xml_node>& list, const std::vector<Capture>& captures,
                  const Renumber& renumber) {
@@ -67,20 +80,13 @@ bool copyRecords(Session& session, std::string_view table, std::string_view colu
     for (std::size_t j = 0; j < count; ++j) {
       const std::string& name = names.names()[j];
       const int position = static_cast<int>(j);
-      const bool integral = types[j] == field_type::kLong;
-      const bool numeric = integral || types[j] == field_type::kDouble;
       const auto field = xml::firstChild(list[i], name);
       if (!field) {
-        rs.setValue(position, numeric ? Value(std::int64_t{0}) : Value(std::string(" ")));
+        storeByValueRule(rs, position, types[j], nullptr);
         continue;
       }
-      std::string text = xml::text(field);
-      if (numeric) {
-        const double number = leadingNumber(text);
-        rs.setValue(position, integral ? whole(roundToInt32(number)) : Value(number));
-      } else {
-        rs.setValue(position, Value(text.empty() ? std::string(" ") : text));
-      }
+      const std::string text = xml::text(field);
+      storeByValueRule(rs, position, types[j], &text);
       for (const Capture& capture : captures)
         if (name == capture.column) *capture.into = asIdentifier(text);
     }

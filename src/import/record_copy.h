@@ -31,6 +31,12 @@ std::int32_t asIdentifier(const std::string& text);
 // next + number - first; quillon::Error("Overflow") past 32 bits.
 std::int32_t shifted(std::int32_t next, std::int32_t number, std::int32_t first);
 
+// The value rule: `text` (null for an element the record lacks) stored in
+// field `position` of the row being built, as a number for the numeric
+// engine types (its leading decimal part) and as text otherwise (an empty or
+// missing one as " ").
+void storeByValueRule(Recordset& rs, int position, int type, const std::string* text);
+
 // A package number that the copy keeps for the renumbering: read from the
 // column's element when the record has one, else left as it was.
 struct Capture {

@@ -12,28 +12,11 @@
 #include "fileutil/file_ops.h"
 #include "fileutil/safe_name.h"
 #include "import/record_copy.h"
+#include "import/tree_side.h"
 #include "quillon/error.h"
 
 namespace quillon::importing {
 namespace {
-
-constexpr std::int32_t kDocumentNode = 2;
-constexpr std::int32_t kPdfNode = 8;
-
-struct TreeSide {
-  bool project;
-  std::string_view table;
-  std::string_view owner;
-  std::string_view projectType;
-  std::string_view columns;
-
-  explicit TreeSide(std::int16_t ori)
-      : project(db::projectSide(ori)),
-        table(project ? db::table::kProjectTree : db::table::kResourceTree),
-        owner(project ? "PROJECT_ID" : "RESOURCE_ID"),
-        projectType(project ? "PROJECT_TYPE_ID" : "PROJECT_TYPE"),
-        columns(project ? db::columns::kProjectTreeImport : db::columns::kResourceTree) {}
-};
 
 // Library nodes whose parent is kept as the package gives it and whose names
 // are checked against the library.
@@ -44,11 +27,6 @@ std::string importSuffix() {
   std::tm local{};
   localtime_r(&now, &local);
   return fmt::format("({:%Y-%m-%d %H-%M-%S}导入)", local);
-}
-
-std::int32_t numberIn(const Recordset& rs, std::string_view column) {
-  const Value& v = rs.value(column);
-  return v.isNull() || v.isEmpty() ? 0 : roundToInt32(v.toDouble());
 }
 
 }  // namespace

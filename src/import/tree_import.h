@@ -4,6 +4,7 @@
 // document's files copied beside it, checked against the library's names on
 // the library side.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "core/session.h"
@@ -16,6 +17,9 @@ struct TreePlacement {
   std::string InputBsPath;           // folder the document folders are made in
   std::string vNew_PARENT_NOED_ID;   // the parent of an imported document node
   std::int32_t PARENT_LAYER_ID = 0;  // that parent's layer
+  // Where a bid import makes its document folders instead of the settings
+  // file's project path, when set.
+  std::optional<std::string> projectPath;
 };
 
 class TreeImport {
@@ -30,6 +34,13 @@ class TreeImport {
   bool inputTreeFromXml(std::int16_t ori, std::int32_t oldOwner, const std::string& sourceFolder,
                         bool FgOldBs);
 
+  // The same package tree as the start of a bid: the document folders go
+  // below the installation's project path, and the tender root (type 9)
+  // moves one level down under a new "投标书" beside the bid sections. The
+  // side must be the project side.
+  bool inputTreeFromXmlEx(std::int16_t ori, std::int32_t oldOwner, const std::string& sourceFolder,
+                          bool FgOldBs);
+
   // A name under which no node of the project type and node type exists
   // yet: `name`, or it with "(YYYY-MM-DD HH-MM-SS导入)" appended until free.
   std::string chenkNodeEx(const std::string& name, const std::string& projectType, std::int16_t ori,
@@ -38,6 +49,9 @@ class TreeImport {
 
  private:
   void placeDocumentFiles(const std::string& sourceFolder, const std::string& name, std::int32_t node);
+  void placeBidFiles(const std::string& sourceFolder, const std::string& name, std::int32_t node);
+  void addBidSections(std::int32_t tenderRoot);
+  std::string projectPath() const;
   void copyPdf(const std::string& sourceFolder, const std::string& name, std::int32_t packageNode,
                std::int32_t node) const;
 

@@ -1,0 +1,163 @@
+// The tree import of a bid: the tender's tree taken in whole, then turned
+// into the start of a bid document.
+#include <fmt/format.h>
+
+#include <array>
+
+#include "db/queries.h"
+#include "db/tables.h"
+#include "fileutil/copy_dir.h"
+#include "fileutil/file_ops.h"
+#include "fileutil/safe_name.h"
+#include "fileutil/settings_file.h"
+#include "import/record_copy.h"
+#include "import/tree_import.h"
+#include "import/tree_side.h"
+#include "quillon/error.h"
+
+namespace quillon::importing {
+namespace {
+
+constexpr std::int32_t kTenderRoot = 9;
+constexpr std::int32_t kMovedTenderRoot = 31;
+constexpr std::int32_t kKeyInformation = 20;
+constexpr const char* kTenderRootName = "标书";
+
+// The sections a bid starts with, beside the tender it answers.
+enum class Under { TenderParent, BidRoot, KeyInformation };
+struct BidSection {
+  const char* name;
+  std::int32_t layersBelowTender;
+  Under parent;
+  std::int32_t type;   // 0: the tender root's
+  std::int32_t order;  // -1: the tender root's
+};
+constexpr std::array<BidSection, 6> kBidSections{{
+    {"投标书", 0, Under::TenderParent, 0, -1},
+    {"投标关键信息", 1, Under::BidRoot, kKeyInformation, 0},
+    {"附件", 1, Under::BidRoot, 14, 100},
+    {"投标一览表", 2, Under::KeyInformation, 21, 1},
+    {"评分信息表", 2, Under::KeyInformation, 21, 2},
+    {"符合性检查表", 2, Under::KeyInformation, 21, 3},
+}};
+
+}  // namespace
+
+bool TreeImport::inputTreeFromXmlEx(std::int16_t ori, std::int32_t oldOwner, const std::string& sourceFolder,
+                                    bool /*FgOldBs: the project side has no names to check*/) {
+  if (!db::projectSide(ori)) throw Error("a bid tree is imported on the project side only");
+  const TreeSide side(ori);
+  const auto list = records(element(package_, side.table), side.table);
+  db::Queries queries(session_);
+  const std::int32_t nextOwner = queries.GetMaxNo(std::string(side.table), std::string(side.owner));
+  const std::int32_t nextNode = queries.GetMaxNo(std::string(side.table), "NODE_ID");
+
+  std::int32_t owner = 0, node = 0, parent = 0, root = 0, referenceLayer = 0, tenderRoot = 0;
+  const bool opened = copyRecords(session_, side.table, db::columns::kProjectTreeBidImport, list,
+                                  {{side.owner, &owner}, {"NODE_ID", &node}, {"PARENT_NOED_ID", &parent}},
+                                  [&](Recordset& rs, std::size_t index) {
+                                    if (index == 0) root = node;
+                                    rs.setValue(side.owner, whole(shifted(nextOwner, owner, oldOwner)));
+                                    const std::int32_t newNode = shifted(nextNode, node, root);
+                                    rs.setValue("NODE_ID", whole(newNode));
+                                    rs.setValue("PARENT_NOED_ID", whole(shifted(nextNode, parent, root)));
+                                    const std::int32_t type = numberIn(rs, "TYPE_ID");
+                                    // A drawing sits one layer deeper in a bid than in the tender.
+                                    if (type == kPdfNode)
+                                      rs.setValue("LAYER_ID", whole(shifted(numberIn(rs, "LAYER_ID"), 1, 0)));
+                                    if (type == kDocumentNode) {
+                                      rs.setValue("PARENT_NOED_ID", Value(placement_.vNew_PARENT_NOED_ID));
+                                      referenceLayer = numberIn(rs, "LAYER_ID");
+                                      placeBidFiles(sourceFolder, rs.value("NODE_NAME").toText(), newNode);
+                                    }
+                                    if (type == kTenderRoot) {
+                                      rs.setValue("NODE_NAME", Value(std::string(kTenderRootName)));
+                                      tenderRoot = newNode;
+                                    }
+                                    const std::int32_t layer = shifted(
+                                        numberIn(rs, "LAYER_ID"), placement_.PARENT_LAYER_ID, referenceLayer);
+                                    rs.setValue("LAYER_ID", whole(shifted(layer, 1, 0)));
+                                  });
+  if (opened) addBidSections(tenderRoot);
+  return false;
+}
+
+std::string TreeImport::projectPath() const {
+  if (placement_.projectPath) return *placement_.projectPath;
+  // Read for every document: the application may move its projects between
+  // two documents of one package.
+  return pub::TrimZero(
+      pub::GetPrivateProfileString("AppInfo", "ProjectPath", "", session_.settingsFile().string()));
+}
+
+void TreeImport::placeBidFiles(const std::string& sourceFolder, const std::string& name, std::int32_t node) {
+  // As in a tender import, the package's name is one path component at most
+  // and links beside the package are never followed.
+  const std::string n = pub::pathSafeName(name);
+  const std::string number = std::to_string(node);
+  const std::string folder = projectPath() + number + "/";
+  pub::DirExists_Base(folder, true);
+  pub::DelFile(folder + number + ".PDF");
+  pub::DelFile(folder + n + ".doc");
+  for (const char* extension : {".PDF", ".DOC"}) {
+    const std::string file = n + extension;
+    if (pub::FileExists(sourceFolder + file)) pub::CopyFile(sourceFolder + file, folder + file, false);
+  }
+  if (pub::FileExists(sourceFolder + "附件")) pub::CopyDir(sourceFolder + "附件", folder);
+}
+
+void TreeImport::addBidSections(std::int32_t tenderRoot) {
+  const TreeSide side(1);
+  const std::string columns(db::columns::kProjectTreeBidImport);
+  const std::string table(side.table);
+  db::Queries queries(session_);
+  Recordset rs;
+  // Without a tender root (none of type 9 came in) there is nothing to
+  // build a bid around.
+  if (!queries.GetValue(fmt::format("Select {} from {} where NODE_ID={}", columns, table, tenderRoot), rs) ||
+      rs.atEnd())
+    return;
+
+  const int count = rs.fieldCount();
+  std::vector<std::string> tender(static_cast<std::size_t>(count));
+  std::vector<int> types(static_cast<std::size_t>(count));
+  for (int j = 0; j < count; ++j) {
+    const Value& v = rs.value(j);
+    tender[static_cast<std::size_t>(j)] = v.isNull() ? std::string() : v.toText();
+    types[static_cast<std::size_t>(j)] = rs.fieldType(j);
+  }
+  const int layerColumn = rs.fieldIndex("LAYER_ID");
+  const std::int32_t tenderLayer = asIdentifier(tender[static_cast<std::size_t>(layerColumn)]);
+
+  std::int32_t bidRoot = 0, keyInformation = 0;
+  for (const BidSection& section : kBidSections) {
+    rs.addNew();
+    for (int j = 0; j < count; ++j)
+      storeByValueRule(rs, j, types[static_cast<std::size_t>(j)], &tender[static_cast<std::size_t>(j)]);
+    rs.setValue("NODE_NAME", Value(std::string(section.name)));
+    const std::int32_t number = queries.GetMaxNo(table, "NODE_ID");
+    rs.setValue("NODE_ID", whole(number));
+    rs.setValue("LAYER_ID", whole(shifted(tenderLayer, section.layersBelowTender, 0)));
+    if (section.parent == Under::BidRoot) rs.setValue("PARENT_NOED_ID", whole(bidRoot));
+    if (section.parent == Under::KeyInformation) rs.setValue("PARENT_NOED_ID", whole(keyInformation));
+    if (section.type != 0) rs.setValue("TYPE_ID", whole(section.type));
+    if (section.order >= 0) rs.setValue("NODE_ORDER", whole(section.order));
+    rs.update();
+
+    if (section.parent == Under::TenderParent) {
+      bidRoot = number;
+      // The tender now lies below the bid that answers it.
+      rs.moveFirst();
+      if (rs.atEnd()) continue;
+      rs.edit();
+      rs.setValue("PARENT_NOED_ID", whole(bidRoot));
+      rs.setValue("TYPE_ID", whole(kMovedTenderRoot));
+      rs.setValue("LAYER_ID", whole(shifted(numberIn(rs, "LAYER_ID"), 1, 0)));
+      rs.update();
+    } else if (section.type == kKeyInformation) {
+      keyInformation = number;
+    }
+  }
+}
+
+}  // namespace quillon::importing
