@@ -89,6 +89,35 @@ TEST_F(ImportRoundTrip, ATenderDocumentComesBackWithItsRowsAndFiles) {
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(copied), {}), "the document");
 }
 
+TEST_F(ImportRoundTrip, ABidStartsFromTheSameRowsAsATenderWithItsSections) {
+  const fs::path out = dir.path() / "out" / "plan.dat";
+  ASSERT_TRUE(obj->EduceBs(1, out.string(), ""));
+  const fs::path package = dir.path() / "out" / "plan" / "plan.xml";
+  const std::string docName =
+      scalar("select NODE_NAME from T_PROJECT_TREE where PROJECT_ID = 1 and TYPE_ID = 2");
+  std::ofstream(package.parent_path() / (docName + ".DOC")) << "the bid's document";
+  target->InputBsPath = (other.path() / "tender").string() + "/";
+  const Value tender = target->InputBs(package.string(), false);
+  const Value bid = target->InputTBs(package.string(), false);
+  ASSERT_FALSE(bid.isEmpty()) << target->lastError();
+  EXPECT_EQ(bid.toInt64(), tender.toInt64() + 2);
+  for (const std::string table :
+       {"T_ACCORDED_CHECK", "T_GRADE_INGREDIENT", "TJ_OPEN_BID_DETAILS", "TJ_PROCUREMENT_PROJECT"}) {
+    EXPECT_EQ(count(table + " where PROJECT_ID = " + bid.toText()),
+              count(table + " where PROJECT_ID = " + tender.toText()))
+        << table;
+  }
+  EXPECT_EQ(targetRows("select NODE_NAME, TYPE_ID from T_PROJECT_TREE where TYPE_ID in (9, 14, 20, 21, 31) "
+                       "and PROJECT_ID = " +
+                       bid.toText() + " order by NODE_ID"),
+            (Rows{"标书|31", "投标书|9", "投标关键信息|20", "附件|14", "投标一览表|21", "评分信息表|21",
+                  "符合性检查表|21"}));
+  const auto node =
+      targetRows("select NODE_ID from T_PROJECT_TREE where TYPE_ID = 2 and PROJECT_ID = " + bid.toText());
+  std::ifstream copied(other.path() / "Projects" / node.at(0) / (docName + ".DOC"));
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(copied), {}), "the bid's document");
+}
+
 TEST_F(ImportRoundTrip, TheLibraryComesBackWholeIntoAnEmptyInstallation) {
   const fs::path package = dir.path() / "lib.xml";
   ASSERT_TRUE(obj->EduceResource(package.string()));
