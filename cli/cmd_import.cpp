@@ -1,17 +1,17 @@
-// quillon import and import-library: a package from another office taken in,
-// all or nothing.
+// quillon import and import-library: a package from another office taken in
+// all or nothing, or only tried (--check) with nothing kept.
 #include <fmt/format.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <iostream>
 #include <map>
 #include <optional>
 #include <span>
-#include <system_error>
 
 #include "commands.h"
+#include "import_staging.h"
 #include "members.h"
+#include "quillon/component_folder.h"
 #include "quillon/transaction.h"
 #include "terminal_progress.h"
 
@@ -19,6 +19,8 @@ namespace quillon::cli {
 namespace {
 
 namespace fs = std::filesystem;
+
+enum class Kind { Tender, Bid, Library };
 
 // The tables an import adds rows to, for the summary.
 constexpr const char* kProjectTables[] = {
@@ -29,8 +31,10 @@ constexpr const char* kLibraryTables[] = {"T_RESOURCE_TREE",           "TJ_PROCU
                                           "T_AUTO_GRADE_DETAILS_INFO", "T_GRADE_INGREDIENT_DETAIL_INFO",
                                           "T_GRADE_INGREDIENT_INFO"};
 
-std::map<std::string, std::int64_t> rowCounts(DBFunc& object, bool project) {
-  std::map<std::string, std::int64_t> counts;
+using Counts = std::map<std::string, std::int64_t>;
+
+Counts rowCounts(DBFunc& object, bool project) {
+  Counts counts;
   for (const char* table : project ? std::span(kProjectTables) : std::span(kLibraryTables)) {
     const std::int32_t n = object.Db_GetCount(table, "");
     if (n < 0)
@@ -40,123 +44,193 @@ std::map<std::string, std::int64_t> rowCounts(DBFunc& object, bool project) {
   return counts;
 }
 
-void printAdded(const std::map<std::string, std::int64_t>& before,
-                const std::map<std::string, std::int64_t>& after) {
+void printAdded(const Counts& before, const Counts& after) {
   for (const auto& [table, n] : after)
-    if (n != before.at(table))
-      std::cout << fmt::format("  {:<32} {:>7} rows added\n", table, n - before.at(table));
+    if (n != before.at(table)) std::cout << fmt::format("  {:<32} {:>7} rows\n", table, n - before.at(table));
 }
 
-// A folder beside the document root that the import's files go to first;
-// only a stored import moves them in, so a failure leaves the root as it was.
-class Staging {
- public:
-  explicit Staging(const fs::path& root) : root_(root) {
-    std::error_code ec;
-    fs::create_directories(root_, ec);
-    if (ec) throw std::runtime_error(fmt::format("cannot create {}: {}", root_.string(), ec.message()));
-    path_ = root_ / fmt::format(".quillon-import-{}", ::getpid());
-    fs::remove_all(path_, ec);
-    fs::create_directory(path_, ec);
-    if (ec) throw std::runtime_error(fmt::format("cannot create {}: {}", path_.string(), ec.message()));
-  }
-  ~Staging() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  std::string folderText() const { return path_.string() + "/"; }
-  // Moves the document folders made into the root; returns folders and files.
-  std::pair<int, int> commit() {
-    int folders = 0, files = 0;
-    for (const auto& entry : fs::directory_iterator(path_)) {
-      const fs::path target = root_ / entry.path().filename();
-      if (fs::exists(fs::symlink_status(target)))
-        throw std::runtime_error(fmt::format("{} exists already; nothing was imported", target.string()));
-      ++folders;
-      for (const auto& inside : fs::recursive_directory_iterator(entry.path()))
-        files += inside.is_regular_file() ? 1 : 0;
-    }
-    for (const auto& entry : fs::directory_iterator(path_)) {
-      const fs::path target = root_ / entry.path().filename();
-      fs::rename(entry.path(), target);
-      moved_.push_back(target);
-    }
-    return {folders, files};
-  }
-  // Takes back what commit() moved, when the database then refused.
-  void undo() {
-    std::error_code ec;
-    for (const auto& folder : moved_) fs::remove_all(folder, ec);
-  }
-
- private:
-  fs::path root_;
-  fs::path path_;
-  std::vector<fs::path> moved_;
-};
+// The documents (or templates) an import made: number and name.
+std::vector<std::pair<std::string, std::string>> documentsMade(DBFunc& object, Kind kind,
+                                                               const Value& owner) {
+  const std::string sql =
+      kind == Kind::Library
+          ? fmt::format(
+                "select NODE_ID, NODE_NAME from T_RESOURCE_TREE where RESOURCE_ID>={} and TYPE_ID=9 "
+                "order by NODE_ID",
+                owner.toInt64())
+          : fmt::format(
+                "select NODE_ID, NODE_NAME from T_PROJECT_TREE where PROJECT_ID>={} and TYPE_ID=2 "
+                "order by NODE_ID",
+                owner.toInt64());
+  std::vector<std::pair<std::string, std::string>> made;
+  Recordset rs;
+  if (!object.GetValue(sql, rs)) return made;
+  for (; !rs.atEnd(); rs.moveNext())
+    made.emplace_back(rs.value(0).toText(), rs.value(1).isNull() ? "" : rs.value(1).toText());
+  return made;
+}
 
 struct ImportOptions {
   std::string package;
-  std::int32_t parent = 0;
-  std::int32_t layer = 0;
+  std::optional<std::int32_t> parent;
+  std::optional<std::int32_t> layer;
   std::string docRoot;
+  bool bid = false;
   bool replaceOld = false;
+  bool check = false;
 };
 
-int importPackage(DBFunc& object, CliHost& host, const ImportOptions& o, bool project) {
+// Where the document folders of a stored import end up.
+fs::path documentRoot(const DBFunc& object, Kind kind, const ImportOptions& o) {
+  if (kind == Kind::Tender) {
+    if (o.docRoot.empty()) throw UsageError("import needs --doc-root (or --bid, or --check)");
+    return fs::absolute(o.docRoot);
+  }
+  const std::string projects = projectPathOf(object.componentFolder());
+  if (projects.empty())
+    throw std::runtime_error(
+        fmt::format("{} sets no ProjectPath in [AppInfo], the folder bids are kept in; nothing was imported",
+                    (object.componentFolder() / "SysUser.ini").string()));
+  return fs::absolute(projects);
+}
+
+struct Attempt {
+  Value owner;
+  std::string problem;  // empty when the import went through
+  Counts before, after;
+  std::vector<std::pair<std::string, std::string>> documents;
+  std::vector<std::pair<std::string, std::string>> renamed;
+  std::pair<int, int> foldersAndFiles{0, 0};
+};
+
+Attempt attempt(DBFunc& object, Kind kind, const ImportOptions& o, const fs::path& package,
+                Staging* staging) {
+  const bool project = kind != Kind::Library;
+  Attempt a;
+  a.before = rowCounts(object, project);
+  try {
+    if (kind == Kind::Tender) a.owner = object.InputBs(package.string(), false);
+    if (kind == Kind::Bid) a.owner = object.InputTBs(package.string(), false);
+    if (kind == Kind::Library) a.owner = object.InputRESOURCE(package.string(), o.replaceOld);
+  } catch (const std::exception& e) {
+    if (!o.check) throw;
+    a.problem = e.what();
+    return a;
+  }
+  a.renamed = object.namesChanged();  // before the next call clears them
+  if (a.owner.isEmpty()) {
+    a.problem = project ? "the package holds no document" : "the package holds no template";
+    return a;
+  }
+  a.after = rowCounts(object, project);
+  a.documents = documentsMade(object, kind, a.owner);
+  if (staging) a.foldersAndFiles = staging->counted();
+  return a;
+}
+
+void printReport(const Attempt& a, Kind kind, const fs::path& package) {
+  std::cout << "package " << package.string() << "\n";
+  if (!a.problem.empty()) {
+    std::cout << "would not import: " << a.problem << "\n";
+    return;
+  }
+  const bool library = kind == Kind::Library;
+  std::cout << fmt::format("would import as {} {}\n", library ? "resource" : "project", a.owner.toText());
+  std::cout << (library ? "templates:\n" : "documents:\n");
+  for (const auto& [node, name] : a.documents) std::cout << fmt::format("  {:>8}  {}\n", node, name);
+  std::cout << "rows it would add:\n";
+  printAdded(a.before, a.after);
+  if (!library)
+    std::cout << fmt::format("  {} document folder(s) with {} file(s)\n", a.foldersAndFiles.first,
+                             a.foldersAndFiles.second);
+  for (const auto& [from, to] : a.renamed)
+    std::cout << fmt::format("  would rename \"{}\" to \"{}\" (the library holds that name)\n", from, to);
+}
+
+int importPackage(DBFunc& object, CliHost& host, const ImportOptions& o, Kind kind) {
   const fs::path package = fs::absolute(o.package);
   if (!fs::is_regular_file(package)) {
-    host.error(fmt::format("{} is not a package file", package.string()));
+    const std::string why = fmt::format("{} is not a package file", package.string());
+    if (o.check) {
+      std::cout << "package " << package.string() << "\nwould not import: " << why << "\n";
+      return 1;
+    }
+    host.error(why);
     return 3;
   }
+  if (kind != Kind::Library && !o.check && (!o.parent || !o.layer))
+    throw UsageError("import needs --parent and --layer (only --check can do without them)");
+
+  // The files go to a staging folder first: beside the document root for an
+  // import, in a scratch folder for a check.
+  std::optional<ScratchFolder> scratch;
   std::optional<Staging> staging;
-  if (project) {
-    staging.emplace(fs::absolute(o.docRoot));
+  if (kind != Kind::Library) {
+    if (o.check) scratch.emplace();
+    staging.emplace(o.check ? scratch->path() : documentRoot(object, kind, o));
     object.InputBsPath = staging->folderText();
-    object.vNew_PARENT_NOED_ID = std::to_string(o.parent);
-    object.PARENT_LAYER_ID = o.layer;
+    object.projectPathOverride = staging->folderText();
+    object.vNew_PARENT_NOED_ID = std::to_string(o.parent.value_or(0));
+    object.PARENT_LAYER_ID = o.layer.value_or(0);
   }
   // All or nothing: the rows and the placeholder go with the transaction, the
-  // files with the staging folder.
+  // files with the staging folder. A check is never committed.
   Transaction whole(object);
-  const auto before = rowCounts(object, project);
-  const Value owner = project ? object.InputBs(package.string(), false)
-                              : object.InputRESOURCE(package.string(), o.replaceOld);
-  if (owner.isEmpty()) {
-    host.error(project ? "the package holds no document; nothing was imported"
-                       : "the package holds no template; nothing was imported");
+  const Attempt a = attempt(object, kind, o, package, staging ? &*staging : nullptr);
+  if (o.check) {
+    printReport(a, kind, package);
+    return a.problem.empty() ? 0 : 1;
+  }
+  if (!a.problem.empty()) {
+    host.error(a.problem + "; nothing was imported");
     return 3;
   }
-  const auto after = rowCounts(object, project);
-  const auto [folders, files] = staging ? staging->commit() : std::pair<int, int>{0, 0};
+  if (staging) staging->commit();
   try {
     whole.commit();
   } catch (...) {
     if (staging) staging->undo();
     throw;
   }
-  std::cout << (project ? "project " : "resource ") << owner.toText() << "\n";
-  printAdded(before, after);
-  if (project) std::cout << fmt::format("  {} document folder(s) made, {} file(s) copied\n", folders, files);
+  std::cout << (kind == Kind::Library ? "resource " : "project ") << a.owner.toText() << "\n";
+  printAdded(a.before, a.after);
+  if (staging)
+    std::cout << fmt::format("  {} document folder(s) made, {} file(s) copied\n", a.foldersAndFiles.first,
+                             a.foldersAndFiles.second);
+  for (const auto& [from, to] : a.renamed)
+    std::cout << fmt::format("  renamed \"{}\" to \"{}\": the library holds that name\n", from, to);
   return 0;
 }
 
+constexpr const char* kCheckHelp =
+    "Only try the import: read the package, run every step and report what it would add (documents, rows "
+    "per table, files) or why it would fail; nothing is written to the database or the disk. Exit status 0 "
+    "when the package would import, 1 when it would not";
+
 const bool registered = addCommand([](CLI::App& app, Globals& g) {
   auto o = std::make_shared<ImportOptions>();
-  auto* cmd = app.add_subcommand("import", "Import a tender-document package as a new project");
+  auto* cmd = app.add_subcommand("import", "Import a tender-document package as a new project or bid");
   cmd->add_option("PACKAGE", o->package, "The package file, e.g. in/plan/plan.xml")->required();
-  cmd->add_option("--parent", o->parent, "NODE_ID of the project node the document hangs under")->required();
-  cmd->add_option("--layer", o->layer, "LAYER_ID of that parent node")->required();
-  cmd->add_option("--doc-root", o->docRoot, "Folder the document's folder (NAME + node number) is made in")
-      ->required();
+  cmd->add_option("--parent", o->parent, "NODE_ID of the project node the document hangs under");
+  cmd->add_option("--layer", o->layer, "LAYER_ID of that parent node");
+  cmd->add_option("--doc-root", o->docRoot,
+                  "Folder the document's folder (NAME + node number) is made in; not with --bid");
+  cmd->add_flag("--bid", o->bid,
+                "Import as the start of a bid: the tender's root becomes 标书 under a new 投标书 beside the "
+                "bid sections, and the document folders (node number) go to ProjectPath of SysUser.ini");
+  cmd->add_flag("--check", o->check, kCheckHelp);
   cmd->footer(
-      "The document's files (NAME.doc, NAME.PDF, 合并标书.PDF, the 附件 folder, drawings) are taken from "
-      "the\n"
-      "package's folder. All or nothing: on any failure the database and --doc-root are as before; exit\n"
-      "status 3 with the reason. Prints the new project number and the rows added per table.");
+      "--parent and --layer are required unless --check is given, --doc-root too without --bid. The\n"
+      "document's files are taken from the package's folder (NAME.doc, NAME.PDF, 合并标书.PDF, 附件 and\n"
+      "drawings; with --bid NAME.PDF, NAME.DOC and 附件). All or nothing: on any failure the database and\n"
+      "the document folders are as before; exit status 3 with the reason. Prints the new project number,\n"
+      "the rows added per table, and the folders and files made. Exit status 2 for a usage error.");
   cmd->callback([&g, o] {
-    g.exitCode = g.withStrictObject(
-        [&](DBFunc& object, CliHost& host) { return importPackage(object, host, *o, true); });
+    g.exitCode = g.withStrictObject([&](DBFunc& object, CliHost& host) {
+      if (o->bid && !o->docRoot.empty()) throw UsageError("--doc-root does not go with --bid");
+      const ProgressOnTerminal progress(g.messages != "json");
+      return importPackage(object, host, *o, o->bid ? Kind::Bid : Kind::Tender);
+    });
   });
 
   auto l = std::make_shared<ImportOptions>();
@@ -164,12 +238,15 @@ const bool registered = addCommand([](CLI::App& app, Globals& g) {
   lib->add_option("PACKAGE", l->package, "The package file, e.g. in/library.xml")->required();
   lib->add_flag("--replace-old", l->replaceOld,
                 "Invalidate the library's templates of the same names (default: rename the imported ones)");
+  lib->add_flag("--check", l->check, kCheckHelp);
   lib->footer(
       "All or nothing: on any failure the library is as before; exit status 3 with the reason. Prints the\n"
-      "first new template number and the rows added per table.");
+      "first new template number, the rows added per table and each template renamed for a name clash.");
   lib->callback([&g, l] {
-    g.exitCode = g.withStrictObject(
-        [&](DBFunc& object, CliHost& host) { return importPackage(object, host, *l, false); });
+    g.exitCode = g.withStrictObject([&](DBFunc& object, CliHost& host) {
+      const ProgressOnTerminal progress(g.messages != "json");
+      return importPackage(object, host, *l, Kind::Library);
+    });
   });
 });
 

@@ -133,31 +133,75 @@ TEST_F(PeopleCommandsTest, AStoppedSaveNamesTheRowAndLeavesTheLibraryAlone) {
   EXPECT_NE(page.out.find("投标人具有独立承担民事责任的能力"), std::string::npos);
 }
 
-TEST_F(PeopleCommandsTest, ImportIsAllOrNothing) {
+TEST_F(PeopleCommandsTest, ImportIsAllOrNothingAndACheckKeepsNothing) {
   const auto out = dir.path() / "out";
   ASSERT_EQ(q("export --project 1 " + shellQuote((out / "plan.dat").string())).status, 0);
   const fs::path package = out / "plan" / "plan.xml";
+  const std::string docName = "2026年度办公设备采购项目招标文件";
+  std::ofstream(out / "plan" / (docName + ".DOC")) << "word";
   std::ifstream in(package, std::ios::binary);
   std::string text((std::istreambuf_iterator<char>(in)), {});
-  const std::string docs = shellQuote((dir.path() / "docs").string());
-  const auto ok = q("import " + shellQuote(package.string()) + " --parent 0 --layer 0 --doc-root " + docs);
-  ASSERT_EQ(ok.status, 0) << ok.err;
-  EXPECT_EQ(ok.out.rfind("project 3\n", 0), 0u) << ok.out;  // 2 is the reservation's
-  EXPECT_NE(ok.out.find("1 document folder(s) made"), std::string::npos) << ok.out;
-
-  // The last tree record cannot be stored: nothing of the import stays.
+  // The last tree record cannot be stored.
   const auto last = text.rfind("<NODE_ID>");
   text.replace(last, text.find("</NODE_ID>", last) - last, "<NODE_ID>99999999999");
-  const fs::path broken = out / "plan" / "broken.xml";
-  std::ofstream(broken, std::ios::binary) << text;
+  const std::string broken = shellQuote((out / "plan" / "broken.xml").string());
+  std::ofstream(out / "plan" / "broken.xml", std::ios::binary) << text;
+  const std::string good = shellQuote(package.string());
+  const std::string docs = shellQuote((dir.path() / "docs").string());
+  const fs::path projects = dir.path() / "Projects";
   const auto trees = count("select count(*) from T_PROJECT_TREE");
   const auto checks = count("select count(*) from T_ACCORDED_CHECK");
-  const auto r = q("import " + shellQuote(broken.string()) + " --parent 0 --layer 0 --doc-root " + docs);
-  EXPECT_EQ(r.status, 3);
-  EXPECT_NE(r.err.find("Overflow"), std::string::npos) << r.err;
-  EXPECT_EQ(count("select count(*) from T_PROJECT_TREE"), trees);
-  EXPECT_EQ(count("select count(*) from T_ACCORDED_CHECK"), checks);
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path() / "docs"), fs::directory_iterator()), 1);
+  const auto unchanged = [&](const std::string& step) {
+    EXPECT_EQ(count("select count(*) from T_PROJECT_TREE"), trees) << step;
+    EXPECT_EQ(count("select count(*) from T_ACCORDED_CHECK"), checks) << step;
+    EXPECT_FALSE(fs::exists(dir.path() / "docs")) << step;
+    EXPECT_TRUE(fs::is_empty(projects)) << step;
+  };
+
+  const auto check = q("import --check " + good);
+  EXPECT_EQ(check.status, 0) << check.err;
+  EXPECT_NE(check.out.find("would import as project 3"), std::string::npos) << check.out;
+  EXPECT_NE(check.out.find(docName), std::string::npos) << check.out;
+  unchanged("check");
+  const auto refused = q("import --check --bid " + broken);
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.out.find("would not import: Overflow"), std::string::npos) << refused.out;
+  EXPECT_EQ(q("import " + good + " --doc-root " + docs).status, 2);  // no --parent and --layer
+  for (const std::string how : {" --doc-root " + docs, std::string(" --bid")}) {
+    const auto r = q("import " + broken + " --parent 0 --layer 0" + how);
+    EXPECT_EQ(r.status, 3) << how;
+    EXPECT_NE(r.err.find("Overflow"), std::string::npos) << r.err;
+    unchanged(how);
+  }
+
+  const auto tender = q("import " + good + " --parent 0 --layer 0 --doc-root " + docs);
+  ASSERT_EQ(tender.status, 0) << tender.err;
+  EXPECT_EQ(tender.out.rfind("project 3\n", 0), 0u) << tender.out;  // 2 is the reservation's
+  EXPECT_NE(tender.out.find("1 document folder(s) made"), std::string::npos) << tender.out;
+  const auto bid = q("import --bid " + good + " --parent 0 --layer 0");
+  ASSERT_EQ(bid.status, 0) << bid.err;
+  EXPECT_NE(bid.out.find("1 document folder(s) made, 1 file(s) copied"), std::string::npos) << bid.out;
+  const auto folder = fs::directory_iterator(projects)->path();
+  EXPECT_TRUE(fs::exists(folder / (docName + ".DOC"))) << folder;
+  EXPECT_EQ(count("select count(*) from T_PROJECT_TREE where PROJECT_ID = 5 and NODE_NAME = '投标书'"), "1");
+}
+
+TEST_F(PeopleCommandsTest, ImportedTemplatesAreRenamedOrReplaceTheOldOnes) {
+  // A library node whose name is checked against the library's.
+  ASSERT_EQ(
+      q("call ExecuteSql " + shellQuote("update T_RESOURCE_TREE set TYPE_ID = 10 where NODE_ID = 101")).out,
+      "true\n");
+  const std::string library = shellQuote((dir.path() / "lib.xml").string());
+  ASSERT_EQ(q("export-library " + library).status, 0);
+  const auto renamed = q("import-library " + library);
+  ASSERT_EQ(renamed.status, 0) << renamed.err;
+  EXPECT_NE(renamed.out.find("导入)\": the library holds that name"), std::string::npos) << renamed.out;
+  const auto live = count("select count(*) from T_RESOURCE_TREE where TYPE_ID = 10 and STS = 'V'");
+  const auto replaced = q("import-library --replace-old " + library);
+  ASSERT_EQ(replaced.status, 0) << replaced.err;
+  EXPECT_EQ(replaced.out.find("renamed"), std::string::npos) << replaced.out;
+  EXPECT_EQ(count("select count(*) from T_RESOURCE_TREE where TYPE_ID = 10 and STS = 'V'"), live);
+  EXPECT_EQ(count("select STS from T_RESOURCE_TREE where NODE_ID = 101"), "\"I\"");
 }
 
 TEST_F(PeopleCommandsTest, LegacyBytesLeaveEveryOutputParseable) {

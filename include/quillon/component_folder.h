@@ -2,6 +2,7 @@
 // Where an installation is: the folder that holds its database, style sheet
 // and settings.
 #include <filesystem>
+#include <string>
 
 #include "quillon/export.h"
 
@@ -11,5 +12,9 @@ namespace quillon {
 // empty, else $QUILLON_HOME when set and not empty, else the folder of the
 // library's own file.
 QUILLON_API std::filesystem::path resolveComponentFolder(const std::filesystem::path& given);
+
+// The folder a bid import makes its document folders in: ProjectPath of the
+// folder's SysUser.ini, "" when none is set.
+QUILLON_API std::string projectPathOf(const std::filesystem::path& componentFolder);
 
 }  // namespace quillon

@@ -6,6 +6,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "quillon/host.h"
 #include "quillon/recordset.h"
@@ -55,6 +57,9 @@ class QUILLON_API DBFunc {
   // that are not UTF-8 or characters XML 1.0 cannot carry (legacy rows may
   // hold any bytes; what the component writes is always valid XML).
   std::int64_t valuesReplaced() const;
+  // The templates the last import renamed because the library held their
+  // names: the package's name and the name stored.
+  const std::vector<std::pair<std::string, std::string>>& namesChanged() const;
 
   // One above the largest owner identifier of a side (ori = 1: PROJECT_ID,
   // otherwise RESOURCE_ID) over its tree, compliance checks, scoring items,

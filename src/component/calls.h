@@ -13,6 +13,7 @@ template <class Work>
 auto plain(Session& session, Work&& work) {
   session.lastError.clear();
   session.valuesReplaced = 0;
+  session.namesChanged.clear();
   try {
     return work();
   } catch (const std::exception& e) {

@@ -35,6 +35,9 @@ const std::filesystem::path& DBFunc::componentFolder() const { return session_->
 const std::string& DBFunc::lastError() const { return session_->lastError; }
 void DBFunc::setStrict(bool strict) { session_->strict = strict; }
 std::int64_t DBFunc::valuesReplaced() const { return session_->valuesReplaced; }
+const std::vector<std::pair<std::string, std::string>>& DBFunc::namesChanged() const {
+  return session_->namesChanged;
+}
 
 std::string DBFunc::treeOutline(std::int16_t ori, std::int32_t ownerId, bool all) {
   return calls::reads(*session_, [&] { return tree::renderOutline(*session_, ori, ownerId, all); });

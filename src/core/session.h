@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "core/installation_layout.h"
 #include "platform/database.h"
@@ -27,6 +29,9 @@ struct Session {
   // Text values the last call wrote with U+FFFD in place of bytes or
   // characters its output format cannot carry.
   std::int64_t valuesReplaced = 0;
+  // Names the last call gave imported rows in place of the package's
+  // (a template renamed for a clash): package name, stored name.
+  std::vector<std::pair<std::string, std::string>> namesChanged;
 
   // The connection, or an Error describing its absence.
   platform::Database& database() const;

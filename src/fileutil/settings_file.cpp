@@ -59,6 +59,10 @@ std::string GetPrivateProfileString(const std::string& section, const std::strin
   return defaultText;
 }
 
+std::string ProjectPathIn(const std::string& iniFile) {
+  return TrimZero(GetPrivateProfileString("AppInfo", "ProjectPath", "", iniFile));
+}
+
 std::string TrimZero(const std::string& vstr) {
   std::string text = vstr.substr(0, vstr.find('\0'));
   text.erase(text.find_last_not_of(' ') + 1);

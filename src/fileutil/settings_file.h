@@ -12,6 +12,10 @@ namespace quillon::pub {
 std::string GetPrivateProfileString(const std::string& section, const std::string& key,
                                     const std::string& defaultText, const std::string& iniFile);
 
+// The folder an installation keeps its projects in: ProjectPath of
+// [AppInfo] in its settings file, "" when none is set.
+std::string ProjectPathIn(const std::string& iniFile);
+
 // The text up to its first character of code 0, without trailing blanks.
 std::string TrimZero(const std::string& vstr);
 

@@ -86,8 +86,7 @@ std::string TreeImport::projectPath() const {
   if (placement_.projectPath) return *placement_.projectPath;
   // Read for every document: the application may move its projects between
   // two documents of one package.
-  return pub::TrimZero(
-      pub::GetPrivateProfileString("AppInfo", "ProjectPath", "", session_.settingsFile().string()));
+  return pub::ProjectPathIn(session_.settingsFile().string());
 }
 
 void TreeImport::placeBidFiles(const std::string& sourceFolder, const std::string& name, std::int32_t node) {

@@ -70,7 +70,9 @@ bool TreeImport::inputTreeFromXml(std::int16_t ori, std::int32_t oldOwner, const
                       session_.silentFailure(e);
                     }
                   } else {
-                    rs.setValue("NODE_NAME", Value(chenkNodeEx(name, projectType, ori, type)));
+                    std::string free = chenkNodeEx(name, projectType, ori, type);
+                    if (free != name) session_.namesChanged.emplace_back(name, free);
+                    rs.setValue("NODE_NAME", Value(std::move(free)));
                   }
                 }
                 if (type == kDocumentNode) {
