@@ -26,4 +26,13 @@ std::unique_ptr<BenchHome> makeHome(const std::string& tag, const std::function<
 // Appends `count` project-tree rows numbered from `firstId` (bound inserts).
 void addProjectTreeRows(DBFunc& obj, std::int64_t firstId, std::int64_t count, std::int32_t projectId);
 
+// "WITH RECURSIVE n(i) ..." numbering rows 1..n, for INSERT ... SELECT.
+std::string numbers(std::int64_t n);
+void run(DBFunc& obj, const std::string& sql);
+
+// Project 1 with 30,000 tree rows and its attached tables (checks, bid
+// lines, scoring items with factors and rules, the project record);
+// project 2 with 10,000 tree rows beside it.
+void fillProjects(DBFunc& obj);
+
 }  // namespace quillon::bench
