@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include "component/session_access.h"
 #include "import/tree_import.h"
@@ -94,6 +95,28 @@ TEST_F(ImportTreeTest, HostileNamesAndLinksStayInsideTheirFolders) {
   for (const auto& e : fs::recursive_directory_iterator(dir.path()))
     entries += e.path().string().find("evil") != std::string::npos;
   EXPECT_EQ(entries, 2u);  // the folder and the link placed above
+}
+
+TEST_F(ImportTreeTest, NoPackageNameMakesAPathOutsideTheDocumentFolders) {
+  exec("insert into T_PROJECT_TREE(NODE_ID, PROJECT_ID) values (100, 58)");
+  const auto everything = [&] {
+    std::set<std::string> paths;
+    for (const auto& e : fs::recursive_directory_iterator(dir.path())) paths.insert(e.path().string());
+    return paths;
+  };
+  for (const std::string name : {"..", ".", "", "..\\..\\x", "/tmp/abs", "a/../../b", "tab\tname"}) {
+    file(source / (name + ".PDF"), "pdf");  // where the name lands inside the package's folder
+    const auto before = everything();
+    load("T_PROJECT_TREE", node(5, 1, 2, 2, name) + node(6, 5, 3, 8, name));
+    run(1);
+    runBid();
+    for (const auto& path : everything())
+      if (!before.count(path))
+        EXPECT_TRUE(path.rfind((dir.path() / "docs").string(), 0) == 0 ||
+                    path.rfind((dir.path() / "Projects").string(), 0) == 0)
+            << "'" << name << "' made " << path;
+  }
+  EXPECT_FALSE(fs::exists("/tmp/abs101"));
 }
 
 TEST_F(ImportTreeTest, BidImportMovesTheTenderUnderItsBidBesideTheSections) {
