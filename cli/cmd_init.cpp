@@ -20,9 +20,9 @@ const bool registered = addCommand([](CLI::App& app, Globals& g) {
     const auto host = g.makeHost();
     try {
       const auto home = g.homePath();
-      const InitResult r = initializeHome(home, InitOptions{*demo, *force});
+      const InitResult r = initializeHome(home, InitOptions{*demo, *force, true});
       std::cout << "created " << r.database.string()
-                << (*demo ? " (schema and demo library)" : " (empty schema)") << "\n";
+                << (*demo ? " (schema and demo library)" : " (schema and an empty library)") << "\n";
       std::cout << (r.styleSheetWritten ? "wrote " : "kept ") << r.styleSheet.string() << "\n";
       std::cout << (r.settingsWritten ? "wrote " : "kept ") << r.settings.string() << "\n";
       g.exitCode = 0;

@@ -1,5 +1,5 @@
 -- Demo installation: a small template library and one worked project.
--- Runs after schema.sql on an empty database. Texts never contain a single
+-- Runs after schema.sql and library.sql on an empty database. Texts never contain a single
 -- quote, because the component puts text values into statements unescaped.
 --
 -- Codes used below:
@@ -8,7 +8,8 @@
 --   judge_way: 1 综合评分, 2 最低价, 3 性价比
 --   tree TYPE_ID: 1 library root, 2 document, 3 notice, 4 contract/requirements,
 --     5 bid forms, 6 instructions, 7 evaluation, 8 node with its own PDF,
---     9 project root
+--     9 project root or template catalogue entry, 10 to 12 library categories
+--     (goods, works, services)
 --   tree RESOURCE_TYPE_ID: 0 folder, 10 document, 11 text, 12 form, 13 PDF
 --   ITEM_FLAG: P price, T technical, B business, S service
 --   GRADE_MODE_ID: 1 scored by the panel, 2 scored by rule
@@ -45,8 +46,19 @@ INSERT INTO T_GUID (GUID) VALUES
 
 -- Resource library: tree ----------------------------------------------------
 
+-- The library root and its category nodes come from library.sql, which every
+-- installation gets. Each template has a catalogue entry (type 9) under the
+-- category of its project type, and its document node (type 2, layer 2)
+-- under the root, where new templates are saved. The entries reach their
+-- category by number alone, which is the same in every installation.
 INSERT INTO T_RESOURCE_TREE (NODE_ID, LAYER_ID, PARENT_NOED_ID, NODE_NAME, STS, TYPE_ID, RESOURCE_TYPE_ID, RESOURCE_ID, Bookmarks_Name, NODE_ORDER, PROJECT_TYPE) VALUES
-(1, 1, 0, '招标文件范本库', 'V', 1, 0, 0, NULL, 1, 0);
+(91, 3, 2, '货物类公开招标文件范本', 'V', 9, 0, 21, NULL, 1, 1),
+(92, 3, 3, '工程类公开招标文件范本', 'V', 9, 0, 22, NULL, 1, 2),
+(93, 3, 4, '服务类竞争性磋商文件范本', 'V', 9, 0, 23, NULL, 2, 3),
+(94, 3, 2, '货物类询价采购文件范本', 'V', 9, 0, 24, NULL, 3, 1),
+(95, 3, 3, '工程类竞争性谈判文件范本', 'V', 9, 0, 25, NULL, 2, 2),
+(96, 3, 4, '服务类公开招标文件范本', 'V', 9, 0, 26, NULL, 1, 3),
+(97, 3, 2, '货物类竞争性谈判文件范本', 'V', 9, 0, 27, NULL, 2, 1);
 
 -- Template 21: 货物类公开招标 (chapters four and five are numbered against
 -- their order, and one section plus one small branch are invalidated).
@@ -172,6 +184,186 @@ INSERT INTO T_RESOURCE_TREE (NODE_ID, LAYER_ID, PARENT_NOED_ID, NODE_NAME, STS, 
 (414, 4, 412, '二、报价一览表', 'V', 5, 12, 24, 'BM_FORM_PRICE', 2, 1),
 (415, 4, 412, '三、产品彩页', 'V', 8, 13, 24, NULL, 3, 1);
 
+-- Template 25: 工程类竞争性谈判.
+INSERT INTO T_RESOURCE_TREE (NODE_ID, LAYER_ID, PARENT_NOED_ID, NODE_NAME, STS, TYPE_ID, RESOURCE_TYPE_ID, RESOURCE_ID, Bookmarks_Name, NODE_ORDER, PROJECT_TYPE) VALUES
+(501, 2, 1, '工程类竞争性谈判文件范本', 'V', 2, 10, 25, 'BM_DOC', 5, 2),
+(502, 3, 501, '第一章 竞争性谈判公告', 'V', 3, 11, 25, 'BM_NOTICE', 1, 2),
+(503, 4, 502, '一、项目基本情况', 'V', 3, 11, 25, 'BM_NOTICE_BASIC', 1, 2),
+(504, 4, 502, '二、申请人的资格要求', 'V', 3, 11, 25, 'BM_NOTICE_QUAL', 2, 2),
+(505, 4, 502, '三、获取谈判文件', 'V', 3, 11, 25, 'BM_NOTICE_OBTAIN', 3, 2),
+(506, 4, 502, '四、响应文件提交', 'V', 3, 11, 25, 'BM_NOTICE_SUBMIT', 4, 2),
+(507, 4, 502, '五、谈判时间和地点', 'V', 3, 11, 25, 'BM_NOTICE_TIME', 5, 2),
+(508, 4, 502, '六、联系方式', 'V', 3, 11, 25, 'BM_NOTICE_CONTACT', 6, 2),
+(509, 3, 501, '第二章 供应商须知', 'V', 6, 11, 25, 'BM_INSTRUCTIONS', 2, 2),
+(510, 4, 509, '供应商须知前附表', 'V', 6, 12, 25, 'BM_INSTR_TABLE', 1, 2),
+(511, 4, 509, '一、总则', 'V', 6, 11, 25, 'BM_INSTR_GENERAL', 2, 2),
+(512, 5, 511, '1.1 项目概况', 'V', 6, 11, 25, 'BM_INSTR_OVERVIEW', 1, 2),
+(513, 5, 511, '1.2 资金来源和落实情况', 'V', 6, 11, 25, 'BM_INSTR_FUNDS', 2, 2),
+(514, 5, 511, '1.3 谈判范围、计划工期和质量要求', 'V', 6, 11, 25, 'BM_INSTR_SCOPE', 3, 2),
+(515, 5, 511, '1.4 供应商资格要求', 'V', 6, 11, 25, 'BM_INSTR_ELIGIBLE', 4, 2),
+(516, 4, 509, '二、谈判文件', 'V', 6, 11, 25, 'BM_INSTR_DOCS', 3, 2),
+(517, 5, 516, '2.1 谈判文件的组成', 'V', 6, 11, 25, 'BM_INSTR_DOCS_PARTS', 1, 2),
+(518, 5, 516, '2.2 谈判文件的澄清和修改', 'V', 6, 11, 25, 'BM_INSTR_DOCS_CLARIFY', 2, 2),
+(519, 4, 509, '三、响应文件', 'V', 6, 11, 25, 'BM_INSTR_RESPONSE', 4, 2),
+(520, 5, 519, '3.1 响应文件的组成', 'V', 6, 11, 25, 'BM_INSTR_RESP_PARTS', 1, 2),
+(521, 5, 519, '3.2 报价', 'V', 6, 11, 25, 'BM_INSTR_RESP_PRICE', 2, 2),
+(522, 5, 519, '3.3 响应保证金', 'V', 6, 11, 25, 'BM_INSTR_RESP_BAIL', 3, 2),
+(523, 5, 519, '3.4 响应文件的编制', 'V', 6, 11, 25, 'BM_INSTR_RESP_FORMAT', 4, 2),
+(524, 4, 509, '四、谈判', 'V', 6, 11, 25, 'BM_INSTR_NEGOTIATION', 5, 2),
+(525, 4, 509, '五、成交', 'V', 6, 11, 25, 'BM_INSTR_AWARD', 6, 2),
+(526, 4, 509, '六、纪律和监督', 'V', 6, 11, 25, 'BM_INSTR_DISCIPLINE', 7, 2),
+(527, 3, 501, '第三章 谈判程序和成交原则', 'V', 7, 11, 25, 'BM_EVALUATION', 3, 2),
+(528, 4, 527, '一、谈判小组', 'V', 7, 11, 25, 'BM_EVAL_PANEL', 1, 2),
+(529, 4, 527, '二、资格性和符合性审查', 'V', 7, 11, 25, 'BM_EVAL_CHECK', 2, 2),
+(530, 4, 527, '三、谈判程序', 'V', 7, 11, 25, 'BM_EVAL_PROC', 3, 2),
+(531, 5, 530, '3.1 技术谈判', 'V', 7, 11, 25, 'BM_EVAL_PROC_TECH', 1, 2),
+(532, 5, 530, '3.2 商务谈判', 'V', 7, 11, 25, 'BM_EVAL_PROC_COMM', 2, 2),
+(533, 5, 530, '3.3 最后报价', 'V', 7, 11, 25, 'BM_EVAL_PROC_FINAL', 3, 2),
+(534, 4, 527, '四、成交原则', 'V', 7, 11, 25, 'BM_EVAL_AWARD', 4, 2),
+(535, 4, 527, '五、谈判记录（旧版格式）', 'I', 7, 11, 25, 'BM_EVAL_RECORD_OLD', 5, 2),
+(536, 3, 501, '第四章 合同条款及格式', 'V', 4, 11, 25, 'BM_CONTRACT', 4, 2),
+(537, 4, 536, '一、通用合同条款', 'V', 4, 11, 25, 'BM_CONTRACT_GENERAL', 1, 2),
+(538, 4, 536, '二、专用合同条款', 'V', 4, 11, 25, 'BM_CONTRACT_SPECIAL', 2, 2),
+(539, 4, 536, '三、合同协议书格式', 'V', 4, 12, 25, 'BM_CONTRACT_FORM', 3, 2),
+(540, 4, 536, '四、履约担保格式', 'V', 4, 12, 25, 'BM_CONTRACT_BOND', 4, 2),
+(541, 3, 501, '第五章 工程量清单', 'V', 4, 12, 25, 'BM_BOQ', 5, 2),
+(542, 4, 541, '一、工程量清单说明', 'V', 4, 11, 25, 'BM_BOQ_NOTES', 1, 2),
+(543, 4, 541, '二、投标报价说明', 'V', 4, 11, 25, 'BM_BOQ_PRICING', 2, 2),
+(544, 4, 541, '三、工程量清单表', 'V', 4, 12, 25, 'BM_BOQ_TABLE', 3, 2),
+(545, 3, 501, '第六章 图纸', 'V', 8, 13, 25, 'BM_DRAWINGS', 6, 2),
+(546, 3, 501, '第七章 技术标准和要求', 'V', 4, 11, 25, 'BM_TECH_STANDARD', 7, 2),
+(547, 4, 546, '一、一般要求', 'V', 4, 11, 25, 'BM_TECH_GENERAL', 1, 2),
+(548, 4, 546, '二、特殊技术标准和要求', 'V', 4, 11, 25, 'BM_TECH_SPECIAL', 2, 2),
+(549, 4, 546, '三、适用的国家和行业标准规范', 'V', 4, 11, 25, 'BM_TECH_NORMS', 3, 2),
+(550, 3, 501, '第八章 响应文件格式', 'V', 5, 12, 25, 'BM_BID_FORMS', 8, 2),
+(551, 4, 550, '一、谈判响应函', 'V', 5, 12, 25, 'BM_FORM_LETTER', 1, 2),
+(552, 4, 550, '二、法定代表人身份证明及授权委托书', 'V', 5, 12, 25, 'BM_FORM_AUTH', 2, 2),
+(553, 4, 550, '三、报价一览表', 'V', 5, 12, 25, 'BM_FORM_PRICE', 3, 2),
+(554, 4, 550, '四、已标价工程量清单', 'V', 5, 12, 25, 'BM_FORM_BOQ', 4, 2),
+(555, 4, 550, '五、施工组织设计', 'V', 5, 11, 25, 'BM_FORM_CONSTRUCTION', 5, 2),
+(556, 5, 555, '施工方案与技术措施', 'V', 5, 11, 25, 'BM_FORM_METHOD', 1, 2),
+(557, 5, 555, '质量管理体系与措施', 'V', 5, 11, 25, 'BM_FORM_QUALITY', 2, 2),
+(558, 5, 555, '安全文明施工措施', 'V', 5, 11, 25, 'BM_FORM_SAFETY', 3, 2),
+(559, 5, 555, '工程进度计划', 'V', 5, 11, 25, 'BM_FORM_SCHEDULE', 4, 2),
+(560, 4, 550, '六、项目管理机构', 'V', 5, 12, 25, 'BM_FORM_TEAM', 6, 2),
+(561, 4, 550, '七、资格审查资料', 'V', 5, 12, 25, 'BM_FORM_QUAL', 7, 2);
+
+-- Template 26: 服务类公开招标.
+INSERT INTO T_RESOURCE_TREE (NODE_ID, LAYER_ID, PARENT_NOED_ID, NODE_NAME, STS, TYPE_ID, RESOURCE_TYPE_ID, RESOURCE_ID, Bookmarks_Name, NODE_ORDER, PROJECT_TYPE) VALUES
+(601, 2, 1, '服务类公开招标文件范本', 'V', 2, 10, 26, 'BM_DOC', 6, 3),
+(602, 3, 601, '第一章 招标公告', 'V', 3, 11, 26, 'BM_NOTICE', 1, 3),
+(603, 4, 602, '一、项目基本情况', 'V', 3, 11, 26, 'BM_NOTICE_BASIC', 1, 3),
+(604, 4, 602, '二、申请人的资格要求', 'V', 3, 11, 26, 'BM_NOTICE_QUAL', 2, 3),
+(605, 4, 602, '三、获取招标文件', 'V', 3, 11, 26, 'BM_NOTICE_OBTAIN', 3, 3),
+(606, 4, 602, '四、提交投标文件截止时间、开标时间和地点', 'V', 3, 11, 26, 'BM_NOTICE_DEADLINE', 4, 3),
+(607, 4, 602, '五、公告期限', 'V', 3, 11, 26, 'BM_NOTICE_PERIOD', 5, 3),
+(608, 4, 602, '六、其他补充事宜', 'V', 3, 11, 26, 'BM_NOTICE_OTHER', 6, 3),
+(609, 4, 602, '七、对本次招标提出询问的联系方式', 'V', 3, 11, 26, 'BM_NOTICE_CONTACT', 7, 3),
+(610, 3, 601, '第二章 投标人须知', 'V', 6, 11, 26, 'BM_INSTRUCTIONS', 2, 3),
+(611, 4, 610, '投标人须知前附表', 'V', 6, 12, 26, 'BM_INSTR_TABLE', 1, 3),
+(612, 4, 610, '一、总则', 'V', 6, 11, 26, 'BM_INSTR_GENERAL', 2, 3),
+(613, 5, 612, '1.1 适用范围', 'V', 6, 11, 26, 'BM_INSTR_SCOPE', 1, 3),
+(614, 5, 612, '1.2 定义', 'V', 6, 11, 26, 'BM_INSTR_DEFS', 2, 3),
+(615, 5, 612, '1.3 合格投标人', 'V', 6, 11, 26, 'BM_INSTR_ELIGIBLE', 3, 3),
+(616, 5, 612, '1.4 投标费用', 'V', 6, 11, 26, 'BM_INSTR_COST', 4, 3),
+(617, 4, 610, '二、招标文件', 'V', 6, 11, 26, 'BM_INSTR_DOCS', 3, 3),
+(618, 5, 617, '2.1 招标文件的构成', 'V', 6, 11, 26, 'BM_INSTR_DOCS_PARTS', 1, 3),
+(619, 5, 617, '2.2 招标文件的澄清与修改', 'V', 6, 11, 26, 'BM_INSTR_DOCS_CLARIFY', 2, 3),
+(620, 4, 610, '三、投标文件的编制', 'V', 6, 11, 26, 'BM_INSTR_BID', 4, 3),
+(621, 5, 620, '3.1 投标文件的组成', 'V', 6, 11, 26, 'BM_INSTR_BID_PARTS', 1, 3),
+(622, 5, 620, '3.2 投标报价', 'V', 6, 11, 26, 'BM_INSTR_BID_PRICE', 2, 3),
+(623, 5, 620, '3.3 投标有效期', 'V', 6, 11, 26, 'BM_INSTR_BID_VALIDITY', 3, 3),
+(624, 5, 620, '3.4 投标保证金（已取消）', 'I', 6, 11, 26, 'BM_INSTR_BID_BAIL', 4, 3),
+(625, 4, 610, '四、开标', 'V', 6, 11, 26, 'BM_INSTR_OPENING', 5, 3),
+(626, 4, 610, '五、评标', 'V', 6, 11, 26, 'BM_INSTR_EVAL', 6, 3),
+(627, 4, 610, '六、定标和签订合同', 'V', 6, 11, 26, 'BM_INSTR_AWARD', 7, 3),
+(628, 4, 610, '七、询问与质疑', 'V', 6, 11, 26, 'BM_INSTR_CHALLENGE', 8, 3),
+(629, 3, 601, '第三章 评标办法', 'V', 7, 11, 26, 'BM_EVALUATION', 3, 3),
+(630, 4, 629, '评标办法前附表', 'V', 7, 12, 26, 'BM_EVAL_TABLE', 1, 3),
+(631, 4, 629, '一、评标方法', 'V', 7, 11, 26, 'BM_EVAL_METHOD', 2, 3),
+(632, 4, 629, '二、评标程序', 'V', 7, 11, 26, 'BM_EVAL_PROC', 3, 3),
+(633, 5, 632, '2.1 资格审查', 'V', 7, 11, 26, 'BM_EVAL_PROC_QUAL', 1, 3),
+(634, 5, 632, '2.2 符合性审查', 'V', 7, 11, 26, 'BM_EVAL_PROC_CONFORM', 2, 3),
+(635, 5, 632, '2.3 比较与评价', 'V', 7, 11, 26, 'BM_EVAL_PROC_COMPARE', 3, 3),
+(636, 4, 629, '三、评分标准', 'V', 7, 11, 26, 'BM_EVAL_SCORING', 4, 3),
+(637, 5, 636, '价格分评审', 'V', 7, 11, 26, 'BM_EVAL_PRICE', 1, 3),
+(638, 5, 636, '服务方案评审', 'V', 7, 11, 26, 'BM_EVAL_SERVICE', 2, 3),
+(639, 5, 636, '商务评审', 'V', 7, 11, 26, 'BM_EVAL_BUSINESS', 3, 3),
+(640, 3, 601, '第四章 采购需求', 'V', 4, 11, 26, 'BM_REQUIREMENTS', 4, 3),
+(641, 4, 640, '一、项目概况', 'V', 4, 11, 26, 'BM_REQ_OVERVIEW', 1, 3),
+(642, 4, 640, '二、服务内容及范围', 'V', 4, 11, 26, 'BM_REQ_CONTENT', 2, 3),
+(643, 5, 642, '2.1 日常保洁服务', 'V', 4, 11, 26, 'BM_REQ_CLEANING', 1, 3),
+(644, 5, 642, '2.2 秩序维护服务', 'V', 4, 11, 26, 'BM_REQ_SECURITY', 2, 3),
+(645, 5, 642, '2.3 设施设备维护', 'V', 4, 11, 26, 'BM_REQ_FACILITY', 3, 3),
+(646, 5, 642, '2.4 绿化养护服务', 'V', 4, 11, 26, 'BM_REQ_GREENING', 4, 3),
+(647, 4, 640, '三、服务标准', 'V', 4, 11, 26, 'BM_REQ_STANDARD', 3, 3),
+(648, 4, 640, '四、人员配置要求', 'V', 4, 12, 26, 'BM_REQ_STAFF', 4, 3),
+(649, 4, 640, '五、考核办法', 'V', 4, 11, 26, 'BM_REQ_ASSESS', 5, 3),
+(650, 4, 640, '六、服务区域平面图', 'V', 8, 13, 26, 'BM_REQ_PLAN', 6, 3),
+(651, 3, 601, '第五章 合同条款', 'V', 4, 11, 26, 'BM_CONTRACT', 5, 3),
+(652, 4, 651, '一、合同通用条款', 'V', 4, 11, 26, 'BM_CONTRACT_GENERAL', 1, 3),
+(653, 4, 651, '二、合同专用条款', 'V', 4, 11, 26, 'BM_CONTRACT_SPECIAL', 2, 3),
+(654, 4, 651, '三、合同格式', 'V', 4, 12, 26, 'BM_CONTRACT_FORM', 3, 3),
+(655, 3, 601, '第六章 投标文件格式', 'V', 5, 12, 26, 'BM_BID_FORMS', 6, 3),
+(656, 4, 655, '一、投标函', 'V', 5, 12, 26, 'BM_FORM_LETTER', 1, 3),
+(657, 4, 655, '二、开标一览表', 'V', 5, 12, 26, 'BM_FORM_PRICE', 2, 3),
+(658, 4, 655, '三、分项报价明细表', 'V', 5, 12, 26, 'BM_FORM_PRICE_DETAIL', 3, 3),
+(659, 4, 655, '四、法定代表人授权书', 'V', 5, 12, 26, 'BM_FORM_AUTH', 4, 3),
+(660, 4, 655, '五、服务方案', 'V', 5, 11, 26, 'BM_FORM_SERVICE', 5, 3),
+(661, 4, 655, '六、拟投入人员情况表', 'V', 5, 12, 26, 'BM_FORM_STAFF', 6, 3),
+(662, 4, 655, '七、类似项目业绩一览表', 'V', 5, 12, 26, 'BM_FORM_RECORD', 7, 3),
+(663, 4, 655, '八、资格证明文件', 'V', 5, 12, 26, 'BM_FORM_QUAL', 8, 3),
+(664, 4, 655, '九、中小企业声明函', 'V', 5, 12, 26, 'BM_FORM_SME', 9, 3);
+
+-- Template 27: 货物类竞争性谈判 (its chapters carry two PDF nodes).
+INSERT INTO T_RESOURCE_TREE (NODE_ID, LAYER_ID, PARENT_NOED_ID, NODE_NAME, STS, TYPE_ID, RESOURCE_TYPE_ID, RESOURCE_ID, Bookmarks_Name, NODE_ORDER, PROJECT_TYPE) VALUES
+(701, 2, 1, '货物类竞争性谈判文件范本', 'V', 2, 10, 27, 'BM_DOC', 7, 1),
+(702, 3, 701, '第一章 竞争性谈判公告', 'V', 3, 11, 27, 'BM_NOTICE', 1, 1),
+(703, 4, 702, '一、项目基本情况', 'V', 3, 11, 27, 'BM_NOTICE_BASIC', 1, 1),
+(704, 4, 702, '二、申请人的资格要求', 'V', 3, 11, 27, 'BM_NOTICE_QUAL', 2, 1),
+(705, 4, 702, '三、获取谈判文件', 'V', 3, 11, 27, 'BM_NOTICE_OBTAIN', 3, 1),
+(706, 4, 702, '四、响应文件提交', 'V', 3, 11, 27, 'BM_NOTICE_SUBMIT', 4, 1),
+(707, 4, 702, '五、联系方式', 'V', 3, 11, 27, 'BM_NOTICE_CONTACT', 5, 1),
+(708, 3, 701, '第二章 供应商须知', 'V', 6, 11, 27, 'BM_INSTRUCTIONS', 2, 1),
+(709, 4, 708, '供应商须知前附表', 'V', 6, 12, 27, 'BM_INSTR_TABLE', 1, 1),
+(710, 4, 708, '一、总则', 'V', 6, 11, 27, 'BM_INSTR_GENERAL', 2, 1),
+(711, 5, 710, '1.1 适用范围', 'V', 6, 11, 27, 'BM_INSTR_SCOPE', 1, 1),
+(712, 5, 710, '1.2 合格供应商', 'V', 6, 11, 27, 'BM_INSTR_ELIGIBLE', 2, 1),
+(713, 5, 710, '1.3 进口产品', 'V', 6, 11, 27, 'BM_INSTR_IMPORT', 3, 1),
+(714, 4, 708, '二、谈判文件', 'V', 6, 11, 27, 'BM_INSTR_DOCS', 3, 1),
+(715, 4, 708, '三、响应文件', 'V', 6, 11, 27, 'BM_INSTR_RESPONSE', 4, 1),
+(716, 5, 715, '3.1 响应文件的组成', 'V', 6, 11, 27, 'BM_INSTR_RESP_PARTS', 1, 1),
+(717, 5, 715, '3.2 报价要求', 'V', 6, 11, 27, 'BM_INSTR_RESP_PRICE', 2, 1),
+(718, 5, 715, '3.3 响应文件的签署和密封', 'V', 6, 11, 27, 'BM_INSTR_RESP_SEAL', 3, 1),
+(719, 4, 708, '四、谈判与成交', 'V', 6, 11, 27, 'BM_INSTR_AWARD', 5, 1),
+(720, 3, 701, '第三章 谈判程序和成交原则', 'V', 7, 11, 27, 'BM_EVALUATION', 3, 1),
+(721, 4, 720, '一、谈判小组', 'V', 7, 11, 27, 'BM_EVAL_PANEL', 1, 1),
+(722, 4, 720, '二、谈判程序', 'V', 7, 11, 27, 'BM_EVAL_PROC', 2, 1),
+(723, 4, 720, '三、成交原则', 'V', 7, 11, 27, 'BM_EVAL_AWARD', 3, 1),
+(724, 3, 701, '第四章 采购需求', 'V', 4, 11, 27, 'BM_REQUIREMENTS', 4, 1),
+(725, 4, 724, '一、采购清单', 'V', 4, 12, 27, 'BM_REQ_LIST', 1, 1),
+(726, 4, 724, '二、技术要求', 'V', 4, 11, 27, 'BM_REQ_TECH', 2, 1),
+(727, 5, 726, '2.1 服务器', 'V', 4, 11, 27, 'BM_REQ_SERVER', 1, 1),
+(728, 5, 726, '2.2 存储设备', 'V', 4, 11, 27, 'BM_REQ_STORAGE', 2, 1),
+(729, 5, 726, '2.3 网络交换机', 'V', 4, 11, 27, 'BM_REQ_SWITCH', 3, 1),
+(730, 5, 726, '2.4 不间断电源', 'V', 4, 11, 27, 'BM_REQ_UPS', 4, 1),
+(731, 4, 724, '三、商务要求', 'V', 4, 11, 27, 'BM_REQ_COMMERCIAL', 3, 1),
+(732, 5, 731, '3.1 交货期及交货地点', 'V', 4, 11, 27, 'BM_REQ_DELIVERY', 1, 1),
+(733, 5, 731, '3.2 质保及售后服务', 'V', 4, 11, 27, 'BM_REQ_WARRANTY', 2, 1),
+(734, 5, 731, '3.3 付款方式', 'V', 4, 11, 27, 'BM_REQ_PAYMENT', 3, 1),
+(735, 4, 724, '四、机房布置示意图', 'V', 8, 13, 27, 'BM_REQ_ROOM_PLAN', 4, 1),
+(736, 3, 701, '第五章 合同条款', 'V', 4, 11, 27, 'BM_CONTRACT', 5, 1),
+(737, 4, 736, '一、合同通用条款', 'V', 4, 11, 27, 'BM_CONTRACT_GENERAL', 1, 1),
+(738, 4, 736, '二、合同专用条款', 'V', 4, 11, 27, 'BM_CONTRACT_SPECIAL', 2, 1),
+(739, 3, 701, '第六章 响应文件格式', 'V', 5, 12, 27, 'BM_BID_FORMS', 6, 1),
+(740, 4, 739, '一、谈判响应函', 'V', 5, 12, 27, 'BM_FORM_LETTER', 1, 1),
+(741, 4, 739, '二、首次报价一览表', 'V', 5, 12, 27, 'BM_FORM_PRICE', 2, 1),
+(742, 4, 739, '三、技术参数响应及偏离表', 'V', 5, 12, 27, 'BM_FORM_DEVIATION', 3, 1),
+(743, 4, 739, '四、商务条款响应及偏离表', 'V', 5, 12, 27, 'BM_FORM_COMM_DEVIATION', 4, 1),
+(744, 4, 739, '五、法定代表人授权书', 'V', 5, 12, 27, 'BM_FORM_AUTH', 5, 1),
+(745, 4, 739, '六、资格证明文件', 'V', 5, 12, 27, 'BM_FORM_QUAL', 6, 1),
+(746, 4, 739, '七、产品彩页及检测报告', 'V', 8, 13, 27, 'BM_FORM_BROCHURE', 7, 1);
+
 -- Resource library: attached data ------------------------------------------
 
 -- Template 22 keeps its superseded 2019 record, invalidated.
@@ -291,6 +483,87 @@ INSERT INTO TJ_OPEN_BID_DETAILS_INFO (PROJECT_ID, BUNDLE_ID, RESOURCE_ID, BAIL, 
 (0, '0', 23, NULL, NULL, NULL, '自合同签订之日起12个月', '保洁及绿化养护服务', NULL, 1, NULL, NULL, NULL, 'V', 2),
 (0, '0', 24, NULL, NULL, NULL, NULL, '复印纸', '合同签订后7日内', 500, NULL, 'A4 70g 500张／包', NULL, 'V', 2),
 (0, '0', 24, NULL, NULL, NULL, NULL, '硒鼓', '合同签订后7日内', 50, NULL, '原装', NULL, 'V', 2);
+
+-- Templates 25 to 27: attached data.
+INSERT INTO TJ_PROCUREMENT_PROJECT_INFO (PROJECT_ID, BUNDLE_ID, RESOURCE_ID, PROJECT_NAME, PROMODE_ID, AVERAGE_PRICE_DROP_SCALE, JUDGE_WAY, PROJECT_TYPE, CATEGORY_ID, STS, APPRAISE_MODE) VALUES
+(0, '0', 25, '工程类竞争性谈判文件范本', 3, '0', 2, 2, 2020, 'V', '最低评标价法'),
+(0, '0', 26, '服务类公开招标文件范本', 1, NULL, 1, 3, 3010, 'V', '综合评分法'),
+(0, '0', 27, '货物类竞争性谈判文件范本', 3, '0', 3, 1, 1020, 'V', '性价比法');
+
+INSERT INTO T_ACCORDED_CHECK_INFO (RESOURCE_ID, BUNDLE_ID, CHECK_ID, CONTENT, STS, CHECK_ORI) VALUES
+(25, '0', 25, '供应商具有市政公用工程施工总承包三级及以上资质', 'V', '资格性检查'),
+(25, '0', 26, '拟派项目负责人具有市政公用工程专业注册建造师执业资格', 'V', '资格性检查'),
+(25, '0', 27, '供应商具有有效的安全生产许可证', 'V', '资格性检查'),
+(25, '0', 28, '响应文件已按谈判文件要求签署、盖章', 'V', '符合性检查'),
+(25, '0', 29, '最后报价未超过采购预算 & 工期≤120日历天', 'V', '符合性检查'),
+(25, '0', 30, '响应保证金已按要求提交（已取消）', 'I', '符合性检查'),
+(26, '0', 31, '投标人具有独立承担民事责任的能力', 'V', '资格性检查'),
+(26, '0', 32, '投标人具有良好的商业信誉和健全的财务会计制度', 'V', '资格性检查'),
+(26, '0', 33, '投标人有依法缴纳税收和社会保障资金的良好记录', 'V', '资格性检查'),
+(26, '0', 34, '参加政府采购活动前三年内，在经营活动中没有重大违法记录', 'V', '资格性检查'),
+(26, '0', 35, '投标文件已按招标文件要求签署、盖章', 'V', '符合性检查'),
+(26, '0', 36, '服务期限、服务地点满足招标文件要求', 'V', '符合性检查'),
+(26, '0', 37, '投标报价未超过采购预算', 'V', '符合性检查'),
+(27, '0', 38, '供应商具有独立承担民事责任的能力', 'V', '资格性检查'),
+(27, '0', 39, '供应商未被列入失信被执行人、重大税收违法失信主体名单', 'V', '资格性检查'),
+(27, '0', 40, '响应文件已按谈判文件要求签署、盖章', 'V', '符合性检查'),
+(27, '0', 41, '带★号的技术参数全部满足', 'V', '符合性检查'),
+(27, '0', 42, '交货期≤30日 & 质保期≥3年', 'V', '符合性检查');
+
+INSERT INTO T_GRADE_INGREDIENT_INFO (GRADE_ITEM_ID, RESOURCE_ID, SEQ_ID, CONTENT, REMARK, SCALE, STS, ITEM_FLAG) VALUES
+(14, 25, 1, '价格分', '以满足谈判文件要求的最后报价最低者为成交候选人，本表供谈判小组参考', 70, 'V', 'P'),
+(15, 25, 2, '技术分', '施工组织设计', 20, 'V', 'T'),
+(16, 25, 3, '商务分', '类似工程业绩', 10, 'V', 'B'),
+(17, 26, 1, '价格分', '满足招标文件要求且投标价格最低的投标报价为评标基准价', 30, 'V', 'P'),
+(18, 26, 2, '技术分', '服务方案及人员配置', 45, 'V', 'T'),
+(19, 26, 3, '商务分', '业绩与信誉', 20, 'V', 'B'),
+(20, 26, 4, '服务承诺', NULL, 5, 'V', 'S'),
+(21, 27, 1, '价格分', '性价比法：评标总得分＝技术及商务得分／投标报价', 30, 'V', 'P'),
+(22, 27, 2, '技术分', NULL, 50, 'V', 'T'),
+(23, 27, 3, '商务分', '交货期、质保期、售后服务', 20, 'V', 'B');
+
+INSERT INTO T_GRADE_INGREDIENT_DETAIL_INFO (INGREDIENT_ID, GRADE_ITEM_ID, NAME, GRADE_MODE_ID, REMARK, SCALE, STS) VALUES
+(32, 14, '最后报价得分', 2, '价格分＝（谈判基准价／最后报价）×70', 70, 'V'),
+(33, 15, '施工方案与技术措施', 1, NULL, 10, 'V'),
+(34, 15, '工程进度计划与保证措施', 1, NULL, 10, 'V'),
+(35, 16, '类似工程业绩', 2, '近三年类似工程业绩', 10, 'V'),
+(36, 17, '评标基准价得分', 2, '价格分＝（评标基准价／投标报价）×30', 30, 'V'),
+(37, 17, '小微企业价格扣除', 2, '小型和微型企业给予10%的价格扣除', NULL, 'V'),
+(38, 18, '服务方案完整性与可行性', 1, NULL, 20, 'V'),
+(39, 18, '拟投入人员配置', 2, '按持证上岗人员数量计分', 15, 'V'),
+(40, 18, '应急预案', 1, NULL, 10, 'V'),
+(41, 19, '类似项目业绩', 2, '近三年同类服务业绩', 12, 'V'),
+(42, 19, '质量管理体系认证', 2, NULL, 8, 'V'),
+(43, 20, '服务响应时间承诺', 2, NULL, 5, 'V'),
+(44, 21, '报价得分', 2, NULL, 30, 'V'),
+(45, 22, '技术参数响应程度', 2, '带★号参数不满足的作无效响应处理', 35, 'V'),
+(46, 22, '产品品牌与质量', 1, NULL, 15, 'V'),
+(47, 23, '交货期', 2, NULL, 6, 'V'),
+(48, 23, '质保期', 2, NULL, 8, 'V'),
+(49, 23, '售后服务网点', 1, NULL, 6, 'V');
+
+INSERT INTO T_AUTO_GRADE_DETAILS_INFO (AUTO_GRADE_ID, INGREDIENT_ID, UNIT, MARK, UPPER_LIMIT, QIALEFICATION, STS) VALUES
+(22, 32, '%', 70, '70', 100, 'V'),
+(23, 35, '个', 2.5, '10', 0, 'V'),
+(24, 36, '%', 30, '30', 100, 'V'),
+(25, 37, '%', 10, '10', 0, 'V'),
+(26, 39, '人', 1.5, '15', 0, 'V'),
+(27, 41, '个', 3, '12', 0, 'V'),
+(28, 42, '项', 4, '8', 0, 'V'),
+(29, 43, '小时', -1, '5', 2, 'V'),
+(30, 44, '%', 30, '30', 100, 'V'),
+(31, 45, '项', -3, '35', 0, 'V'),
+(32, 47, '天', -0.5, '6', 15, 'V'),
+(33, 48, '年', 2, '8', 3, 'V');
+
+INSERT INTO TJ_OPEN_BID_DETAILS_INFO (PROJECT_ID, BUNDLE_ID, RESOURCE_ID, BAIL, REMARK, ENGIN_NAME, FINISH_DATE, GOOD_NAME, DELIVERY_DATE, AMOUNT, BID_SUM_PRICE, SPEC, MAKE_FACTORY, STS, REG_SUM_TYPE) VALUES
+(0, '0', 25, NULL, NULL, '道路排水改造工程', '合同签订后120日历天', NULL, NULL, NULL, NULL, NULL, NULL, 'V', 1),
+(0, '0', 25, NULL, '暂列金额另计', '附属绿化工程', '与主体工程同步完成', NULL, NULL, NULL, NULL, NULL, NULL, 'V', 1),
+(0, '0', 26, NULL, '服务期三年，按年支付', NULL, '自合同签订之日起36个月', '物业管理服务', NULL, 1, NULL, NULL, NULL, 'V', 2),
+(0, '0', 26, NULL, NULL, NULL, '自合同签订之日起36个月', '食堂餐饮服务', NULL, 1, NULL, NULL, NULL, 'V', 2),
+(0, '0', 27, NULL, NULL, NULL, NULL, '机架式服务器', '合同签订后30日内', 6, NULL, '详见采购需求2.1', NULL, 'V', 1),
+(0, '0', 27, NULL, NULL, NULL, NULL, '存储设备', '合同签订后30日内', 2, NULL, '详见采购需求2.2', NULL, 'V', 1),
+(0, '0', 27, NULL, '含安装调试', NULL, NULL, '网络交换机', '合同签订后30日内', 4, NULL, '详见采购需求2.3', NULL, 'V', 1);
 
 -- Project side: project 1, made from template 21 ---------------------------
 

@@ -30,7 +30,14 @@ class DemoData : public quillon::test::HomeTest {
 TEST_F(DemoData, EveryTemplateHasOneDocumentNodeUnderTheLibraryRoot) {
   EXPECT_EQ(Rows{"1|1|1|0"}, rows("select NODE_ID, LAYER_ID, TYPE_ID, RESOURCE_ID from T_RESOURCE_TREE"
                                   " where PARENT_NOED_ID=0"));
-  EXPECT_GE(count("(select distinct RESOURCE_ID from T_RESOURCE_TREE where RESOURCE_ID>20)"), 3);
+  // Goods, works and services; open tender, competitive negotiation, request for quotation.
+  EXPECT_GE(count("(select distinct RESOURCE_ID from T_RESOURCE_TREE where RESOURCE_ID>20)"), 5);
+  EXPECT_EQ(Rows{"1|2|3"}, rows("select group_concat(t, '|') from (select distinct PROJECT_TYPE t from"
+                                " TJ_PROCUREMENT_PROJECT_INFO where STS='V' order by 1)"));
+  EXPECT_EQ(Rows{"1|3|5"},
+            rows("select group_concat(m, '|') from (select distinct PROMODE_ID m from"
+                 " TJ_PROCUREMENT_PROJECT_INFO where STS='V' and PROMODE_ID in (1,3,5) order by 1)"));
+  EXPECT_GE(count("T_RESOURCE_TREE"), 200);
   // Listed are the templates that lack one document node (layer 2, type 2, under node 1) or have another
   // node on layer 2 or of type 2, or are not small but realistic: 12 nodes or more, one live record, 5 to
   // 10 checks, 3 to 5 items, 2 live bid lines or more.
@@ -50,6 +57,20 @@ TEST_F(DemoData, EveryTemplateHasOneDocumentNodeUnderTheLibraryRoot) {
       " p.STS='V' and p.PROJECT_TYPE=t.PROJECT_TYPE)");
 }
 
+// A library import keeps the parents of catalogue entries and categories as the package gives them, so
+// they must point at nodes every installation has under the same number.
+TEST_F(DemoData, EachTemplateHasOneCatalogueEntryInTheCategoryOfItsProjectType) {
+  EXPECT_EQ((Rows{"1|1|0|1|0", "2|2|1|10|1", "3|2|1|11|2", "4|2|1|12|3"}),
+            rows("select NODE_ID, LAYER_ID, PARENT_NOED_ID, TYPE_ID, PROJECT_TYPE from T_RESOURCE_TREE"
+                 " where RESOURCE_ID=0 order by NODE_ID"));
+  none(
+      "(select RESOURCE_ID r from T_RESOURCE_TREE where RESOURCE_ID>20 group by 1) where (select count(*)"
+      " from T_RESOURCE_TREE e join T_RESOURCE_TREE c on c.NODE_ID=e.PARENT_NOED_ID join"
+      " TJ_PROCUREMENT_PROJECT_INFO p on p.RESOURCE_ID=e.RESOURCE_ID and p.STS='V' where e.RESOURCE_ID=r"
+      " and e.TYPE_ID=9 and c.TYPE_ID=9+p.PROJECT_TYPE and c.PROJECT_TYPE=e.PROJECT_TYPE and"
+      " e.NODE_NAME=p.PROJECT_NAME)<>1");
+}
+
 TEST_F(DemoData, TreeLayersFollowParentsOnBothSides) {
   for (const std::string table : {"T_RESOURCE_TREE", "T_PROJECT_TREE"}) {
     none(table + " c left join " + table +
@@ -63,9 +84,10 @@ TEST_F(DemoData, TreeLayersFollowParentsOnBothSides) {
     some(table + " a join " + table +
          " b on a.PARENT_NOED_ID=b.PARENT_NOED_ID where a.STS='I' and b.STS='V'");
   }
+  // Only the root and the categories hold nodes of other owners.
   none(
-      "T_RESOURCE_TREE c join T_RESOURCE_TREE p on p.NODE_ID=c.PARENT_NOED_ID where p.NODE_ID<>1"
-      " and p.RESOURCE_ID<>c.RESOURCE_ID");
+      "T_RESOURCE_TREE c join T_RESOURCE_TREE p on p.NODE_ID=c.PARENT_NOED_ID where p.TYPE_ID not in"
+      " (1,10,11,12) and p.RESOURCE_ID<>c.RESOURCE_ID");
   // A whole invalidated branch: an invalidated node whose children are all invalidated.
   some(
       "T_RESOURCE_TREE p where p.STS='I' and exists (select 1 from T_RESOURCE_TREE c where"

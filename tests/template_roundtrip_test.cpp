@@ -64,7 +64,7 @@ TEST_F(TemplateRoundTrip, DemoTemplatesComeBackTheSame) {
   // Children of a node whose children are all invalidated are not copied
   // into a project, so template 21 loses its one such child.
   exec("delete from T_RESOURCE_TREE where NODE_ID=138");
-  for (const int resource : {21, 22, 23, 24}) {
+  for (const int resource : {21, 22, 23, 24, 25, 26, 27}) {
     SCOPED_TRACE(resource);
     const Rows before = shape(resource);
     ASSERT_EQ(std::count(before.begin(), before.end(), "0"), 0);  // no part is empty
@@ -94,12 +94,12 @@ TEST_F(TemplateRoundTrip, CommandsMakeAProjectAndSaveItAsATemplate) {
   EXPECT_EQ(runQuillon(home + "new-bs --template 24 --parent 0 --layer 1").status, 2);  // --name is required
   const auto saved = runQuillon(home + "save-template --project 2 --name Saved");
   EXPECT_EQ(saved.status, 0) << saved.err;
-  EXPECT_EQ(saved.out, "resource 25\n");
+  EXPECT_EQ(saved.out, "resource 28\n");
   EXPECT_EQ(runQuillon(home + "save-template --project 77 --name None").status, 3);
 
   obj = std::make_unique<DBFunc>(host, dir.path());
   EXPECT_EQ(scalar("select count(*) from T_PROJECT_TREE where PROJECT_ID=5"), "15");
-  const Rows copy = shape(25);
+  const Rows copy = shape(28);
   EXPECT_EQ(copy[1], "2|Saved|V|2|10|BM_DOC|4|1|top under 1");
   EXPECT_EQ(copy.size(), shape(24).size());
 }

@@ -8,8 +8,9 @@
 namespace quillon {
 
 struct InitOptions {
-  bool demo = false;   // fill the look-up tables and a demo library
-  bool force = false;  // replace an existing database
+  bool demo = false;     // fill the look-up tables and a demo library
+  bool force = false;    // replace an existing database
+  bool library = false;  // the library root and its category nodes (implied by demo)
 };
 
 struct InitResult {

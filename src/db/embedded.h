@@ -4,6 +4,7 @@
 
 namespace quillon::embedded {
 extern const std::string_view schema;
+extern const std::string_view library;
 extern const std::string_view demo;
 extern const std::string_view stylesheet;
 }  // namespace quillon::embedded

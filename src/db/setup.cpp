@@ -69,6 +69,7 @@ InitResult initializeHome(const fs::path& home, const InitOptions& options) {
   fs::remove(partial, ec);
   try {
     std::string script(embedded::schema);
+    if (options.library || options.demo) script += embedded::library;
     if (options.demo) script += embedded::demo;
     platform::Database::create(partial, script);
   } catch (...) {
