@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "commands.h"
+#include "quillon/version.h"
 
 int main(int argc, char** argv) {
   using namespace quillon::cli;
@@ -9,6 +10,12 @@ int main(int argc, char** argv) {
       "quillon: keeps a tendering installation's database of projects and templates.\n"
       "The installation (component) folder holds Data/zbs.mdb, Conf/AccordedCheck.xsl and SysUser.ini."};
   app.set_help_all_flag("--help-all", "Show the help of every command");
+  app.set_version_flag(
+      "--version",
+      [] {
+        return std::string("quillon ") + QUILLON_VERSION + " (library " + quillon::libraryVersion() + ")";
+      },
+      "Print the version of the command and of the library it runs on, then exit");
   app.require_subcommand(1);
   Globals globals;
   app.add_option("--home", globals.home,

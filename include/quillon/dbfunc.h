@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "quillon/document_summary.h"
 #include "quillon/host.h"
 #include "quillon/recordset.h"
 #include "quillon/text_array.h"
@@ -77,6 +78,12 @@ class QUILLON_API DBFunc {
   // the owner has no node to show. Throws quillon::Error when the database
   // cannot be read.
   std::string treeOutline(std::int16_t ori, std::int32_t ownerId, bool all);
+
+  // The projects (ori = 1) or the templates (any other ori) that have a tree,
+  // in number order, each with its name, project type and live node, check
+  // and scoring-item counts. Throws quillon::Error when the database cannot
+  // be read.
+  std::vector<DocumentSummary> listDocuments(std::int16_t ori);
 
   // Query primitives.
   std::int32_t Db_GetCount(const std::string& Table, const std::string& strFilter);

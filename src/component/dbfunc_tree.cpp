@@ -2,6 +2,7 @@
 #include "component/calls.h"
 #include "core/session.h"
 #include "quillon/dbfunc.h"
+#include "tree/document_list.h"
 #include "tree/owner_reservation.h"
 #include "tree/subtree_delete.h"
 #include "tree/tree_insert.h"
@@ -47,6 +48,10 @@ void DBFunc::InserMaxNo(std::int16_t ori) {
 
 std::int32_t DBFunc::nextOwnerId(std::int16_t ori) {
   return calls::plain(*session_, [&] { return tree::OwnerReservation(*session_).nextOwnerId(ori); });
+}
+
+std::vector<DocumentSummary> DBFunc::listDocuments(std::int16_t ori) {
+  return calls::plain(*session_, [&] { return tree::listDocuments(*session_, ori); });
 }
 
 Value DBFunc::DeleteTreeNode(std::int32_t NODE_ID, std::int16_t ori) {

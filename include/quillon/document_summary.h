@@ -1,0 +1,23 @@
+#pragma once
+// What an installation holds, one line per project or template, for people
+// and scripts that want to see it before they act on it.
+#include <cstdint>
+#include <string>
+
+namespace quillon {
+
+struct DocumentSummary {
+  std::int32_t id = 0;            // PROJECT_ID or RESOURCE_ID
+  std::string name;               // of the document node (type 2), else of the first node
+  std::string projectType;        // TYPE_NAME of that node's project type; empty when unknown
+  std::int64_t nodes = 0;         // live tree nodes (STS 'V')
+  std::int64_t checks = 0;        // live compliance checks
+  std::int64_t scoringItems = 0;  // live scoring items
+  // Templates only: the template's catalogue entry (type 9) in the library,
+  // which an import renames or invalidates when a name clashes.
+  std::string entry;
+  bool entryLive = false;
+  bool live = false;  // the document node is live (and so is the entry, when there is one)
+};
+
+}  // namespace quillon

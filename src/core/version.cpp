@@ -1,0 +1,7 @@
+#include "quillon/version.h"
+
+namespace quillon {
+
+const char* libraryVersion() { return QUILLON_VERSION; }
+
+}  // namespace quillon
