@@ -150,7 +150,10 @@ void printReport(const Attempt& a, Kind kind, const fs::path& package) {
 int importPackage(DBFunc& object, CliHost& host, const ImportOptions& o, Kind kind) {
   const fs::path package = fs::absolute(o.package);
   if (!fs::is_regular_file(package)) {
-    const std::string why = fmt::format("{} is not a package file", package.string());
+    std::error_code ec;
+    const std::string why = fs::exists(package, ec)
+                                ? fmt::format("{} is not a package file", package.string())
+                                : fmt::format("{} does not exist", package.string());
     if (o.check) {
       std::cout << "package " << package.string() << "\nwould not import: " << why << "\n";
       return 1;

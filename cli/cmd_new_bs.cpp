@@ -6,6 +6,7 @@
 
 #include "commands.h"
 #include "members.h"
+#include "quillon/text.h"
 #include "quillon/transaction.h"
 
 namespace quillon::cli {
@@ -17,10 +18,29 @@ struct NewBsOptions {
   std::int32_t project = 0;
   std::int32_t parent = 0;
   std::int32_t layer = 0;
+  std::string root;
 };
 
-int newBs(DBFunc& object, CliHost& host, const NewBsOptions& o, bool projectGiven) {
+// The project's own root (type 9, layer 1), as the application makes one for
+// each project: the tender document hangs under it, and a bid made from the
+// tender's package is built around it.
+std::int32_t addProjectRoot(DBFunc& object, CliHost& host, const NewBsOptions& o, std::int32_t project) {
+  const std::int32_t node = object.GetMaxNo("T_PROJECT_TREE", "NODE_ID");
+  const std::int32_t type = object.GetProjectTypeId(o.resource, 2);
+  if (node < 0 || type < 0) return -1;
+  const TextArray row{1,
+                      {std::to_string(node), o.root, std::to_string(project), "0", "1", "0", "9", "0", "V",
+                       std::to_string(type), "BM_PROJECT", "1"}};
+  if (!object.T_PROJECT_TREE_Insert(row)) {
+    host.error(fmt::format("could not store the project root: {}; nothing was stored", object.lastError()));
+    return -1;
+  }
+  return node;
+}
+
+int newBs(DBFunc& object, CliHost& host, NewBsOptions o, bool projectGiven) {
   requireUtf8Name(o.name);
+  if (!isValidUtf8(o.root)) throw UsageError("--root is not valid UTF-8 text");
   // All or nothing: a failure anywhere leaves no part of the new project.
   Transaction whole(object);
   if (object.Db_GetCount("T_RESOURCE_TREE",
@@ -38,6 +58,11 @@ int newBs(DBFunc& object, CliHost& host, const NewBsOptions& o, bool projectGive
         "nothing was stored",
         o.resource, project, object.lastError()));
     return 3;
+  }
+  if (!o.root.empty()) {
+    o.parent = addProjectRoot(object, host, o, project);
+    if (o.parent < 0) return 3;
+    o.layer = 1;
   }
   if (object.Get_Tree_NodeFromInfo(o.resource, project, o.name, o.parent, o.layer) < 0) {
     host.error(fmt::format("the tree copy of template {} into project {} failed: {}; nothing was stored",
@@ -65,14 +90,22 @@ const bool registered = addCommand([](CLI::App& app, Globals& g) {
       cmd->add_option("--project", o->project,
                       "PROJECT_ID of the new project, 1 or more (default: the next free project number)")
           ->check(CLI::Range(1, std::numeric_limits<std::int32_t>::max()));
-  cmd->add_option("--parent", o->parent, "NODE_ID of the project node the document hangs under")->required();
-  cmd->add_option("--layer", o->layer, "LAYER_ID of that parent node (the document goes one layer below)")
-      ->required();
+  auto* parent =
+      cmd->add_option("--parent", o->parent, "NODE_ID of the project node the document hangs under");
+  auto* layer = cmd->add_option("--layer", o->layer,
+                                "LAYER_ID of that parent node (the document goes one layer below)");
+  auto* root = cmd->add_option("--root", o->root,
+                               "Instead of --parent and --layer: first make the project's root node (type 9, "
+                               "layer 1) with this name, and hang the document under it");
+  root->excludes(parent)->excludes(layer);
   cmd->footer(
+      "Prints \"project N\" and the new project's tree (live nodes). "
       "All or nothing: exit status 3, with the reason, when the template has no document node, a copy step "
       "fails or the database cannot store the copy; nothing of the new project is then stored. Exit status "
       "2 for a usage error, such as a name that is not UTF-8 text.");
-  cmd->callback([&g, o, project] {
+  cmd->callback([&g, o, project, parent, layer, root] {
+    if (root->count() == 0 && (parent->count() == 0 || layer->count() == 0))
+      throw CLI::ValidationError("new-bs needs --parent and --layer, or --root");
     g.exitCode = g.withStrictObject(
         [&](DBFunc& object, CliHost& host) { return newBs(object, host, *o, project->count() > 0); });
   });

@@ -104,5 +104,27 @@ TEST_F(TemplateRoundTrip, CommandsMakeAProjectAndSaveItAsATemplate) {
   EXPECT_EQ(copy.size(), shape(24).size());
 }
 
+TEST_F(TemplateRoundTrip, NewBsWithARootMakesTheProjectRootFirstAndRollsItBackOnFailure) {
+  open(true);
+  obj.reset();
+  const std::string home = "--home " + shellQuote(dir.path().string()) + " ";
+  const auto made = runQuillon(home + "new-bs --template 23 --name \"Doc 'A'\" --root \"Root 'R'\"");
+  ASSERT_EQ(made.status, 0) << made.err;
+  EXPECT_EQ(made.out.rfind("project 2\nRoot 'R' (type 9, node 39)\n└── Doc 'A' (type 2, node 40)\n", 0), 0u)
+      << made.out;
+  // Neither a root and a parent, nor no place at all.
+  EXPECT_EQ(runQuillon(home + "new-bs --template 23 --name D --root R --parent 1 --layer 1").status, 2);
+  EXPECT_EQ(runQuillon(home + "new-bs --template 23 --name D --parent 1").status, 2);
+  // A template without a document node stops the command before the root is stored.
+  EXPECT_EQ(runQuillon(home + "new-bs --template 98 --name D --root R").status, 3);
+
+  obj = std::make_unique<DBFunc>(host, dir.path());
+  // The root carries the template's project type (服务类 is 3) like the project's other nodes.
+  EXPECT_EQ(rows("select NODE_ID, LAYER_ID, PARENT_NOED_ID, TYPE_ID, PROJECT_TYPE_ID, STS from T_PROJECT_TREE"
+                 " where PROJECT_ID=2 and LAYER_ID<3 order by NODE_ID"),
+            (Rows{"39|1|0|9|3|V", "40|2|39|2|3|V"}));
+  EXPECT_EQ(scalar("select count(*) from T_PROJECT_TREE where NODE_NAME='R'"), "0");
+}
+
 }  // namespace
 }  // namespace quillon::test
