@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# The example host must build against an installed quillon alone (headers,
+# CMake package, shared library from the prefix) and do its job there.
+set -euo pipefail
+BUILD_DIR=$1
+SOURCE_DIR=$(cd "$(dirname "$0")/.." && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cmake --install "$BUILD_DIR" --prefix "$work/prefix" >/dev/null
+cmake -S "$SOURCE_DIR/examples/host" -B "$work/build" -G Ninja -DCMAKE_PREFIX_PATH="$work/prefix" >/dev/null
+cmake --build "$work/build" >/dev/null
+# The program runs on the installed library, not on the build tree's.
+ldd "$work/build/example_host" | grep -q "$work/prefix/.*libquillon" || {
+  ldd "$work/build/example_host"
+  echo "example_host does not load the installed libquillon"
+  exit 1
+}
+out=$("$work/build/example_host" "$work/run")
+printf '%s\n' "$out"
+grep -qE '^office B imported it as project [0-9]+$' <<<"$out"
+grep -qE '^  示例项目招标文件: [1-9][0-9]* nodes, 7 checks, 3 scoring items$' <<<"$out"
+[ -s "$work/run/outbox/tender/tender.xml" ]
+# A second run answers the overwrite question itself and succeeds again.
+"$work/build/example_host" "$work/run" >/dev/null 2>&1
