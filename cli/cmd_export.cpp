@@ -126,6 +126,10 @@ int exportProject(DBFunc& object, CliHost& host, const WatchingHost& watching, c
     }
     std::cout << "wrote " << out << ".xml\n";
     noteReplaced(object);
+    // A bid package is written beside its name, not in a folder of its own.
+    std::cout << "package folder " << fs::path(out).parent_path().string()
+              << " (put the document's files there)\n";
+    return 0;
   } else {
     if (!object.EduceBs(o.project, out, {})) return notWritten(host, watching, out);
     std::cout << "wrote " << packageFolder << "/" << base << ".xml\n";
