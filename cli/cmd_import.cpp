@@ -147,20 +147,42 @@ void printReport(const Attempt& a, Kind kind, const fs::path& package) {
     std::cout << fmt::format("  would rename \"{}\" to \"{}\" (the library holds that name)\n", from, to);
 }
 
+// Whether any of the five tables that carry the side's owner numbers holds
+// one: the tables the reservation takes its maximum over.
+bool holdsAnOwner(DBFunc& object, bool library) {
+  const char* owner = library ? "RESOURCE_ID" : "PROJECT_ID";
+  const char* suffix = library ? "_INFO" : "";
+  const std::string filter = std::string(owner) + " is not null";
+  if (object.Db_GetCount(library ? "T_RESOURCE_TREE" : "T_PROJECT_TREE", filter) != 0) return true;
+  for (const char* table :
+       {"T_ACCORDED_CHECK", "T_GRADE_INGREDIENT", "TJ_OPEN_BID_DETAILS", "TJ_PROCUREMENT_PROJECT"})
+    if (object.Db_GetCount(std::string(table) + suffix, filter) != 0) return true;
+  return false;
+}
+
 int importPackage(DBFunc& object, CliHost& host, const ImportOptions& o, Kind kind) {
   const fs::path package = fs::absolute(o.package);
-  if (!fs::is_regular_file(package)) {
-    std::error_code ec;
-    const std::string why = fs::exists(package, ec)
-                                ? fmt::format("{} is not a package file", package.string())
-                                : fmt::format("{} does not exist", package.string());
+  const auto refuse = [&](const std::string& why) {
     if (o.check) {
       std::cout << "package " << package.string() << "\nwould not import: " << why << "\n";
       return 1;
     }
     host.error(why);
     return 3;
+  };
+  if (!fs::is_regular_file(package)) {
+    std::error_code ec;
+    return refuse(fs::exists(package, ec) ? fmt::format("{} is not a package file", package.string())
+                                          : fmt::format("{} does not exist", package.string()));
   }
+  // An import numbers what it adds after the largest owner number of the
+  // side, and with none at all its reservation has nothing to count from.
+  if (!holdsAnOwner(object, kind == Kind::Library))
+    return refuse(
+        kind == Kind::Library
+            ? "the library is empty, without even its root; make the installation again with quillon init"
+            : "this installation holds no project yet, and an import numbers its project after the "
+              "largest one there is; make a project first (quillon new-bs) and import again");
   if (kind != Kind::Library && !o.check && (!o.parent || !o.layer))
     throw UsageError("import needs --parent and --layer (only --check can do without them)");
 

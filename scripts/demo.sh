@@ -88,7 +88,7 @@ make_doc "$PKG_DIR/$TENDER.doc" "Tender document of project $PROJECT"
 cp "$PKG_DIR/$TENDER.doc" "$PKG_DIR/$TENDER.DOC"
 make_pdf "$PKG_DIR/$TENDER.PDF" "Tender document of project $PROJECT"
 make_pdf "$PKG_DIR/合并标书.PDF" "Merged bid document"
-drawing=$("$QUILLON" --home "$A" tree --project "$PROJECT" | sed -n 's/^[│├└─ ]*\(.*\) (type 8, node \([0-9]*\))$/\1\2/p' | head -1)
+drawing=$("$QUILLON" --home "$A" tree --project "$PROJECT" | sed -n 's/^[│├└─ ]*\(.*\) (type 8, node \([0-9]*\))$/\1\2/p' | awk 'NR == 1')
 make_pdf "$PKG_DIR/$drawing.PDF" "Equipment drawing"
 mkdir -p "$PKG_DIR/附件"
 printf '营业执照副本\n资质证书\n' >"$PKG_DIR/附件/资格证明材料清单.txt"

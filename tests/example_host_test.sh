@@ -10,11 +10,18 @@ cmake --install "$BUILD_DIR" --prefix "$work/prefix" >/dev/null
 cmake -S "$SOURCE_DIR/examples/host" -B "$work/build" -G Ninja -DCMAKE_PREFIX_PATH="$work/prefix" >/dev/null
 cmake --build "$work/build" >/dev/null
 # The program runs on the installed library, not on the build tree's.
-ldd "$work/build/example_host" | grep -q "$work/prefix/.*libquillon" || {
-  ldd "$work/build/example_host"
+# (ldd's output is taken whole first: grep -q closing the pipe early would fail it.)
+libs=$(ldd "$work/build/example_host")
+grep -qF "$work/prefix/lib/libquillon.so" <<<"$libs" || {
+  printf '%s\n' "$libs"
   echo "example_host does not load the installed libquillon"
   exit 1
 }
+# The installed command finds its library beside it, wherever the prefix is.
+[[ $("$work/prefix/bin/quillon" --version) == "quillon "* ]]
+mv "$work/prefix" "$work/moved"
+[[ $("$work/moved/bin/quillon" --version) == "quillon "* ]]
+mv "$work/moved" "$work/prefix"
 out=$("$work/build/example_host" "$work/run")
 printf '%s\n' "$out"
 grep -qE '^office B imported it as project [0-9]+$' <<<"$out"
