@@ -222,12 +222,13 @@ TEST_F(PeopleCommandsTest, AFreshInstallationTakesALibraryAndATenderAfterItsFirs
     return runQuillon("--home " + shellQuote(fresh.path().string()) + " " + args);
   };
   ASSERT_EQ(f("init").status, 0);
+  const std::string docs = " --doc-root " + shellQuote((fresh.path() / "docs").string());
   const auto lib = f("import-library " + library);
   ASSERT_EQ(lib.status, 0) << lib.err;
   EXPECT_EQ(lib.out.rfind("resource 2\n", 0), 0u) << lib.out;  // 1 is the reservation
   EXPECT_EQ(lines(f("list templates --json").out), 7u);
 
-  const auto refused = f("import " + tender + " --parent 0 --layer 0 --doc-root docs");
+  const auto refused = f("import " + tender + " --parent 0 --layer 0" + docs);
   EXPECT_EQ(refused.status, 3);
   EXPECT_NE(refused.err.find("holds no project yet"), std::string::npos) << refused.err;
   EXPECT_EQ(f("import --check " + tender).status, 1);
@@ -235,7 +236,7 @@ TEST_F(PeopleCommandsTest, AFreshInstallationTakesALibraryAndATenderAfterItsFirs
   EXPECT_FALSE(fs::exists(fresh.path() / "docs"));
 
   ASSERT_EQ(f("new-bs --template 2 --name First --root Root").status, 0);
-  const auto taken = f("import " + tender + " --parent 0 --layer 0 --doc-root docs");
+  const auto taken = f("import " + tender + " --parent 0 --layer 0" + docs);
   EXPECT_EQ(taken.status, 0) << taken.err;
   EXPECT_EQ(lines(f("list projects --json").out), 2u);
 }
