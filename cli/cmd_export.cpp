@@ -114,7 +114,9 @@ int exportProject(DBFunc& object, CliHost& host, const WatchingHost& watching, c
     std::cerr << "note: project " << o.project << " has no document tree\n";
   }
   const auto base = baseName(out);
-  const auto packageFolder = folderOf(out) + base;
+  // A tender package gets a folder of its own; a bid package is written
+  // beside its name.
+  const auto packageFolder = o.bid ? fs::path(out).parent_path().string() : folderOf(out) + base;
   if (o.bid) {
     object.OutputTBS(o.project, out, {});
     if (watching.reported()) {
@@ -126,10 +128,6 @@ int exportProject(DBFunc& object, CliHost& host, const WatchingHost& watching, c
     }
     std::cout << "wrote " << out << ".xml\n";
     noteReplaced(object);
-    // A bid package is written beside its name, not in a folder of its own.
-    std::cout << "package folder " << fs::path(out).parent_path().string()
-              << " (put the document's files there)\n";
-    return 0;
   } else {
     if (!object.EduceBs(o.project, out, {})) return notWritten(host, watching, out);
     std::cout << "wrote " << packageFolder << "/" << base << ".xml\n";

@@ -147,19 +147,6 @@ void printReport(const Attempt& a, Kind kind, const fs::path& package) {
     std::cout << fmt::format("  would rename \"{}\" to \"{}\" (the library holds that name)\n", from, to);
 }
 
-// Whether any of the five tables that carry the side's owner numbers holds
-// one: the tables the reservation takes its maximum over.
-bool holdsAnOwner(DBFunc& object, bool library) {
-  const char* owner = library ? "RESOURCE_ID" : "PROJECT_ID";
-  const char* suffix = library ? "_INFO" : "";
-  const std::string filter = std::string(owner) + " is not null";
-  if (object.Db_GetCount(library ? "T_RESOURCE_TREE" : "T_PROJECT_TREE", filter) != 0) return true;
-  for (const char* table :
-       {"T_ACCORDED_CHECK", "T_GRADE_INGREDIENT", "TJ_OPEN_BID_DETAILS", "TJ_PROCUREMENT_PROJECT"})
-    if (object.Db_GetCount(std::string(table) + suffix, filter) != 0) return true;
-  return false;
-}
-
 int importPackage(DBFunc& object, CliHost& host, const ImportOptions& o, Kind kind) {
   const fs::path package = fs::absolute(o.package);
   const auto refuse = [&](const std::string& why) {
@@ -177,7 +164,7 @@ int importPackage(DBFunc& object, CliHost& host, const ImportOptions& o, Kind ki
   }
   // An import numbers what it adds after the largest owner number of the
   // side, and with none at all its reservation has nothing to count from.
-  if (!holdsAnOwner(object, kind == Kind::Library))
+  if (!object.holdsOwners(kind == Kind::Library ? 2 : 1))
     return refuse(
         kind == Kind::Library
             ? "the library is empty, without even its root; make the installation again with quillon init"

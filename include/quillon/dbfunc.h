@@ -68,6 +68,9 @@ class QUILLON_API DBFunc {
   // table holds, even where a failed copy left rows without a tree. Throws
   // quillon::Error when the tables cannot be read.
   std::int32_t nextOwnerId(std::int16_t ori);
+  // Whether any of those tables holds an owner identifier of the side: an
+  // import can reserve its number only when one does.
+  bool holdsOwners(std::int16_t ori);
 
   // The document tree of one owner as an indented outline for people:
   // PROJECT_ID on the project side (ori = 1), RESOURCE_ID on the library side

@@ -16,7 +16,6 @@ struct DocumentSummary {
   // Templates only: the template's catalogue entry (type 9) in the library,
   // which an import renames or invalidates when a name clashes.
   std::string entry;
-  bool entryLive = false;
   bool live = false;  // the document node is live (and so is the entry, when there is one)
 };
 

@@ -50,6 +50,11 @@ std::int32_t DBFunc::nextOwnerId(std::int16_t ori) {
   return calls::plain(*session_, [&] { return tree::OwnerReservation(*session_).nextOwnerId(ori); });
 }
 
+bool DBFunc::holdsOwners(std::int16_t ori) {
+  return calls::plain(*session_,
+                      [&] { return tree::OwnerReservation(*session_).largestOwnerId(ori).has_value(); });
+}
+
 std::vector<DocumentSummary> DBFunc::listDocuments(std::int16_t ori) {
   return calls::plain(*session_, [&] { return tree::listDocuments(*session_, ori); });
 }

@@ -47,11 +47,8 @@ std::vector<DocumentSummary> listDocuments(Session& session, int ori) {
     d.nodes = rs.value(3).isNull() ? 0 : rs.value(3).toInt64();
     d.checks = rs.value(4).toInt64();
     d.scoringItems = rs.value(5).toInt64();
-    if (!project) {
-      d.entry = textOf(rs.value(6));
-      d.entryLive = textOf(rs.value(7)) == "V";
-    }
-    d.live = textOf(rs.value(8)) == "V" && (d.entry.empty() || d.entryLive);
+    if (!project) d.entry = textOf(rs.value(6));
+    d.live = textOf(rs.value(8)) == "V" && (d.entry.empty() || textOf(rs.value(7)) == "V");
     out.push_back(std::move(d));
   }
   return out;

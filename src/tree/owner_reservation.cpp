@@ -25,11 +25,17 @@ std::string largestOwnerQuery(std::int16_t ori) {
          " union All Select Max(RESOURCE_ID)as r from TJ_PROCUREMENT_PROJECT_INFO)";
 }
 
-std::int32_t OwnerReservation::nextOwnerId(std::int16_t ori) {
+std::optional<std::int64_t> OwnerReservation::largestOwnerId(std::int16_t ori) {
   Recordset rs = session_.database().openRecordset(largestOwnerQuery(ori));
   const Value& largest = rs.value(0);
-  if (largest.isNull()) return 1;
-  const std::int64_t next = largest.toInt64() + 1;
+  if (largest.isNull()) return std::nullopt;
+  return largest.toInt64();
+}
+
+std::int32_t OwnerReservation::nextOwnerId(std::int16_t ori) {
+  const std::optional<std::int64_t> largest = largestOwnerId(ori);
+  if (!largest) return 1;
+  const std::int64_t next = *largest + 1;
   if (next > std::numeric_limits<std::int32_t>::max()) throw Error("Overflow");
   return static_cast<std::int32_t>(next);
 }

@@ -3,6 +3,7 @@
 // imported: a placeholder tree row carries it, so that the importers, which
 // number from the tree table, see it as taken.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "core/session.h"
@@ -26,6 +27,9 @@ class OwnerReservation {
   // tables; 1 when none holds an owner. Throws quillon::Error when the
   // tables cannot be read or the number would pass 2147483647.
   std::int32_t nextOwnerId(std::int16_t ori);
+  // The largest owner identifier over the same five tables; none when no
+  // table holds one (which is when InserMaxNo cannot number a reservation).
+  std::optional<std::int64_t> largestOwnerId(std::int16_t ori);
 
  private:
   Session& session_;
