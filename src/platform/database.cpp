@@ -2,6 +2,10 @@
 
 #include <fmt/format.h>
 
+#include <strings.h>
+
+#include <cctype>
+#include <cstring>
 #include <system_error>
 
 #include "platform/process_lock.h"
@@ -12,6 +16,7 @@ namespace quillon::platform {
 namespace {
 
 constexpr std::size_t kStatementCacheLimit = 256;
+constexpr std::size_t kIdleQueryLimit = 256;
 constexpr int kBusyTimeoutMs = 5000;
 
 bool blankTail(const char* tail) {
@@ -45,6 +50,18 @@ void stepToEnd(sqlite3* db, sqlite3_stmt* stmt) {
     throw Error(message);
   }
   sqlite3_reset(stmt);
+}
+
+// A statement that changes tables' columns makes every kept query's column
+// analysis stale.
+bool changesSchema(std::string_view sql) {
+  std::size_t i = 0;
+  while (i < sql.size() && std::isspace(static_cast<unsigned char>(sql[i]))) ++i;
+  for (const char* word : {"create", "alter", "drop"}) {
+    const std::size_t n = std::strlen(word);
+    if (sql.size() - i >= n && strncasecmp(sql.data() + i, word, n) == 0) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -87,6 +104,7 @@ Value columnValue(sqlite3_stmt* stmt, int col) {
 Database::Database(Key, sqlite3* db, std::shared_ptr<ProcessLock> lock) : db_(db), lock_(std::move(lock)) {}
 
 Database::~Database() {
+  idleQueries_.clear();
   cache_.clear();
   sqlite3_close_v2(db_);
 }
@@ -138,6 +156,7 @@ void Database::create(const std::filesystem::path& file, std::string_view script
 }
 
 void Database::executeScript(std::string_view script) {
+  forgetQueries();
   const std::string text(script);
   char* message = nullptr;
   if (sqlite3_exec(db_, text.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
@@ -147,12 +166,43 @@ void Database::executeScript(std::string_view script) {
   }
 }
 
-sqlite3_stmt* Database::cachedStatement(std::string_view sql) {
+Database::CachedStatement& Database::cachedStatement(std::string_view sql) {
   const std::string key(sql);
-  if (auto it = cache_.find(key); it != cache_.end()) return it->second.get();
-  Statement stmt = prepare(db_, sql);
+  if (auto it = cache_.find(key); it != cache_.end()) return it->second;
+  CachedStatement made{prepare(db_, sql), changesSchema(sql)};
   if (cache_.size() >= kStatementCacheLimit) cache_.clear();
-  return cache_.emplace(key, std::move(stmt)).first->second.get();
+  return cache_.emplace(key, std::move(made)).first->second;
+}
+
+bool Database::takeQuery(const std::string& sql, PreparedQuery& out) {
+  const auto it = idleQueries_.find(sql);
+  if (it == idleQueries_.end() || it->second.empty()) return false;
+  out = std::move(it->second.back());
+  it->second.pop_back();
+  --idleCount_;
+  return true;
+}
+
+void Database::forgetQueries() noexcept {
+  idleQueries_.clear();
+  idleCount_ = 0;
+  ++schemaGeneration_;
+}
+
+void Database::keepQuery(std::string sql, PreparedQuery query) noexcept {
+  if (query.schemaGeneration != schemaGeneration_) return;
+  try {
+    sqlite3_reset(query.stmt.get());
+    sqlite3_clear_bindings(query.stmt.get());
+    if (idleCount_ >= kIdleQueryLimit) {
+      idleQueries_.clear();
+      idleCount_ = 0;
+    }
+    idleQueries_[std::move(sql)].push_back(std::move(query));
+    ++idleCount_;
+  } catch (...) {
+    // Out of memory: the statement is simply finalized.
+  }
 }
 
 void Database::execute(std::string_view sql) { execute(sql, {}); }
@@ -162,9 +212,11 @@ void Database::execute(std::string_view sql, std::span<const Value> params) {
     throw Error(fmt::format(
         "the database ended the transaction after a failure ({}); nothing more is written", lastFailure_));
   try {
-    sqlite3_stmt* stmt = cachedStatement(sql);
+    CachedStatement& cached = cachedStatement(sql);
+    sqlite3_stmt* stmt = cached.stmt.get();
     sqlite3_clear_bindings(stmt);
     for (std::size_t i = 0; i < params.size(); ++i) bindValue(stmt, static_cast<int>(i + 1), params[i]);
+    if (cached.changesSchema) forgetQueries();
     stepToEnd(db_, stmt);
   } catch (const Error& e) {
     lastFailure_ = e.what();

@@ -9,7 +9,9 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
+#include "platform/prepared_query.h"
 #include "platform/sqlite_handles.h"
 #include "quillon/recordset.h"
 #include "quillon/value.h"
@@ -60,14 +62,28 @@ class Database : public std::enable_shared_from_this<Database> {
   // How long a statement waits for another connection's lock.
   void setBusyTimeout(int milliseconds);
 
+  // Idle prepared queries of closed result sets, by query text. A query in
+  // use is taken out, so two open sets never share a statement.
+  bool takeQuery(const std::string& sql, PreparedQuery& out);
+  void keepQuery(std::string sql, PreparedQuery query) noexcept;
+  std::uint64_t schemaGeneration() const { return schemaGeneration_; }
+
  private:
-  sqlite3_stmt* cachedStatement(std::string_view sql);
+  struct CachedStatement {
+    Statement stmt;
+    bool changesSchema = false;
+  };
+  CachedStatement& cachedStatement(std::string_view sql);
+  void forgetQueries() noexcept;
 
   sqlite3* db_;
   std::shared_ptr<ProcessLock> lock_;
   int scopes_ = 0;
   std::string lastFailure_;
-  std::unordered_map<std::string, Statement> cache_;
+  std::unordered_map<std::string, CachedStatement> cache_;
+  std::unordered_map<std::string, std::vector<PreparedQuery>> idleQueries_;
+  std::size_t idleCount_ = 0;
+  std::uint64_t schemaGeneration_ = 0;
 };
 
 // Throws quillon::Error carrying the engine's description of the last failure.

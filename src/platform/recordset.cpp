@@ -17,6 +17,7 @@
 namespace quillon {
 
 using platform::Database;
+using platform::PreparedQuery;
 using platform::Statement;
 
 namespace {
@@ -77,68 +78,19 @@ Statement prepareOrNull(sqlite3* db, const std::string& sql) {
   return Statement(raw);
 }
 
-}  // namespace
-
-struct Recordset::Impl {
-  enum class Mode { None, Edit, AddNew };
-
-  std::shared_ptr<Database> db;
-  Statement stmt;
-  int offset = 0;     // 1 when column 0 is the injected rowid
-  std::string table;  // base table when updatable, else empty
-  std::vector<std::string> names;
-  std::vector<std::string> originNames;
-  std::vector<int> declaredTypes;
-  std::vector<Value> row;
-  std::int64_t rowid = 0;
-  bool atEnd = true;
-  bool deleted = false;
-  Mode mode = Mode::None;
-  std::vector<Value> pending;
-  std::vector<bool> dirty;
-
-  int count() const { return static_cast<int>(names.size()); }
-
-  void checkPosition(int position) const {
-    if (position < 0 || position >= count()) throw Error("Item not found in this collection.");
-  }
-
-  void step() {
-    mode = Mode::None;
-    deleted = false;
-    const int rc = sqlite3_step(stmt.get());
-    if (rc == SQLITE_ROW) {
-      atEnd = false;
-      if (offset) rowid = sqlite3_column_int64(stmt.get(), 0);
-      for (int i = 0; i < count(); ++i)
-        row[static_cast<std::size_t>(i)] = platform::columnValue(stmt.get(), i + offset);
-      return;
-    }
-    atEnd = true;
-    if (rc != SQLITE_DONE) platform::throwEngineError(db->handle());
-  }
-
-  void requireCurrent() const {
-    if (atEnd) throw Error(kNoCurrentRecord);
-    if (deleted) throw Error("Record is deleted.");
-  }
-
-  void requireUpdatable() const {
-    if (table.empty()) throw Error("Cannot update. Database or object is read-only.");
-  }
-};
-
-Recordset platform::RecordsetImplFactory::open(std::shared_ptr<Database> db, std::string_view sql,
-                                               std::span<const Value> params) {
-  auto impl = std::make_unique<Recordset::Impl>();
-  sqlite3* h = db->handle();
-  impl->db = std::move(db);
-  Statement plain = prepareOrNull(h, std::string(sql));
-  if (!plain) throwEngineError(h);
+// Prepares `sql` and works out whether its rows can be changed: they can when
+// every column comes straight from one table, and then the statement is
+// prepared again with that table's rowid in front.
+PreparedQuery analyse(Database& db, const std::string& sql) {
+  sqlite3* h = db.handle();
+  Statement plain = prepareOrNull(h, sql);
+  if (!plain) platform::throwEngineError(h);
   if (sqlite3_stmt_readonly(plain.get()) == 0 || sqlite3_column_count(plain.get()) == 0)
     throw Error("the text is not a query that returns rows");
 
-  // Updatable when every column comes straight from one table.
+  auto shape = std::make_shared<platform::QueryShape>();
+  PreparedQuery query;
+  query.schemaGeneration = db.schemaGeneration();
   const int columns = sqlite3_column_count(plain.get());
   std::string table;
   bool single = true;
@@ -153,24 +105,100 @@ Recordset platform::RecordsetImplFactory::open(std::shared_ptr<Database> db, std
     const std::string rewritten = withRowid(sql);
     Statement withId = rewritten.empty() ? Statement() : prepareOrNull(h, rewritten);
     if (withId && sqlite3_column_count(withId.get()) == columns + 1) {
-      impl->stmt = std::move(withId);
-      impl->offset = 1;
-      impl->table = table;
+      query.stmt = std::move(withId);
+      shape->offset = 1;
+      shape->table = table;
     }
   }
-  if (!impl->stmt) impl->stmt = std::move(plain);
+  if (!query.stmt) query.stmt = std::move(plain);
 
-  sqlite3_stmt* s = impl->stmt.get();
-  for (std::size_t i = 0; i < params.size(); ++i) platform::bindValue(s, static_cast<int>(i + 1), params[i]);
+  sqlite3_stmt* s = query.stmt.get();
   for (int i = 0; i < columns; ++i) {
-    const int c = i + impl->offset;
-    impl->names.emplace_back(sqlite3_column_name(s, c));
+    const int c = i + shape->offset;
+    shape->names.emplace_back(sqlite3_column_name(s, c));
     const char* origin = sqlite3_column_origin_name(s, c);
-    impl->originNames.emplace_back(origin ? origin : "");
-    impl->declaredTypes.push_back(typeFromDeclaration(sqlite3_column_decltype(s, c)));
+    shape->originNames.emplace_back(origin ? origin : "");
+    shape->declaredTypes.push_back(typeFromDeclaration(sqlite3_column_decltype(s, c)));
   }
-  impl->row.assign(static_cast<std::size_t>(columns), Value::null());
-  impl->step();
+  query.shape = std::move(shape);
+  return query;
+}
+
+}  // namespace
+
+struct Recordset::Impl {
+  enum class Mode { None, Edit, AddNew };
+
+  std::shared_ptr<Database> db;
+  std::string sql;  // the key the statement goes back under
+  PreparedQuery query;
+  std::vector<Value> row;
+  std::int64_t rowid = 0;
+  bool atEnd = true;
+  bool deleted = false;
+  // On the first row with nothing written on the connection since it was
+  // read, moving first again would read the same row: it is not re-run.
+  bool onFirstRow = false;
+  std::int64_t changesWhenRead = 0;
+  Mode mode = Mode::None;
+  std::vector<Value> pending;
+  std::vector<bool> dirty;
+
+  ~Impl() {
+    if (db && query.stmt) db->keepQuery(std::move(sql), std::move(query));
+  }
+
+  const platform::QueryShape& shape() const { return *query.shape; }
+  int count() const { return static_cast<int>(shape().names.size()); }
+  sqlite3_stmt* stmt() const { return query.stmt.get(); }
+
+  void checkPosition(int position) const {
+    if (position < 0 || position >= count()) throw Error("Item not found in this collection.");
+  }
+
+  void step() {
+    mode = Mode::None;
+    deleted = false;
+    const int offset = shape().offset;
+    const int rc = sqlite3_step(stmt());
+    if (rc == SQLITE_ROW) {
+      atEnd = false;
+      if (offset) rowid = sqlite3_column_int64(stmt(), 0);
+      for (int i = 0; i < count(); ++i)
+        row[static_cast<std::size_t>(i)] = platform::columnValue(stmt(), i + offset);
+      return;
+    }
+    atEnd = true;
+    if (rc != SQLITE_DONE) platform::throwEngineError(db->handle());
+  }
+
+  void stepFromStart() {
+    sqlite3_reset(stmt());
+    step();
+    onFirstRow = !atEnd;
+    changesWhenRead = sqlite3_total_changes64(db->handle());
+  }
+
+  void requireCurrent() const {
+    if (atEnd) throw Error(kNoCurrentRecord);
+    if (deleted) throw Error("Record is deleted.");
+  }
+
+  void requireUpdatable() const {
+    if (shape().table.empty()) throw Error("Cannot update. Database or object is read-only.");
+  }
+};
+
+Recordset platform::RecordsetImplFactory::open(std::shared_ptr<Database> db, std::string_view sql,
+                                               std::span<const Value> params) {
+  auto impl = std::make_unique<Recordset::Impl>();
+  impl->sql = std::string(sql);
+  if (!db->takeQuery(impl->sql, impl->query)) impl->query = analyse(*db, impl->sql);
+  impl->db = std::move(db);
+  sqlite3_stmt* s = impl->stmt();
+  for (std::size_t i = 0; i < params.size(); ++i) platform::bindValue(s, static_cast<int>(i + 1), params[i]);
+  impl->row.assign(static_cast<std::size_t>(impl->count()), Value::null());
+  impl->stepFromStart();
   return Recordset(std::move(impl));
 }
 
@@ -192,13 +220,16 @@ bool Recordset::atEnd() const { return openImpl(impl_).atEnd; }
 
 void Recordset::moveFirst() {
   auto& r = openImpl(impl_);
-  sqlite3_reset(r.stmt.get());
-  r.step();
+  if (r.onFirstRow && r.mode == Impl::Mode::None && !r.deleted &&
+      sqlite3_total_changes64(r.db->handle()) == r.changesWhenRead)
+    return;
+  r.stepFromStart();
 }
 
 void Recordset::moveNext() {
   auto& r = openImpl(impl_);
   if (r.atEnd) throw Error(kNoCurrentRecord);
+  r.onFirstRow = false;
   r.step();
 }
 
@@ -207,13 +238,13 @@ int Recordset::fieldCount() const { return openImpl(impl_).count(); }
 std::string Recordset::fieldName(int position) const {
   auto& r = openImpl(impl_);
   r.checkPosition(position);
-  return r.names[static_cast<std::size_t>(position)];
+  return r.shape().names[static_cast<std::size_t>(position)];
 }
 
 int Recordset::fieldType(int position) const {
   auto& r = openImpl(impl_);
   r.checkPosition(position);
-  const int declared = r.declaredTypes[static_cast<std::size_t>(position)];
+  const int declared = r.shape().declaredTypes[static_cast<std::size_t>(position)];
   if (declared >= 0) return declared;
   // An expression column has no declared type: its current value decides.
   return typeFromValue(r.row[static_cast<std::size_t>(position)]);
@@ -222,7 +253,7 @@ int Recordset::fieldType(int position) const {
 int Recordset::fieldIndex(std::string_view name) const {
   auto& r = openImpl(impl_);
   for (int i = 0; i < r.count(); ++i) {
-    const auto& n = r.names[static_cast<std::size_t>(i)];
+    const auto& n = r.shape().names[static_cast<std::size_t>(i)];
     if (n.size() == name.size() && strncasecmp(n.data(), name.data(), n.size()) == 0) return i;
   }
   throw Error(fmt::format("Item not found in this collection: {}", name));
@@ -263,7 +294,7 @@ void Recordset::setValue(int position, Value v) {
   r.checkPosition(position);
   if (r.mode == Impl::Mode::None) throw Error("Update or CancelUpdate without AddNew or Edit.");
   const auto p = static_cast<std::size_t>(position);
-  if (r.originNames[p].empty()) throw Error("Field cannot be updated.");
+  if (r.shape().originNames[p].empty()) throw Error("Field cannot be updated.");
   r.pending[p] = std::move(v);
   r.dirty[p] = true;
 }
@@ -278,22 +309,22 @@ void Recordset::update() {
     for (std::size_t i = 0; i < r.pending.size(); ++i) {
       if (!r.dirty[i]) continue;
       if (!cols.empty()) cols += ',', marks += ',';
-      cols += fmt::format("\"{}\"", r.originNames[i]);
+      cols += fmt::format("\"{}\"", r.shape().originNames[i]);
       marks += '?';
       params.push_back(r.pending[i]);
     }
-    sql = cols.empty() ? fmt::format("INSERT INTO \"{}\" DEFAULT VALUES", r.table)
-                       : fmt::format("INSERT INTO \"{}\"({}) VALUES({})", r.table, cols, marks);
+    sql = cols.empty() ? fmt::format("INSERT INTO \"{}\" DEFAULT VALUES", r.shape().table)
+                       : fmt::format("INSERT INTO \"{}\"({}) VALUES({})", r.shape().table, cols, marks);
   } else {
     std::string sets;
     for (std::size_t i = 0; i < r.pending.size(); ++i) {
       if (!r.dirty[i]) continue;
       if (!sets.empty()) sets += ',';
-      sets += fmt::format("\"{}\"=?", r.originNames[i]);
+      sets += fmt::format("\"{}\"=?", r.shape().originNames[i]);
       params.push_back(r.pending[i]);
     }
     if (!sets.empty()) {
-      sql = fmt::format("UPDATE \"{}\" SET {} WHERE rowid=?", r.table, sets);
+      sql = fmt::format("UPDATE \"{}\" SET {} WHERE rowid=?", r.shape().table, sets);
       params.emplace_back(r.rowid);
     }
   }
@@ -307,7 +338,8 @@ void Recordset::deleteCurrent() {
   r.requireUpdatable();
   r.requireCurrent();
   const Value id(r.rowid);
-  r.db->execute(fmt::format("DELETE FROM \"{}\" WHERE rowid=?", r.table), std::span<const Value>(&id, 1));
+  r.db->execute(fmt::format("DELETE FROM \"{}\" WHERE rowid=?", r.shape().table),
+                std::span<const Value>(&id, 1));
   r.deleted = true;
   r.mode = Impl::Mode::None;
 }

@@ -1,0 +1,28 @@
+#pragma once
+// A prepared SELECT with what the result set learnt about its columns, kept
+// by the connection between uses so that a query opened again costs a reset
+// rather than a parse and a column analysis.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/sqlite_handles.h"
+
+namespace quillon::platform {
+
+struct QueryShape {
+  int offset = 0;     // 1 when column 0 is the injected rowid
+  std::string table;  // base table when updatable, else empty
+  std::vector<std::string> names;
+  std::vector<std::string> originNames;
+  std::vector<int> declaredTypes;
+};
+
+struct PreparedQuery {
+  Statement stmt;
+  std::shared_ptr<const QueryShape> shape;
+  std::uint64_t schemaGeneration = 0;  // the connection's, when analysed
+};
+
+}  // namespace quillon::platform
