@@ -97,6 +97,37 @@ TEST_F(RecordsetTest, MoveFirstRestartsAndAtEndStops) {
   EXPECT_THROW(rs.atEnd(), Error);
 }
 
+// The connection keeps prepared queries between uses: sets of one text open at
+// once must not share a cursor, a first row changed since it was read must be
+// read again, and a changed table must not be described by its old columns.
+TEST_F(RecordsetTest, KeptQueriesBehaveAsFreshOnes) {
+  for (int i = 1; i <= 2; ++i) exec("insert into T_GUID(GUID) values(" + std::to_string(i) + ")");
+  const std::string text = "select GUID from T_GUID order by GUID";
+  Recordset a, b;
+  ASSERT_TRUE(obj->GetValue(text, a));
+  a.moveNext();
+  ASSERT_TRUE(obj->GetValue(text, b));
+  EXPECT_EQ(a.value(0).toInt32(), 2);
+  EXPECT_EQ(b.value(0).toInt32(), 1);
+  a.close();
+  b.close();
+
+  ASSERT_TRUE(obj->GetValue(text, a));  // a kept statement, from its start
+  EXPECT_EQ(a.value(0).toInt32(), 1);
+  exec("update T_GUID set GUID = 0 where GUID = 1");
+  a.moveFirst();
+  EXPECT_EQ(a.value(0).toInt32(), 0);
+  a.close();
+
+  exec("alter table T_GUID add column NOTE TEXT");
+  ASSERT_TRUE(obj->GetValue("select * from T_GUID", a));
+  a.close();
+  exec("alter table T_GUID drop column NOTE");
+  ASSERT_TRUE(obj->GetValue("select * from T_GUID", a));
+  EXPECT_EQ(a.fieldCount(), 1);
+  EXPECT_EQ(a.value(0).toInt32(), 0);
+}
+
 TEST_F(RecordsetTest, SetOutlivesItsObject) {
   exec("insert into T_GUID(GUID) values(1)");
   Recordset rs;
