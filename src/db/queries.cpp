@@ -29,8 +29,13 @@ std::int32_t nextFromMax(Recordset& rs) {
 }
 
 std::int32_t Queries::Db_GetCount(const std::string& Table, const std::string& strFilter) {
+  return Db_GetCount(Table, strFilter, {});
+}
+
+std::int32_t Queries::Db_GetCount(const std::string& Table, const std::string& strFilter,
+                                  std::span<const Value> values) {
   try {
-    Recordset rs = session_.database().openRecordset(countSql(Table, strFilter));
+    Recordset rs = session_.database().openRecordset(countSql(Table, strFilter), values);
     std::int32_t result = 0;
     if (!rs.atEnd()) {
       rs.moveFirst();

@@ -4,6 +4,7 @@
 // failures: the first two report them (DBF-00002, DBF-00003), the rest are
 // silent.
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "core/session.h"
@@ -18,6 +19,10 @@ class Queries {
   // Table, column and filter go into the SQL text as given: these are the
   // caller's own SQL pieces, never values from a package.
   std::int32_t Db_GetCount(const std::string& Table, const std::string& strFilter);
+  // The same count and report with the filter's values bound to its "?"
+  // marks, so that one prepared statement serves every value.
+  std::int32_t Db_GetCount(const std::string& Table, const std::string& strFilter,
+                           std::span<const Value> values);
   std::int32_t GetMaxNo(const std::string& Table, const std::string& RowName);
   std::int32_t GetGUID();
   bool ExecuteSql(const std::string& strSql);

@@ -2,6 +2,8 @@
 
 #include <fmt/format.h>
 
+#include <array>
+
 #include "db/queries.h"
 #include "db/row_copy.h"
 #include "instantiate/template_tables.h"
@@ -76,9 +78,8 @@ bool TemplateInstantiation::hasLiveChild(const char* table, std::int32_t parent,
   if (parent == 0) return false;
   // The object's own connection answers the same count a second connection
   // would, without opening one per node.
-  const std::string filter =
-      fmt::format("PARENT_NOED_ID={} and LAYER_ID={} AND sts='V'", parent, copy::plusOne(layer));
-  return db::Queries(session_).Db_GetCount(table, filter) >= 1;
+  const std::array<Value, 2> values{Value(parent), Value(copy::plusOne(layer))};
+  return db::Queries(session_).Db_GetCount(table, "PARENT_NOED_ID=? and LAYER_ID=? AND sts='V'", values) >= 1;
 }
 
 }  // namespace quillon::instantiate

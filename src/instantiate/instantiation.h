@@ -10,6 +10,8 @@
 
 namespace quillon::instantiate {
 
+class NodeNumbers;
+
 class TemplateInstantiation {
  public:
   explicit TemplateInstantiation(Session& session) : session_(session) {}
@@ -57,6 +59,8 @@ class TemplateInstantiation {
   bool R_isHaveChild(std::int32_t PARENT_NOED_ID, std::int32_t Layer_ID);
 
  private:
+  bool copyBranches(std::int32_t PARENT_NOED_ID, std::int32_t Layer_ID, const std::string& project_id,
+                    std::int32_t New_PARENT_NOED_ID, std::int32_t New_LAYER_ID, NodeNumbers& numbers);
   bool hasLiveChild(const char* table, std::int32_t parent, std::int32_t layer);
 
   Session& session_;

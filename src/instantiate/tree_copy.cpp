@@ -5,6 +5,8 @@
 #include <fmt/format.h>
 
 #include <array>
+#include <limits>
+#include <span>
 #include <vector>
 
 #include "db/bound_value.h"
@@ -45,8 +47,8 @@ TemplateRow readRow(const Recordset& rs) {
   return row;
 }
 
-std::vector<TemplateRow> readAll(Session& session, const std::string& sql) {
-  Recordset rs = session.database().openRecordset(sql);
+std::vector<TemplateRow> readAll(Session& session, const std::string& sql, std::span<const Value> values) {
+  Recordset rs = session.database().openRecordset(sql, values);
   std::vector<TemplateRow> rows;
   for (; !rs.atEnd(); rs.moveNext()) rows.push_back(readRow(rs));
   return rows;
@@ -54,10 +56,11 @@ std::vector<TemplateRow> readAll(Session& session, const std::string& sql) {
 
 // Every child of a template node on the given layer, live or not.
 std::vector<TemplateRow> children(Session& session, std::int32_t parent, std::int32_t layer) {
-  return readAll(session,
-                 fmt::format("select {} from T_RESOURCE_TREE where PARENT_NOED_ID={} and LAYER_ID={} "
-                             "order by NODE_ID",
-                             kTemplateColumns, parent, layer));
+  static const std::string sql =
+      fmt::format("select {} from T_RESOURCE_TREE where PARENT_NOED_ID=? and LAYER_ID=? order by NODE_ID",
+                  kTemplateColumns);
+  const std::array<Value, 2> values{Value(parent), Value(layer)};
+  return readAll(session, sql, values);
 }
 
 Value orLiteral(const Value& v, Value literal) { return v.isNull() ? std::move(literal) : v; }
@@ -83,11 +86,27 @@ void insertNode(Session& session, std::int32_t node, const Value& name, const Va
   session.database().execute(kInsertNode, params);
 }
 
-std::int32_t nextNodeId(Session& session) {
-  return db::Queries(session).GetMaxNo("T_PROJECT_TREE", "NODE_ID");
-}
-
 }  // namespace
+
+// Every copy is numbered max()+1 just before it is written, and nothing else
+// writes the project tree during the copy, so after the first max() the next
+// number is the last one + 1. At the top of the range the engine is asked
+// again, so that the overflow is reported as it would be.
+class NodeNumbers {
+ public:
+  explicit NodeNumbers(Session& session) : session_(session) {}
+  std::int32_t next() {
+    if (last_ > 0 && last_ < std::numeric_limits<std::int32_t>::max())
+      ++last_;
+    else
+      last_ = db::Queries(session_).GetMaxNo("T_PROJECT_TREE", "NODE_ID");
+    return last_;
+  }
+
+ private:
+  Session& session_;
+  std::int32_t last_ = 0;
+};
 
 std::int32_t TemplateInstantiation::Get_Tree_NodeFromInfo(std::int32_t resource_id, std::int32_t project_id,
                                                           const std::string& bsName,
@@ -98,6 +117,7 @@ std::int32_t TemplateInstantiation::Get_Tree_NodeFromInfo(std::int32_t resource_
     const std::int32_t newLayer = copy::plusOne(Layer_ID);
     if (project_id == 0) project_id = db::Queries(session_).GetMaxNo("T_PROJECT_TREE", "PROJECT_ID");
     const Value project(project_id);
+    NodeNumbers numbers(session_);
     Recordset top = session_.database().openRecordset(
         fmt::format("select {} from T_RESOURCE_TREE where RESOURCE_ID={} and LAYER_ID=2 and TYPE_ID=2 "
                     "order by NODE_ID",
@@ -106,12 +126,12 @@ std::int32_t TemplateInstantiation::Get_Tree_NodeFromInfo(std::int32_t resource_
       const TemplateRow row = readRow(top);
       // The first top node's own name serves for the later ones too.
       if (name.toText().empty()) name = Value(row[kNodeName].toText());
-      const std::int32_t node = nextNodeId(session_);
+      const std::int32_t node = numbers.next();
       insertNode(session_, node, name, project, newLayer, PARENT_NOED_ID, row);
       const std::int32_t id = row[kNodeId].toInt32();
       const std::int32_t layer = row[kLayerId].toInt32();
       if (isHaveChild(id, layer) &&
-          !initProjectTreeBranches(id, layer, std::to_string(project_id), node, copy::plusOne(newLayer)))
+          !copyBranches(id, layer, std::to_string(project_id), node, copy::plusOne(newLayer), numbers))
         return -1;
     }
     return project_id;
@@ -125,6 +145,13 @@ bool TemplateInstantiation::initProjectTreeBranches(std::int32_t PARENT_NOED_ID,
                                                     const std::string& project_id,
                                                     std::int32_t New_PARENT_NOED_ID,
                                                     std::int32_t New_LAYER_ID) {
+  NodeNumbers numbers(session_);
+  return copyBranches(PARENT_NOED_ID, Layer_ID, project_id, New_PARENT_NOED_ID, New_LAYER_ID, numbers);
+}
+
+bool TemplateInstantiation::copyBranches(std::int32_t PARENT_NOED_ID, std::int32_t Layer_ID,
+                                         const std::string& project_id, std::int32_t New_PARENT_NOED_ID,
+                                         std::int32_t New_LAYER_ID, NodeNumbers& numbers) {
   // One entry per template node whose children are being copied: the
   // children still to do, where their copies hang and on which layer.
   struct Level {
@@ -149,7 +176,7 @@ bool TemplateInstantiation::initProjectTreeBranches(std::int32_t PARENT_NOED_ID,
       const TemplateRow row = std::move(level.rows[level.next++]);
       const std::int32_t childLayer = level.childLayer;
       const std::int32_t newLayer = level.newLayer;
-      const std::int32_t node = nextNodeId(session_);
+      const std::int32_t node = numbers.next();
       insertNode(session_, node, row[kNodeName], project, newLayer, level.newParent, row);
       const std::int32_t id = row[kNodeId].toInt32();
       if (isHaveChild(id, row[kLayerId].toInt32())) {
