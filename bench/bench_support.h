@@ -30,9 +30,4 @@ void addProjectTreeRows(DBFunc& obj, std::int64_t firstId, std::int64_t count, s
 std::string numbers(std::int64_t n);
 void run(DBFunc& obj, const std::string& sql);
 
-// Project 1 with 30,000 tree rows and its attached tables (checks, bid
-// lines, scoring items with factors and rules, the project record);
-// project 2 with 10,000 tree rows beside it.
-void fillProjects(DBFunc& obj);
-
 }  // namespace quillon::bench

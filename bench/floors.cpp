@@ -1,0 +1,348 @@
+#include "floors.h"
+
+#include <fmt/format.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <map>
+#include <pugixml.hpp>
+#include <stdexcept>
+#include <string_view>
+#include <vector>
+
+#include "db/tables.h"
+#include "workload.h"
+
+namespace quillon::bench {
+namespace {
+
+namespace table = db::table;
+namespace columns = db::columns;
+
+struct Prepared {
+  sqlite3_stmt* s = nullptr;
+  Prepared(sqlite3* db, const std::string& sql) {
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr) != SQLITE_OK)
+      throw std::runtime_error(std::string(sqlite3_errmsg(db)) + " in " + sql);
+  }
+  ~Prepared() { sqlite3_finalize(s); }
+};
+
+// --- Exports ---------------------------------------------------------------------
+
+struct FloorTable {
+  std::string_view table;
+  std::string_view columns;
+  std::string_view orderBy;
+  bool liveOnly = false;
+  std::string_view idColumn = {};      // collected for the next table
+  std::string_view idWhenColumn = {};  // only rows where this is 2
+};
+
+// Steps the exporter's SELECT and appends the same elements with pugixml;
+// returns the identifiers for the next table of the chain.
+std::string floorTable(sqlite3* db, pugi::xml_node root, const FloorTable& t, const std::string& filter) {
+  std::vector<std::string> names;
+  for (std::string_view list = t.columns;;) {
+    const auto comma = list.find(',');
+    names.emplace_back(list.substr(0, comma));
+    if (comma == std::string_view::npos) break;
+    list.remove_prefix(comma + 1);
+  }
+  const auto position = [&](std::string_view name) {
+    for (std::size_t i = 0; i < names.size(); ++i)
+      if (names[i] == name) return static_cast<int>(i);
+    return -1;
+  };
+  const int status = t.liveOnly ? position("STS") : -1;
+  const int id = t.idColumn.empty() ? -1 : position(t.idColumn);
+  const int when = t.idWhenColumn.empty() ? -1 : position(t.idWhenColumn);
+
+  auto element = root.append_child(std::string(t.table).c_str());
+  element.append_child(pugi::node_pcdata).set_value("\r");
+  Prepared stmt(db, fmt::format("select {} from {} where {}{}", t.columns, t.table, filter, t.orderBy));
+  std::string ids;
+  while (sqlite3_step(stmt.s) == SQLITE_ROW) {
+    if (status >= 0) {
+      const auto* sts = sqlite3_column_text(stmt.s, status);
+      if (!sts || std::string_view(reinterpret_cast<const char*>(sts)) != "V") continue;
+    }
+    auto record = element.append_child("Record");
+    for (int i = 0; i < static_cast<int>(names.size()); ++i) {
+      auto field = record.append_child(names[static_cast<std::size_t>(i)].c_str());
+      const auto* text = sqlite3_column_text(stmt.s, i);
+      field.append_child(pugi::node_pcdata).set_value(text ? reinterpret_cast<const char*>(text) : " ");
+    }
+    if (id >= 0 && (when < 0 || sqlite3_column_int(stmt.s, when) == 2)) {
+      if (!ids.empty()) ids += ',';
+      ids += reinterpret_cast<const char*>(sqlite3_column_text(stmt.s, id));
+    }
+  }
+  return ids;
+}
+
+struct FloorSide {
+  FloorTable tree, checks, openBid, items, factors, rules, project;
+};
+
+const FloorSide kProjectSide{
+    {table::kProjectTree, columns::kProjectTree, " ORDER BY node_id"},
+    {table::kCheck, columns::kCheck, " order by CHECK_ID"},
+    {table::kOpenBid, columns::kOpenBid, ""},
+    {table::kGradeItem, columns::kGradeItem, " order by GRADE_ITEM_ID", true, "GRADE_ITEM_ID"},
+    {table::kGradeFactor, columns::kGradeFactor, " order by INGREDIENT_ID", false, "INGREDIENT_ID",
+     "GRADE_MODE_ID"},
+    {table::kAutoRule, columns::kAutoRule, " order by AUTO_GRADE_ID"},
+    {table::kProject, columns::kProject, ""},
+};
+
+const FloorSide kLibrarySide{
+    {table::kResourceTree, columns::kResourceTree, " ORDER BY node_id"},
+    {table::kCheckInfo, columns::kCheckInfo, " order by CHECK_ID"},
+    {table::kOpenBidInfo, columns::kOpenBidInfo, ""},
+    {table::kGradeItemInfo, columns::kGradeItemInfo, " order by GRADE_ITEM_ID", true, "GRADE_ITEM_ID"},
+    {table::kGradeFactorInfo, columns::kGradeFactorInfo, " order by INGREDIENT_ID", false, "INGREDIENT_ID",
+     "GRADE_MODE_ID"},
+    {table::kAutoRuleInfo, columns::kAutoRule, " order by AUTO_GRADE_ID"},
+    {table::kProjectInfo, columns::kProjectInfo, ""},
+};
+
+void floorExport(sqlite3* db, const FloorSide& side, const std::string& treeFilter, const std::string& filter,
+                 const std::filesystem::path& file) {
+  pugi::xml_document doc;
+  auto root = doc.append_child("Table");
+  floorTable(db, root, side.tree, treeFilter);
+  floorTable(db, root, side.checks, filter);
+  floorTable(db, root, side.openBid, filter);
+  const auto items = floorTable(db, root, side.items, filter);
+  const auto factors = floorTable(db, root, side.factors, "grade_item_id IN(" + items + ")");
+  floorTable(db, root, side.rules, "INGREDIENT_ID In(" + factors + ")");
+  floorTable(db, root, side.project, filter);
+  // A package is only written when it is on the disk under its name: flushed
+  // under a temporary name and renamed, as the component writes it.
+  const std::string temporary = file.string() + ".tmp";
+  std::FILE* out = std::fopen(temporary.c_str(), "wb");
+  if (!out) throw std::runtime_error("cannot create " + temporary);
+  pugi::xml_writer_file writer(out);
+  doc.save(writer, "", pugi::format_raw, pugi::encoding_utf8);
+  const bool written = std::fflush(out) == 0 && ::fsync(::fileno(out)) == 0;
+  std::fclose(out);
+  if (!written || std::rename(temporary.c_str(), file.c_str()) != 0) throw std::runtime_error("save failed");
+}
+
+// --- Copies ------------------------------------------------------------------------
+
+// Steps `select` and binds each row's columns, as they are, to `insert`.
+void copyRows(sqlite3* db, const std::string& select, const std::string& insert) {
+  Prepared from(db, select);
+  Prepared to(db, insert);
+  const int columnCount = sqlite3_column_count(from.s);
+  while (sqlite3_step(from.s) == SQLITE_ROW) {
+    for (int i = 0; i < columnCount; ++i) sqlite3_bind_value(to.s, i + 1, sqlite3_column_value(from.s, i));
+    if (sqlite3_step(to.s) != SQLITE_DONE) throw std::runtime_error(sqlite3_errmsg(db));
+    sqlite3_reset(to.s);
+  }
+}
+
+std::string marks(int n) {
+  std::string m = "?";
+  for (int i = 1; i < n; ++i) m += ",?";
+  return m;
+}
+
+}  // namespace
+
+void floorProjectExport(sqlite3* db, std::int32_t project, const std::filesystem::path& file) {
+  const auto filter = fmt::format("PROJECT_ID = {}", project);
+  floorExport(db, kProjectSide, filter, filter, file);
+}
+
+void floorLibraryExport(sqlite3* db, const std::filesystem::path& file) {
+  floorExport(db, kLibrarySide,
+              "TYPE_ID <> 1 and RESOURCE_ID >20 AND resource_id NOT IN(SELECT resource_id FROM "
+              "T_RESOURCE_TREE t WHERE t.resource_type_id=50 AND t.sts='I')",
+              "RESOURCE_ID >20", file);
+}
+
+void floorImport(sqlite3* db, const std::filesystem::path& package) {
+  pugi::xml_document doc;
+  if (!doc.load_file(package.c_str())) throw std::runtime_error("the package does not parse");
+  static const std::map<std::string_view, std::string_view> kNumbered{{"NODE_ID", "NODE_ID"},
+                                                                      {"PARENT_NOED_ID", "NODE_ID"},
+                                                                      {"PROJECT_ID", "PROJECT_ID"},
+                                                                      {"RESOURCE_ID", "RESOURCE_ID"},
+                                                                      {"CHECK_ID", "CHECK_ID"},
+                                                                      {"GRADE_ITEM_ID", "GRADE_ITEM_ID"},
+                                                                      {"INGREDIENT_ID", "INGREDIENT_ID"},
+                                                                      {"AUTO_GRADE_ID", "AUTO_GRADE_ID"}};
+  exec(db, "BEGIN IMMEDIATE");
+  for (const auto& element : doc.child("Table").children()) {
+    const auto first = element.child("Record");
+    if (!first) continue;
+    const std::string tableName = element.name();
+    std::vector<std::int64_t> offsets;
+    std::string names;
+    int count = 0;
+    for (const auto& field : first.children()) {
+      const auto numbered = kNumbered.find(field.name());
+      offsets.push_back(numbered == kNumbered.end()
+                            ? -1
+                            : single(db, fmt::format("select max({}) from {}", numbered->second, tableName)) +
+                                  1);
+      names += (names.empty() ? "" : ",") + std::string(field.name());
+      ++count;
+    }
+    Prepared insert(db, fmt::format("insert into {}({}) values({})", tableName, names, marks(count)));
+    for (const auto& record : element.children("Record")) {
+      int i = 0;
+      for (const auto& field : record.children()) {
+        const char* text = field.child_value();
+        const std::int64_t offset = offsets[static_cast<std::size_t>(i)];
+        if (offset >= 0)
+          sqlite3_bind_int64(insert.s, i + 1, std::atoll(text) + offset);
+        else
+          sqlite3_bind_text(insert.s, i + 1, text, -1, SQLITE_STATIC);
+        ++i;
+      }
+      if (sqlite3_step(insert.s) != SQLITE_DONE) throw std::runtime_error(sqlite3_errmsg(db));
+      sqlite3_reset(insert.s);
+    }
+  }
+  exec(db, "COMMIT");
+}
+
+void floorTemplateCopy(sqlite3* db, std::int32_t resource) {
+  exec(db, "BEGIN IMMEDIATE");
+  const std::int64_t node = single(db, "select max(NODE_ID) from T_PROJECT_TREE") + 1;
+  const std::int64_t project = single(db, "select max(PROJECT_ID) from T_PROJECT_TREE") + 1;
+  const std::int64_t first =
+      single(db, fmt::format("select min(NODE_ID) from T_RESOURCE_TREE where RESOURCE_ID={}", resource));
+  const std::int64_t shift = node - first;
+  copyRows(
+      db,
+      fmt::format(
+          "select NODE_ID+{0},NODE_NAME,{1},'0',LAYER_ID-1,CASE WHEN NODE_ID={2} THEN 0 ELSE "
+          "PARENT_NOED_ID+{0} END,TYPE_ID,RESOURCE_TYPE_ID,STS,Bookmarks_Name,NODE_ORDER,PROJECT_TYPE "
+          "from T_RESOURCE_TREE where RESOURCE_ID={3} order by NODE_ID",
+          shift, project, first, resource),
+      "insert into T_PROJECT_TREE(NODE_ID,NODE_NAME,PROJECT_ID,BUNDLE_ID,LAYER_ID,PARENT_NOED_ID,TYPE_ID,"
+      "RESOURCE_TYPE_ID,STS,Bookmarks_Name,NODE_ORDER,PROJECT_TYPE_ID) values(" +
+          marks(12) + ")");
+  const std::int64_t check = single(db, "select max(CHECK_ID) from T_ACCORDED_CHECK");
+  copyRows(db,
+           fmt::format("select {},BUNDLE_ID,CHECK_ID+{},CONTENT,STS,CHECK_ORI from T_ACCORDED_CHECK_INFO "
+                       "where RESOURCE_ID={} and STS='V'",
+                       project, check, resource),
+           "insert into T_ACCORDED_CHECK(PROJECT_ID,BUNDLE_ID,CHECK_ID,CONTENT,STS,CHECK_ORI) values(" +
+               marks(6) + ")");
+  copyRows(
+      db,
+      fmt::format("select {},BUNDLE_ID,BAIL,REMARK,ENGIN_NAME,FINISH_DATE,GOOD_NAME,DELIVERY_DATE,AMOUNT,"
+                  "BID_SUM_PRICE,SPEC,MAKE_FACTORY,STS,REG_SUM_TYPE from TJ_OPEN_BID_DETAILS_INFO where "
+                  "RESOURCE_ID={} and STS='V'",
+                  project, resource),
+      "insert into TJ_OPEN_BID_DETAILS(PROJECT_ID,BUNDLE_ID,BAIL,REMARK,ENGIN_NAME,FINISH_DATE,GOOD_NAME,"
+      "DELIVERY_DATE,AMOUNT,BID_SUM_PRICE,SPEC,MAKE_FACTORY,STS,REG_SUM_TYPE) values(" +
+          marks(14) + ")");
+  const std::int64_t item = single(db, "select max(GRADE_ITEM_ID) from T_GRADE_INGREDIENT");
+  const std::int64_t factor = single(db, "select max(INGREDIENT_ID) from T_GRADE_INGREDIENT_DETAIL");
+  const std::int64_t rule = single(db, "select max(AUTO_GRADE_ID) from T_AUTO_GRADE_DETAILS");
+  copyRows(db,
+           fmt::format("select GRADE_ITEM_ID+{},{},CONTENT,STS from T_GRADE_INGREDIENT_INFO where "
+                       "RESOURCE_ID={} and STS='V'",
+                       item, project, resource),
+           "insert into T_GRADE_INGREDIENT(GRADE_ITEM_ID,PROJECT_ID,CONTENT,STS) values(" + marks(4) + ")");
+  const std::string items =
+      fmt::format("select GRADE_ITEM_ID from T_GRADE_INGREDIENT_INFO where RESOURCE_ID={}", resource);
+  copyRows(db,
+           fmt::format("select INGREDIENT_ID+{},GRADE_ITEM_ID+{},NAME,GRADE_MODE_ID,STS from "
+                       "T_GRADE_INGREDIENT_DETAIL_INFO where GRADE_ITEM_ID in ({})",
+                       factor, item, items),
+           "insert into T_GRADE_INGREDIENT_DETAIL(INGREDIENT_ID,GRADE_ITEM_ID,NAME,GRADE_MODE_ID,STS) "
+           "values(" +
+               marks(5) + ")");
+  copyRows(db,
+           fmt::format("select AUTO_GRADE_ID+{},INGREDIENT_ID+{},STS from T_AUTO_GRADE_DETAILS_INFO where "
+                       "INGREDIENT_ID in (select INGREDIENT_ID from T_GRADE_INGREDIENT_DETAIL_INFO where "
+                       "GRADE_ITEM_ID in ({}))",
+                       rule, factor, items),
+           "insert into T_AUTO_GRADE_DETAILS(AUTO_GRADE_ID,INGREDIENT_ID,STS) values(" + marks(3) + ")");
+  copyRows(db,
+           fmt::format("select {},PROJECT_NAME,STS from TJ_PROCUREMENT_PROJECT_INFO where RESOURCE_ID={}",
+                       project, resource),
+           "insert into TJ_PROCUREMENT_PROJECT(PROJECT_ID,PROJECT_NAME,STS) values(" + marks(3) + ")");
+  exec(db, "COMMIT");
+}
+
+void floorProjectSave(sqlite3* db, std::int32_t project) {
+  exec(db, "BEGIN IMMEDIATE");
+  const std::int64_t node = single(db, "select max(NODE_ID) from T_RESOURCE_TREE") + 1;
+  const std::int64_t resource = single(db, "select max(RESOURCE_ID) from T_RESOURCE_TREE") + 1;
+  const std::int64_t first =
+      single(db, fmt::format("select min(NODE_ID) from T_PROJECT_TREE where PROJECT_ID={}", project));
+  const std::int64_t shift = node - first;
+  copyRows(
+      db,
+      fmt::format("select NODE_ID+{0},LAYER_ID,CASE WHEN NODE_ID={1} THEN 1 ELSE PARENT_NOED_ID+{0} END,"
+                  "NODE_NAME,STS,TYPE_ID,RESOURCE_TYPE_ID,{2},Bookmarks_Name,NODE_ORDER,PROJECT_TYPE_ID from "
+                  "T_PROJECT_TREE where PROJECT_ID={3} and STS='V' order by NODE_ID",
+                  shift, first, resource, project),
+      "insert into T_RESOURCE_TREE(NODE_ID,LAYER_ID,PARENT_NOED_ID,NODE_NAME,STS,TYPE_ID,RESOURCE_TYPE_ID,"
+      "RESOURCE_ID,Bookmarks_Name,NODE_ORDER,PROJECT_TYPE) values(" +
+          marks(11) + ")");
+  copyRows(db,
+           fmt::format("select {},BUNDLE_ID,CHECK_ID,CONTENT,STS,CHECK_ORI from T_ACCORDED_CHECK where "
+                       "PROJECT_ID={} and STS='V'",
+                       resource, project),
+           "insert into T_ACCORDED_CHECK_INFO(RESOURCE_ID,BUNDLE_ID,CHECK_ID,CONTENT,STS,CHECK_ORI) values(" +
+               marks(6) + ")");
+  copyRows(
+      db,
+      fmt::format("select {},BUNDLE_ID,BAIL,REMARK,ENGIN_NAME,FINISH_DATE,GOOD_NAME,DELIVERY_DATE,AMOUNT,"
+                  "BID_SUM_PRICE,SPEC,MAKE_FACTORY,STS,REG_SUM_TYPE from TJ_OPEN_BID_DETAILS where "
+                  "PROJECT_ID={} and STS='V'",
+                  resource, project),
+      "insert into TJ_OPEN_BID_DETAILS_INFO(RESOURCE_ID,BUNDLE_ID,BAIL,REMARK,ENGIN_NAME,FINISH_DATE,"
+      "GOOD_NAME,DELIVERY_DATE,AMOUNT,BID_SUM_PRICE,SPEC,MAKE_FACTORY,STS,REG_SUM_TYPE) values(" +
+          marks(14) + ")");
+  const std::int64_t item = single(db, "select max(GRADE_ITEM_ID) from T_GRADE_INGREDIENT_INFO");
+  const std::int64_t factor = single(db, "select max(INGREDIENT_ID) from T_GRADE_INGREDIENT_DETAIL_INFO");
+  const std::int64_t rule = single(db, "select max(AUTO_GRADE_ID) from T_AUTO_GRADE_DETAILS_INFO");
+  copyRows(
+      db,
+      fmt::format("select GRADE_ITEM_ID+{},{},CONTENT,STS from T_GRADE_INGREDIENT where PROJECT_ID={} "
+                  "and STS='V'",
+                  item, resource, project),
+      "insert into T_GRADE_INGREDIENT_INFO(GRADE_ITEM_ID,RESOURCE_ID,CONTENT,STS) values(" + marks(4) + ")");
+  const std::string items =
+      fmt::format("select GRADE_ITEM_ID from T_GRADE_INGREDIENT where PROJECT_ID={}", project);
+  copyRows(db,
+           fmt::format("select INGREDIENT_ID+{},GRADE_ITEM_ID+{},NAME,GRADE_MODE_ID,STS from "
+                       "T_GRADE_INGREDIENT_DETAIL where GRADE_ITEM_ID in ({})",
+                       factor, item, items),
+           "insert into T_GRADE_INGREDIENT_DETAIL_INFO(INGREDIENT_ID,GRADE_ITEM_ID,NAME,GRADE_MODE_ID,STS) "
+           "values(" +
+               marks(5) + ")");
+  copyRows(db,
+           fmt::format("select AUTO_GRADE_ID+{},INGREDIENT_ID+{},STS from T_AUTO_GRADE_DETAILS where "
+                       "INGREDIENT_ID in (select INGREDIENT_ID from T_GRADE_INGREDIENT_DETAIL where "
+                       "GRADE_ITEM_ID in ({}))",
+                       rule, factor, items),
+           "insert into T_AUTO_GRADE_DETAILS_INFO(AUTO_GRADE_ID,INGREDIENT_ID,STS) values(" + marks(3) + ")");
+  copyRows(db,
+           fmt::format("select {},PROJECT_NAME,STS from TJ_PROCUREMENT_PROJECT where PROJECT_ID={}", resource,
+                       project),
+           "insert into TJ_PROCUREMENT_PROJECT_INFO(RESOURCE_ID,PROJECT_NAME,STS) values(" + marks(3) + ")");
+  exec(db, "COMMIT");
+}
+
+void floorSubtreeDelete(sqlite3* db, std::int64_t node) {
+  exec(db,
+       fmt::format("WITH RECURSIVE below(id) AS (SELECT {} UNION ALL SELECT t.NODE_ID FROM T_PROJECT_TREE t "
+                   "JOIN below ON t.PARENT_NOED_ID = below.id) DELETE FROM T_PROJECT_TREE WHERE NODE_ID IN "
+                   "(SELECT id FROM below)",
+                   node));
+}
+
+}  // namespace quillon::bench
