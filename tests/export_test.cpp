@@ -173,6 +173,39 @@ TEST_F(ExportTest, FailuresAreReportedUnderTheExportTitle) {
   }
 }
 
+// The drivers write the package while they read it; the bytes must be those
+// of the same document built whole, across many flushes and an empty table,
+// and a failed export must leave the package that was there.
+TEST_F(ExportTest, StreamedPackagesMatchTheWholeDocumentAndFailuresKeepTheOldOne) {
+  open(true);
+  exec(
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 700) INSERT INTO "
+      "T_PROJECT_TREE (NODE_ID, NODE_NAME, PROJECT_ID, STS) SELECT 5000 + i, '<节> & \"' || i, 1, "
+      "CASE WHEN i % 7 = 0 THEN NULL ELSE 'V' END FROM n");
+  exec("DELETE FROM TJ_OPEN_BID_DETAILS");
+  ASSERT_TRUE(obj->EduceBs(1, out("plan.dat").string(), ""));
+  std::ifstream in(out("plan") / "plan.xml", std::ios::binary);
+  const std::string written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+
+  auto whole = fresh();
+  std::string tree = "PROJECT_ID = 1";
+  ASSERT_TRUE(obj->OutputTreeToXml(whole, tree, 1));
+  ASSERT_TRUE(obj->OutputAccToXml(whole, "PROJECT_ID = 1", 1));
+  ASSERT_TRUE(obj->OutputOpenBidToXml(whole, "PROJECT_ID = 1", 1));
+  ASSERT_TRUE(obj->OutputGradeToXml(whole, "PROJECT_ID = 1", 1));
+  ASSERT_TRUE(obj->OutputProjectToXml(whole, "PROJECT_ID = 1", 1));
+  EXPECT_EQ(written, whole.toString());
+  EXPECT_GT(texts(loaded(out("plan") / "plan.xml"), "T_PROJECT_TREE/Record").size(), 700u);
+
+  failFromSecondRow("TJ_PROCUREMENT_PROJECT");
+  exec("INSERT INTO TJ_PROCUREMENT_PROJECT_ROWS (PROJECT_ID, STS) VALUES (1, 'V')");
+  EXPECT_FALSE(obj->EduceBs(1, out("plan.dat").string(), ""));
+  std::ifstream again(out("plan") / "plan.xml", std::ios::binary);
+  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(again)), std::istreambuf_iterator<char>()), written);
+  for (const auto& entry : fs::directory_iterator(out("plan")))
+    EXPECT_EQ(entry.path().filename(), "plan.xml") << "no temporary file is left behind";
+}
+
 TEST_F(ExportTest, AFailedTableStopsEduceBsAndItsChainButNotOutputBs) {
   open(true);
   exec("INSERT INTO TJ_PROCUREMENT_PROJECT (PROJECT_ID, STS) VALUES (1, 'V')");

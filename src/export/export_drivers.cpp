@@ -7,6 +7,7 @@
 #include "fileutil/file_ops.h"
 #include "fileutil/path_helpers.h"
 #include "package/package_document.h"
+#include "platform/xml_stream.h"
 
 namespace quillon::exporting {
 namespace {
@@ -74,9 +75,10 @@ bool ExportDrivers::EduceBs(std::int32_t SelectID, const std::string& OutputName
   const OutputPaths paths(OutputName);
   const auto packageFolder = createFolder(paths.folderPart + paths.base);
   auto doc = package::loadNewXMl();
+  platform::xml::StreamedDocument package(doc, joinPath(packageFolder, paths.base + ".xml"));
   const auto filter = projectFilter(SelectID);
   if (!runExporters(doc, {filter, filter}, kProjectSide, true)) return false;
-  doc.saveFile(joinPath(packageFolder, paths.base + ".xml"));
+  package.commit();
   return true;
 }
 
@@ -86,10 +88,11 @@ bool ExportDrivers::exportProject(const std::string& OutputName, const Filters& 
   const OutputPaths paths(OutputName);
   createFolder(paths.folderPart + paths.base);
   auto doc = package::loadNewXMl();
+  platform::xml::StreamedDocument package(doc, file);
   // A failing exporter has said why; the others still run and what was
   // written is saved.
   runExporters(doc, filters, kProjectSide, false);
-  doc.saveFile(file);
+  package.commit();
   return true;
 }
 
@@ -111,10 +114,11 @@ bool ExportDrivers::EduceResource(const std::string& OutputName) {
   const OutputPaths paths(OutputName);
   const auto folder = createFolder(paths.folderPart);
   auto doc = package::loadNewXMl();
+  platform::xml::StreamedDocument package(doc, joinPath(folder, paths.base + ".xml"));
   if (!runExporters(doc, {"TYPE_ID <> 1 and RESOURCE_ID >20", "RESOURCE_ID >20"}, kLibrarySide, true)) {
     return false;
   }
-  doc.saveFile(joinPath(folder, paths.base + ".xml"));
+  package.commit();
   return true;
 }
 

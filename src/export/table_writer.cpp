@@ -13,6 +13,7 @@
 #include "export/value_text.h"
 #include "package/package_document.h"
 #include "platform/xml.h"
+#include "platform/xml_stream.h"
 #include "quillon/error.h"
 #include "quillon/recordset.h"
 
@@ -72,8 +73,14 @@ struct RowRules {
   }
 };
 
+// Records a streamed package writes out at a time: enough to make the
+// writes large, few enough that the tree never holds much.
+constexpr int kRecordsPerFlush = 256;
+
 void writeRows(Recordset& rs, pugi::xml_node tableElement, const ColumnList& columns, const RowRules& rules,
-               TableProgress& progress, std::string& ids, std::size_t& replaced) {
+               TableProgress& progress, std::string& ids, std::size_t& replaced,
+               platform::xml::StreamedDocument* stream) {
+  int unflushed = 0;
   const auto& names = columns.names();
   const int count = static_cast<int>(names.size());
   ValueText text;
@@ -85,6 +92,10 @@ void writeRows(Recordset& rs, pugi::xml_node tableElement, const ColumnList& col
       }
       rules.collect(rs, ids);
       progress.row();
+      if (stream && ++unflushed == kRecordsPerFlush) {
+        stream->flushSection(tableElement);
+        unflushed = 0;
+      }
     }
     rs.moveNext();
   }
@@ -117,6 +128,8 @@ TableExport exportTable(Session& session, XmlDocument& doc, const TableKind& kin
   const TableSide& side = projectSide ? kind.project : kind.resource;
   TableProgress progress(side.table, currentProgressListener());
   std::optional<std::string> failure;
+  auto* stream = platform::xml::StreamedDocument::of(doc);
+  pugi::xml_node streamed;
   try {
     if (!projectSide) filter += kind.resourceClause;
     const ColumnList columns(side.columns);
@@ -125,6 +138,10 @@ TableExport exportTable(Session& session, XmlDocument& doc, const TableKind& kin
     const auto root = xml::firstChild(xml::native(doc), package::kRoot);
     if (!root) throw Error("the package document has no Table root element");
     const auto tableElement = package::createNode(root, side.table, package::kTableText);
+    if (stream) {
+      stream->openSection(tableElement);
+      streamed = tableElement;
+    }
 
     const auto sql =
         fmt::format("select {} from {} where {}{}", side.columns, side.table, filter, kind.orderBy);
@@ -134,11 +151,14 @@ TableExport exportTable(Session& session, XmlDocument& doc, const TableKind& kin
     // caller gets it as the failure.
     if (db::Queries(session).GetValue(sql, rs)) {
       if (progress.listening()) progress.start(expectedRows(session, side.table, filter));
-      writeRows(rs, tableElement, columns, rules, progress, result.ids, result.valuesReplaced);
+      writeRows(rs, tableElement, columns, rules, progress, result.ids, result.valuesReplaced, stream);
     }
   } catch (const std::exception& e) {
     failure = e.what();
   }
+  // Closed after a failure too: what a failing table wrote stays, as it
+  // would in a document saved whole.
+  if (streamed) stream->closeSection(streamed);
   progress.finish();
   session.valuesReplaced += static_cast<std::int64_t>(result.valuesReplaced);
   if (failure) {

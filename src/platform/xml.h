@@ -23,6 +23,11 @@ namespace quillon::platform::xml {
 inline pugi::xml_document& native(XmlDocument& document) { return document.impl().doc; }
 inline const pugi::xml_document& native(const XmlDocument& document) { return document.impl().doc; }
 
+// The XML declaration every saved document starts with, and the whole
+// document after it, without indentation.
+void writeDeclaration(pugi::xml_writer& writer);
+void writeDocument(const pugi::xml_document& doc, pugi::xml_writer& writer);
+
 // The root element; a null node when the document is empty.
 pugi::xml_node documentElement(const XmlDocument& document);
 

@@ -1,15 +1,8 @@
 #include "quillon/xml_document.h"
 
-#include <fmt/core.h>
-
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
 #include <memory>
-#include <system_error>
 
+#include "platform/atomic_file.h"
 #include "platform/xml.h"
 #include "quillon/error.h"
 
@@ -26,36 +19,22 @@ constexpr unsigned kParseOptions = (pugi::parse_default & ~pugi::parse_eol) | pu
 // pugixml's own declaration carries no encoding; ours is written by hand.
 constexpr std::string_view kDeclaration = R"(<?xml version="1.0" encoding="UTF-8"?>)";
 
+}  // namespace
+
+namespace platform::xml {
+
+void writeDeclaration(pugi::xml_writer& writer) { writer.write(kDeclaration.data(), kDeclaration.size()); }
+
 // Indentation would add whitespace text to every element, so the output is raw.
 void writeDocument(const pugi::xml_document& doc, pugi::xml_writer& writer) {
-  writer.write(kDeclaration.data(), kDeclaration.size());
+  writeDeclaration(writer);
   for (const auto child : doc.children()) {
     if (child.type() == pugi::node_declaration) continue;
     child.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
   }
 }
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
-class FileWriter : public pugi::xml_writer {
- public:
-  explicit FileWriter(std::FILE* file) : file_(file) {}
-  void write(const void* data, size_t size) override {
-    if (error_ == 0 && std::fwrite(data, 1, size, file_) != size) error_ = errno ? errno : EIO;
-  }
-  int error() const { return error_; }
-
- private:
-  std::FILE* file_;
-  int error_ = 0;
-};
-
-std::string describe(int error) { return std::generic_category().message(error); }
-
-}  // namespace
+}  // namespace platform::xml
 
 XmlDocument::XmlDocument() : impl_(std::make_unique<Impl>()) {}
 XmlDocument::XmlDocument(XmlDocument&&) noexcept = default;
@@ -75,38 +54,15 @@ bool XmlDocument::loadFile(const std::filesystem::path& file) {
 }
 
 void XmlDocument::saveFile(const std::filesystem::path& file) const {
-  // Written beside the target, flushed to the disk and renamed over it: a
-  // killed process or a full disk leaves the old file or the new one, never
-  // a part of one.
-  std::string temporary = file.string() + ".XXXXXX";
-  errno = 0;
-  const int fd = ::mkstemp(temporary.data());
-  if (fd < 0) throw Error(fmt::format("cannot create the XML file {}: {}", file.string(), describe(errno)));
-  ::fchmod(fd, 0644);
-  File handle(::fdopen(fd, "wb"));
-  if (!handle) {
-    const int error = errno;
-    ::close(fd);
-    ::unlink(temporary.c_str());
-    throw Error(fmt::format("cannot create the XML file {}: {}", file.string(), describe(error)));
-  }
-  FileWriter writer(handle.get());
-  writeDocument(impl_->doc, writer);
-  int error = writer.error();
-  if (error == 0 && std::fflush(handle.get()) != 0) error = errno ? errno : EIO;
-  if (error == 0 && ::fsync(::fileno(handle.get())) != 0) error = errno;
-  if (std::fclose(handle.release()) != 0 && error == 0) error = errno ? errno : EIO;
-  if (error == 0 && std::rename(temporary.c_str(), file.c_str()) != 0) error = errno;
-  if (error != 0) {
-    ::unlink(temporary.c_str());
-    throw Error(fmt::format("cannot write the XML file {}: {}", file.string(), describe(error)));
-  }
+  platform::AtomicFile out(file);
+  platform::xml::writeDocument(impl_->doc, out);
+  out.commit();
 }
 
 std::string XmlDocument::toString() const {
   std::string out;
   platform::xml::StringWriter writer(out);
-  writeDocument(impl_->doc, writer);
+  platform::xml::writeDocument(impl_->doc, writer);
   return out;
 }
 
