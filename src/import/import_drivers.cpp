@@ -2,8 +2,8 @@
 
 #include <fmt/format.h>
 
-#include <fstream>
-#include <sstream>
+#include <string_view>
+#include <utility>
 
 #include "db/queries.h"
 #include "db/tables.h"
@@ -25,17 +25,15 @@ constexpr const char* kLibraryFileLost = "招标文件丢失";
 // The package whole, refused when it declares a DOCTYPE: packages never
 // carry one, and one that does is built to make a parser expand something.
 XmlDocument loadPackage(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::stringstream buffer;
-  buffer << in.rdbuf();
-  if (!in) throw Error(fmt::format("cannot read the package {}", file));
-  const std::string text = buffer.str();
-  const auto doctype = text.find("<!DOCTYPE");
-  if (doctype != std::string::npos && doctype < text.find("<Table"))
+  platform::xml::FileText text(file);
+  const std::string_view view = text.view();
+  const auto doctype = view.find("<!DOCTYPE");
+  if (doctype != std::string_view::npos && doctype < view.find("<Table"))
     throw Error(
         fmt::format("the package {} declares a DOCTYPE; packages never do, and it was not read", file));
   XmlDocument doc;
-  if (!doc.loadText(text)) throw Error(fmt::format("the package {} is not well-formed XML", file));
+  if (!platform::xml::parseInPlace(doc, std::move(text)))
+    throw Error(fmt::format("the package {} is not well-formed XML", file));
   return doc;
 }
 

@@ -4,6 +4,7 @@
 // header opens it up to the rest of the library as a pugixml tree.
 #include <pugixml.hpp>
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,28 @@ inline const pugi::xml_document& native(const XmlDocument& document) { return do
 // document after it, without indentation.
 void writeDeclaration(pugi::xml_writer& writer);
 void writeDocument(const pugi::xml_document& doc, pugi::xml_writer& writer);
+
+// A whole file read into memory the document can take over, so that a large
+// package is held once (the parsed tree points into it) rather than as a file
+// copy, a parser copy and a tree.
+class FileText {
+ public:
+  // Throws quillon::Error when the file cannot be read.
+  explicit FileText(const std::filesystem::path& file);
+  ~FileText();
+  FileText(const FileText&) = delete;
+  FileText& operator=(const FileText&) = delete;
+  std::string_view view() const { return {data_, size_}; }
+
+ private:
+  friend bool parseInPlace(XmlDocument& doc, FileText&& text);
+  char* data_ = nullptr;
+  std::size_t size_ = 0;
+};
+
+// Parses the text with the document's options; the text becomes the
+// document's. False, with an empty document, when it is not well-formed.
+bool parseInPlace(XmlDocument& doc, FileText&& text);
 
 // The root element; a null node when the document is empty.
 pugi::xml_node documentElement(const XmlDocument& document);

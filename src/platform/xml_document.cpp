@@ -1,6 +1,10 @@
 #include "quillon/xml_document.h"
 
+#include <fmt/core.h>
+
+#include <cstdio>
 #include <memory>
+#include <utility>
 
 #include "platform/atomic_file.h"
 #include "platform/xml.h"
@@ -22,6 +26,37 @@ constexpr std::string_view kDeclaration = R"(<?xml version="1.0" encoding="UTF-8
 }  // namespace
 
 namespace platform::xml {
+
+FileText::FileText(const std::filesystem::path& file) {
+  std::FILE* in = std::fopen(file.c_str(), "rb");
+  if (!in) throw Error(fmt::format("cannot read the package {}", file.string()));
+  bool ok = std::fseek(in, 0, SEEK_END) == 0;
+  const long size = ok ? std::ftell(in) : -1;
+  ok = ok && size >= 0 && std::fseek(in, 0, SEEK_SET) == 0;
+  if (ok) {
+    size_ = static_cast<std::size_t>(size);
+    data_ = static_cast<char*>(pugi::get_memory_allocation_function()(size_ + 1));
+    ok = data_ && std::fread(data_, 1, size_, in) == size_;
+  }
+  std::fclose(in);
+  if (!ok) {
+    if (data_) pugi::get_memory_deallocation_function()(data_);
+    throw Error(fmt::format("cannot read the package {}", file.string()));
+  }
+}
+
+FileText::~FileText() {
+  if (data_) pugi::get_memory_deallocation_function()(data_);
+}
+
+bool parseInPlace(XmlDocument& doc, FileText&& text) {
+  auto& native = doc.impl().doc;
+  // The document owns the buffer from here on, whether the parse succeeds.
+  char* data = std::exchange(text.data_, nullptr);
+  const auto result = native.load_buffer_inplace_own(data, std::exchange(text.size_, 0), kParseOptions);
+  if (!result) native.reset();
+  return static_cast<bool>(result);
+}
 
 void writeDeclaration(pugi::xml_writer& writer) { writer.write(kDeclaration.data(), kDeclaration.size()); }
 
