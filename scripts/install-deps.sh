@@ -8,6 +8,10 @@ packages=(
   libsqlite3-dev libpugixml-dev libxml2-dev libxslt1-dev
   libfmt-dev libcli11-dev nlohmann-json3-dev libgtest-dev libbenchmark-dev
 )
+# The benchmarks time the sqlite3 shell and plot with gnuplot.
+if [ "${QUILLON_WITH_BENCH:-0}" = "1" ]; then
+  packages+=(sqlite3 gnuplot-nox)
+fi
 # The HTML view is checked in a real browser when one is there.
 if [ "${QUILLON_WITH_BROWSER:-1}" = "1" ]; then
   packages+=(chromium fonts-wqy-microhei)

@@ -1,0 +1,122 @@
+#!/usr/bin/env python3
+"""Turns a run of quillon_bench (--benchmark_format=json) into
+docs/performance.md and docs/performance.png (gnuplot)."""
+import json
+import os
+import subprocess
+import sys
+import tempfile
+
+SIZES = [1000, 10000, 30000]
+
+
+def main(result_file, docs):
+    with open(result_file, encoding="utf-8") as f:
+        run = json.load(f)
+    ops, order, single = {}, [], []
+    for b in run["benchmarks"]:
+        parts = b["name"].split("/")
+        if len(parts) > 1 and parts[1].isdigit() and int(parts[1]) in SIZES:
+            if parts[0] not in ops:
+                ops[parts[0]] = {}
+                order.append(parts[0])
+            ops[parts[0]][int(parts[1])] = b
+        else:
+            single.append(b)
+
+    ctx = run["context"]
+    lines = [
+        "# Performance",
+        "",
+        "Made by `make bench` (Release build) from one run of `bench/quillon_bench`; "
+        "`bench/report.py` wrote this page and the plot. Do not edit by hand.",
+        "",
+        f"- Run: {ctx.get('date', '?')} on {ctx.get('host_name', '?')}, "
+        f"{ctx.get('num_cpus', '?')} CPUs at {ctx.get('mhz_per_cpu', '?')} MHz",
+        "- Data: a database that already holds 1,000,000 project-tree rows (1,000 projects of 1,000 nodes "
+        "with their checks, bid lines, scoring items, factors, rules and records); each size adds one "
+        "project and one template of that many tree rows plus attached rows in proportion.",
+        "- Each figure is the median of the trials of one run; floor and operation run in turns, each "
+        "trial in a child process of its own on a fresh copy of the database. Peak is the growth of the "
+        "trial's resident set. Rows are counted from what the trial did.",
+        "- The floor is the least work any implementation must do for the same result: an export scans "
+        "the rows and builds and saves the same XML with pugixml (flushed to disk, as ours is); an import "
+        "parses the package with pugixml and inserts the records with prepared statements in one "
+        "transaction; a copy or save reads the rows and inserts them; a delete is one recursive DELETE.",
+        "",
+        "| operation | rows | time ms | floor ms | × floor | rows/s | µs/row | peak MB | floor peak MB | × floor peak |",
+        "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|",
+    ]
+    for op in order:
+        for size in SIZES:
+            b = ops[op].get(size)
+            if not b:
+                continue
+            lines.append(
+                f"| {op} {size:,} | {b['rows']:,.0f} | {b['real_time']:.1f} | {b['floor_ms']:.1f} | "
+                f"{b['x_floor']:.2f} | {b['rows_per_s']:,.0f} | {b['us_per_row']:.2f} | {b['peak_MB']:.1f} | "
+                f"{b['floor_peak_MB']:.1f} | {b['x_floor_peak']:.2f} |")
+
+    lines += ["", "## Against the targets", "",
+              "| operation | × floor at 30,000 (≤ 1.5) | time 30,000 / 1,000 (≤ 35) | memory |",
+              "|---|---:|---:|---|"]
+    for op in order:
+        small, large = ops[op].get(1000), ops[op].get(30000)
+        if not small or not large:
+            continue
+        growth = large["real_time"] / small["real_time"]
+        if "x_text_peak" in large:
+            memory = f"{large['peak_MB']:.1f} MB = {large['x_text_peak']:.2f} × the package's {large['text_MB']:.1f} MB (≤ 1.2)"
+        elif op.startswith("Input"):
+            limit = 1.5 * large["floor_peak_MB"] + 20
+            memory = f"{large['peak_MB']:.1f} MB against 1.5 × {large['floor_peak_MB']:.1f} + 20 = {limit:.1f} MB"
+        else:
+            memory = f"{large['peak_MB']:.1f} MB"
+        lines.append(f"| {op} | {large['x_floor']:.2f} | {growth:.1f} | {memory} |")
+
+    if single:
+        lines += ["", "## Single calls", "", "| benchmark | time | floor | × floor |", "|---|---:|---:|---:|"]
+        for b in single:
+            unit = b.get("time_unit", "ns")
+            floor = b.get("floor_ms")
+            floor_text = f"{floor:.3f} ms" if floor is not None else (
+                f"{b['floor_us']:.2f} us" if "floor_us" in b else "")
+            ratio = f"{b['x_floor']:.2f}" if "x_floor" in b else ""
+            lines.append(f"| {b['name']} | {b['real_time']:.2f} {unit} | {floor_text} | {ratio} |")
+
+    lines += ["", "![time against size](performance.png)", ""]
+    with open(os.path.join(docs, "performance.md"), "w", encoding="utf-8") as f:
+        f.write("\n".join(lines))
+    plot(ops, order, os.path.join(docs, "performance.png"))
+
+
+def plot(ops, order, png):
+    with tempfile.TemporaryDirectory() as tmp:
+        script = [
+            "set terminal pngcairo size 1500,1100 font ',9'",
+            f"set output '{png}'",
+            "set logscale xy",
+            "set xlabel 'tree rows per document'",
+            "set ylabel 'ms'",
+            "set key top left",
+            "set grid",
+            f"set multiplot layout 3,3 title 'Time against size: each operation and its floor (medians, log-log)'",
+        ]
+        for i, op in enumerate(order):
+            data = os.path.join(tmp, f"{i}.dat")
+            with open(data, "w") as f:
+                for size in SIZES:
+                    if size in ops[op]:
+                        b = ops[op][size]
+                        f.write(f"{size} {b['real_time']} {b['floor_ms']}\n")
+            script += [f"set title '{op}' noenhanced",
+                       f"plot '{data}' using 1:2 with linespoints title 'operation', "
+                       f"'' using 1:3 with linespoints dashtype 2 title 'floor'"]
+        script.append("unset multiplot")
+        subprocess.run(["gnuplot"], input="\n".join(script), text=True, check=True)
+
+
+if __name__ == "__main__":
+    if len(sys.argv) != 3:
+        sys.exit("usage: report.py RESULT.json DOCS_FOLDER")
+    main(sys.argv[1], sys.argv[2])
