@@ -1,227 +1,87 @@
 #include "platform/xslt.h"
 
-#include <libxml/parser.h>
-#include <libxml/xmlerror.h>
-#include <libxml/xmlstring.h>
-#include <libxslt/imports.h>
-#include <libxslt/security.h>
-#include <libxslt/transform.h>
-#include <libxslt/xslt.h>
-#include <libxslt/xsltInternals.h>
-#include <libxslt/xsltutils.h>
-
+#include <dlfcn.h>
 #include <fmt/core.h>
 
-#include <cstdarg>
-#include <cstdio>
-#include <limits>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
-#include <string_view>
+#include <mutex>
+#include <vector>
 
 #include "platform/xml.h"
+#include "platform/xslt_engine/engine.h"
 #include "quillon/error.h"
 
 namespace quillon::platform::xml {
 namespace {
 
-// The processor reports through callbacks; each transform collects what its
-// own thread reports, so concurrent transforms do not mix their messages.
-thread_local std::string* collectedMessages = nullptr;
+constexpr const char* kModule = "libquillon_xslt.so";
 
-void appendFormatted(const char* format, va_list args) {
-  va_list measure;
-  va_copy(measure, args);
-  const int length = std::vsnprintf(nullptr, 0, format, measure);
-  va_end(measure);
-  if (length <= 0) return;
-  auto& out = *collectedMessages;
-  const auto start = out.size();
-  out.resize(start + static_cast<size_t>(length) + 1);
-  std::vsnprintf(out.data() + start, static_cast<size_t>(length) + 1, format, args);
-  out.resize(start + static_cast<size_t>(length));
-}
-
-void collectGeneric(void*, const char* format, ...) {
-  if (collectedMessages == nullptr) return;
-  va_list args;
-  va_start(args, format);
-  appendFormatted(format, args);
-  va_end(args);
-}
-
-#if LIBXML_VERSION >= 21200
-void collectStructured(void*, const xmlError* error) {
-#else
-void collectStructured(void*, xmlErrorPtr error) {
-#endif
-  if (collectedMessages == nullptr || error == nullptr || error->message == nullptr) return;
-  auto& out = *collectedMessages;
-  if (error->line > 0) out += "line " + std::to_string(error->line) + ": ";
-  out += error->message;
-}
-
-struct SecurityPrefsDeleter {
-  void operator()(xsltSecurityPrefs* prefs) const { xsltFreeSecurityPrefs(prefs); }
-};
-using SecurityPrefs = std::unique_ptr<xsltSecurityPrefs, SecurityPrefsDeleter>;
-
-// A style sheet is code from a document: it may build text, nothing more.
-SecurityPrefs setUpLibraries() {
-  xmlInitParser();
-  xsltInit();
-  xsltSetGenericErrorFunc(nullptr, collectGeneric);
-  SecurityPrefs prefs(xsltNewSecurityPrefs());
-  if (!prefs) return prefs;
-  for (const auto option : {XSLT_SECPREF_READ_FILE, XSLT_SECPREF_WRITE_FILE, XSLT_SECPREF_CREATE_DIRECTORY,
-                            XSLT_SECPREF_READ_NETWORK, XSLT_SECPREF_WRITE_NETWORK}) {
-    xsltSetSecurityPrefs(prefs.get(), option, xsltSecurityForbid);
+// Where the module may be: beside the library (or program) this code is in,
+// one folder up from it (a test program in the build tree), and where the
+// build and the installation put it.
+std::vector<std::filesystem::path> candidates() {
+  std::vector<std::filesystem::path> found;
+  Dl_info self{};
+  if (dladdr(reinterpret_cast<void*>(&candidates), &self) != 0 && self.dli_fname) {
+    const auto folder = std::filesystem::path(self.dli_fname).parent_path();
+    found.push_back(folder / kModule);
+    found.push_back(folder.parent_path() / kModule);
   }
-  return prefs;
+  for (const char* folder : {QUILLON_XSLT_BUILD_DIR, QUILLON_XSLT_INSTALL_DIR})
+    found.push_back(std::filesystem::path(folder) / kModule);
+  return found;
 }
 
-// The libraries' global state is set up once per process, by whichever thread
-// transforms first (a function-local static is initialised exactly once). The security prefs
-// also become the default, which is what guards xsl:import and xsl:include
-// while a style sheet compiles (there is no context yet to attach them to).
-class Processor {
- public:
-  static xsltSecurityPrefs* securityPrefs() {
-    static Processor processor;
-    return processor.prefs_.get();
-  }
-
- private:
-  Processor() : prefs_(setUpLibraries()) { xsltSetDefaultSecurityPrefs(prefs_.get()); }
-  ~Processor() {
-    if (xsltGetDefaultSecurityPrefs() == prefs_.get()) xsltSetDefaultSecurityPrefs(nullptr);
-  }
-
-  SecurityPrefs prefs_;
+struct Module {
+  QuillonXsltTransform entry = nullptr;
+  std::string failure;
 };
 
-// Routes the calling thread's libxml2 reports (parser and XPath errors) into
-// `messages` for the lifetime of the object, then restores what was there.
-class MessageCollector {
- public:
-  MessageCollector()
-      : previousSink_(collectedMessages),
-        previousGeneric_(xmlGenericError),
-        previousGenericContext_(xmlGenericErrorContext),
-        previousStructured_(xmlStructuredError),
-        previousStructuredContext_(xmlStructuredErrorContext) {
-    collectedMessages = &messages_;
-    xmlSetGenericErrorFunc(nullptr, collectGeneric);
-    xmlSetStructuredErrorFunc(nullptr, collectStructured);
-  }
-  ~MessageCollector() {
-    xmlSetStructuredErrorFunc(previousStructuredContext_, previousStructured_);
-    xmlSetGenericErrorFunc(previousGenericContext_, previousGeneric_);
-    collectedMessages = previousSink_;
-  }
-  MessageCollector(const MessageCollector&) = delete;
-  MessageCollector& operator=(const MessageCollector&) = delete;
-
-  [[noreturn]] void fail(std::string_view what) const {
-    std::string description(what);
-    auto detail = messages_;
-    while (!detail.empty() && (detail.back() == '\n' || detail.back() == ' ')) detail.pop_back();
-    // Each report ends in a line break; one line reads better in a message.
-    for (auto at = detail.find('\n'); at != std::string::npos; at = detail.find('\n', at)) {
-      detail.replace(at, 1, "; ");
+const Module& module() {
+  static const Module loaded = [] {
+    Module m;
+    std::string tried;
+    for (const auto& path : candidates()) {
+      std::error_code ec;
+      if (!std::filesystem::exists(path, ec)) continue;
+      void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+      if (!handle) {
+        tried += fmt::format("; {}", dlerror());
+        continue;
+      }
+      m.entry = reinterpret_cast<QuillonXsltTransform>(dlsym(handle, "quillon_xslt_transform"));
+      if (m.entry) return m;
+      tried += fmt::format("; {} has no transform", path.string());
     }
-    if (!detail.empty()) description += ": " + detail;
-    throw Error(description);
-  }
-
- private:
-  std::string messages_;
-  std::string* previousSink_;
-  xmlGenericErrorFunc previousGeneric_;
-  void* previousGenericContext_;
-  xmlStructuredErrorFunc previousStructured_;
-  void* previousStructuredContext_;
-};
-
-struct DocDeleter {
-  void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
-};
-struct StylesheetDeleter {
-  void operator()(xsltStylesheet* style) const { xsltFreeStylesheet(style); }
-};
-struct ContextDeleter {
-  void operator()(xsltTransformContext* context) const { xsltFreeTransformContext(context); }
-};
-struct XmlCharDeleter {
-  void operator()(xmlChar* text) const { xmlFree(text); }
-};
-using Doc = std::unique_ptr<xmlDoc, DocDeleter>;
-using Stylesheet = std::unique_ptr<xsltStylesheet, StylesheetDeleter>;
-using Context = std::unique_ptr<xsltTransformContext, ContextDeleter>;
-using XmlText = std::unique_ptr<xmlChar, XmlCharDeleter>;
-
-// No external DTD, no entity substitution, no network: the texts come from
-// our own serializer, but nothing in them gets to reach outside the process.
-constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOCDATA;
-
-Doc parse(const std::string& text, const MessageCollector& messages, std::string_view what) {
-  if (text.size() > static_cast<size_t>(std::numeric_limits<int>::max())) {
-    throw Error(fmt::format("{}: the text is too large", what));
-  }
-  Doc doc(xmlReadMemory(text.data(), static_cast<int>(text.size()), nullptr, "UTF-8", kParseOptions));
-  if (!doc) messages.fail(what);
-  return doc;
+    m.failure = fmt::format("the XSLT processor ({}) cannot be loaded{}", kModule, tried);
+    return m;
+  }();
+  return loaded;
 }
 
-Stylesheet compile(const XmlDocument& source, const MessageCollector& messages) {
-  auto doc = parse(source.toString(), messages, "the style sheet is not well-formed XML");
-  // On success the style sheet owns the document; on failure it is still ours.
-  Stylesheet style(xsltParseStylesheetDoc(doc.get()));
-  if (!style) messages.fail("the style sheet does not compile");
-  doc.release();
-  return style;
-}
-
-// The result is handed back as a UTF-8 string whatever encoding xsl:output
-// names; the serializer writes that name into the declaration or the HTML
-// meta element, so it is made to say what the bytes really are.
-void outputAsUtf8(xsltStylesheet* style) {
-  for (auto* current = style; current != nullptr; current = xsltNextImport(current)) {
-    if (current->encoding == nullptr) continue;
-    if (xmlStrcasecmp(current->encoding, BAD_CAST "UTF-8") == 0) continue;
-    xmlFree(current->encoding);
-    current->encoding = xmlStrdup(BAD_CAST "UTF-8");
-  }
-}
+struct Freed {
+  void operator()(char* p) const { std::free(p); }
+};
 
 }  // namespace
 
 std::string transform(pugi::xml_node node, const XmlDocument& stylesheet) {
-  auto* const prefs = Processor::securityPrefs();
-  if (prefs == nullptr) throw Error("the XSLT processor cannot be set up");
   if (!node) throw Error("cannot transform a null XML node");
   if (stylesheet.empty()) throw Error("the style sheet document is empty");
-
-  const MessageCollector messages;
-  const auto style = compile(stylesheet, messages);
-  const auto input = parse(outerXml(node), messages, "the document to transform is not valid XML");
-
-  const Context context(xsltNewTransformContext(style.get(), input.get()));
-  if (!context) messages.fail("cannot start the XSLT transform");
-  if (xsltSetCtxtSecurityPrefs(prefs, context.get()) != 0) {
-    messages.fail("cannot restrict the XSLT transform");
-  }
-  const Doc result(
-      xsltApplyStylesheetUser(style.get(), input.get(), nullptr, nullptr, nullptr, context.get()));
-  if (!result || context->state != XSLT_STATE_OK) messages.fail("the XSLT transform failed");
-
-  outputAsUtf8(style.get());
-  xmlChar* raw = nullptr;
-  int length = 0;
-  const int status = xsltSaveResultToString(&raw, &length, result.get(), style.get());
-  const XmlText text(raw);
-  if (status != 0) messages.fail("cannot serialize the XSLT result");
-  if (!text || length <= 0) return {};
-  return std::string(reinterpret_cast<const char*>(text.get()), static_cast<size_t>(length));
+  const Module& m = module();
+  if (!m.entry) throw Error(m.failure);
+  const std::string source = outerXml(node);
+  const std::string style = stylesheet.toString();
+  char* raw = nullptr;
+  std::size_t size = 0;
+  const int status = m.entry(source.data(), source.size(), style.data(), style.size(), &raw, &size);
+  const std::unique_ptr<char, Freed> result(raw);
+  if (!result) throw Error("out of memory in the XSLT transform");
+  std::string text(result.get(), size);
+  if (status != 0) throw Error(text);
+  return text;
 }
 
 }  // namespace quillon::platform::xml
