@@ -16,7 +16,7 @@ def main(result_file, docs):
     ops, order, single = {}, [], []
     for b in run["benchmarks"]:
         parts = b["name"].split("/")
-        if len(parts) > 1 and parts[1].isdigit() and int(parts[1]) in SIZES:
+        if "us_per_row" in b and len(parts) > 1 and parts[1].isdigit() and int(parts[1]) in SIZES:
             if parts[0] not in ops:
                 ops[parts[0]] = {}
                 order.append(parts[0])
@@ -82,7 +82,8 @@ def main(result_file, docs):
             floor_text = f"{floor:.3f} ms" if floor is not None else (
                 f"{b['floor_us']:.2f} us" if "floor_us" in b else "")
             ratio = f"{b['x_floor']:.2f}" if "x_floor" in b else ""
-            lines.append(f"| {b['name']} | {b['real_time']:.2f} {unit} | {floor_text} | {ratio} |")
+            name = b["name"].replace("/iterations:1/manual_time", "")
+            lines.append(f"| {name} | {b['real_time']:.2f} {unit} | {floor_text} | {ratio} |")
 
     lines += ["", "![time against size](performance.png)", ""]
     with open(os.path.join(docs, "performance.md"), "w", encoding="utf-8") as f:
