@@ -12,7 +12,6 @@
 
 #include <array>
 #include <functional>
-#include <map>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -36,26 +35,24 @@ enum class Counts { Rows, Records };
 struct Operation {
   const char* name;
   Counts counts;
-  // Each runs one trial's work against the size's installation and returns
-  // the package it wrote (Counts::Records) or nothing.
-  std::function<fs::path(const SizeHome&)> run;
-  std::function<fs::path(const SizeHome&)> floor;
+  // Each runs one trial's work against the size's installation.
+  std::function<void(const SizeHome&)> run;
+  std::function<void(const SizeHome&)> floor;
 };
 
 fs::path work(const SizeHome& h) { return h.home / "work"; }
 
-// The component's object opened in the child, outside the measured time.
+// The component's object, opened in the trial as the floor opens its connection.
 struct Component {
   SilentHost host;
   std::optional<DBFunc> obj;
 };
 
-std::function<fs::path(const SizeHome&)> withComponent(
-    std::function<fs::path(DBFunc&, const SizeHome&)> body) {
+std::function<void(const SizeHome&)> withComponent(std::function<void(DBFunc&, const SizeHome&)> body) {
   return [body](const SizeHome& h) {
     Component c;
     c.obj.emplace(c.host, h.home);
-    return body(*c.obj, h);
+    body(*c.obj, h);
   };
 }
 
@@ -67,80 +64,52 @@ const std::vector<Operation>& operations() {
   static const std::vector<Operation> list{
       {"EduceBs", Counts::Records, withComponent([](DBFunc& obj, const SizeHome& h) {
          need(obj.EduceBs(kProject, (work(h) / "p.dat").string(), ""), obj, "EduceBs");
-         return work(h) / "p" / "p.xml";
        }),
        [](const SizeHome& h) {
          const fs::path file = work(h) / "floor.xml";
          floorProjectExport(connect(h.database()).get(), kProject, file);
-         return file;
        }},
       {"EduceResource", Counts::Records, withComponent([](DBFunc& obj, const SizeHome& h) {
          need(obj.EduceResource((work(h) / "lib.dat").string()), obj, "EduceResource");
-         return work(h) / "lib.xml";
        }),
        [](const SizeHome& h) {
          const fs::path file = work(h) / "floor.xml";
          floorLibraryExport(connect(h.database()).get(), file);
-         return file;
        }},
       {"InputBs", Counts::Rows, withComponent([](DBFunc& obj, const SizeHome& h) {
          obj.InputBsPath = (work(h) / "docs").string() + "/";
          obj.vNew_PARENT_NOED_ID = "1";
          obj.PARENT_LAYER_ID = 1;
          need(!obj.InputBs(h.projectPackage.string(), false).isEmpty(), obj, "InputBs");
-         return fs::path();
        }),
-       [](const SizeHome& h) {
-         floorImport(connect(h.database()).get(), h.projectPackage);
-         return fs::path();
-       }},
+       [](const SizeHome& h) { floorImport(connect(h.database()).get(), h.projectPackage); }},
       {"InputTBs", Counts::Rows, withComponent([](DBFunc& obj, const SizeHome& h) {
          obj.projectPathOverride = (work(h) / "bid").string() + "/";
          obj.vNew_PARENT_NOED_ID = "1";
          obj.PARENT_LAYER_ID = 1;
          need(!obj.InputTBs(h.projectPackage.string(), false).isEmpty(), obj, "InputTBs");
-         return fs::path();
        }),
-       [](const SizeHome& h) {
-         floorImport(connect(h.database()).get(), h.projectPackage);
-         return fs::path();
-       }},
+       [](const SizeHome& h) { floorImport(connect(h.database()).get(), h.projectPackage); }},
       {"InputRESOURCE", Counts::Rows, withComponent([](DBFunc& obj, const SizeHome& h) {
          need(!obj.InputRESOURCE(h.libraryPackage.string(), false).isEmpty(), obj, "InputRESOURCE");
-         return fs::path();
        }),
-       [](const SizeHome& h) {
-         floorImport(connect(h.database()).get(), h.libraryPackage);
-         return fs::path();
-       }},
+       [](const SizeHome& h) { floorImport(connect(h.database()).get(), h.libraryPackage); }},
       {"New_Bs+Get_Tree_NodeFromInfo", Counts::Rows, withComponent([](DBFunc& obj, const SizeHome&) {
          const std::int32_t project = obj.GetMaxNo("T_PROJECT_TREE", "PROJECT_ID");
          need(obj.New_Bs(kTemplate, 0, "新项目", std::to_string(project)), obj, "New_Bs");
          need(obj.Get_Tree_NodeFromInfo(kTemplate, project, "新项目", 0, 1) == project, obj,
               "Get_Tree_NodeFromInfo");
-         return fs::path();
        }),
-       [](const SizeHome& h) {
-         floorTemplateCopy(connect(h.database()).get(), kTemplate);
-         return fs::path();
-       }},
+       [](const SizeHome& h) { floorTemplateCopy(connect(h.database()).get(), kTemplate); }},
       {"SavaBsInResource", Counts::Rows, withComponent([](DBFunc& obj, const SizeHome&) {
          need(obj.SavaBsInResource(std::to_string(kProject), "", Value("另存范本")), obj, "SavaBsInResource");
-         return fs::path();
        }),
-       [](const SizeHome& h) {
-         floorProjectSave(connect(h.database()).get(), kProject);
-         return fs::path();
-       }},
+       [](const SizeHome& h) { floorProjectSave(connect(h.database()).get(), kProject); }},
       {"DeleteTreeNode", Counts::Rows, withComponent([](DBFunc& obj, const SizeHome&) {
          obj.DeleteTreeNode(static_cast<std::int32_t>(kProjectRoot), 1);
          need(obj.lastError().empty(), obj, "DeleteTreeNode");
-         return fs::path();
        }),
-       [](const SizeHome& h) {
-         floorSubtreeDelete(connect(h.database()).get(), kProjectRoot);
-         return fs::path();
-       }},
+       [](const SizeHome& h) { floorSubtreeDelete(connect(h.database()).get(), kProjectRoot); }},
   };
   return list;
 }
@@ -151,8 +120,7 @@ struct Arm {
   double textBytes = 0;  // size of the package written, for exports
 };
 
-// The package an export trial wrote, found by the parent: a child's return
-// value does not cross the fork, but the names are fixed.
+// The package an export trial wrote, found by the parent by its fixed name.
 fs::path packageOf(const Operation& op, const SizeHome& h, bool floor) {
   if (floor) return work(h) / "floor.xml";
   return std::string_view(op.name) == "EduceBs" ? work(h) / "p" / "p.xml" : work(h) / "lib.xml";
@@ -160,16 +128,16 @@ fs::path packageOf(const Operation& op, const SizeHome& h, bool floor) {
 
 // One trial of one arm: a fresh database, the work in a child, then what it
 // did counted in the parent.
-void trial(const Operation& op, const SizeHome& h, bool floor, Arm& arm, std::int64_t rowsBefore) {
+void trial(const Operation& op, const SizeHome& h, bool floor, Arm& arm) {
   h.reset();
   fs::create_directories(work(h));
   const auto& body = floor ? op.floor : op.run;
-  const Trial t = inChild([] {}, [&] { body(h); });
+  const Trial t = inChild([&] { body(h); });
   arm.seconds.push_back(t.seconds);
   arm.peaks.push_back(t.peakBytes);
   if (op.counts == Counts::Rows) {
     const std::int64_t after = rowCount(h.database());
-    arm.counted = after > rowsBefore ? after - rowsBefore : rowsBefore - after;
+    arm.counted = after > h.pristineRows ? after - h.pristineRows : h.pristineRows - after;
   } else {
     const fs::path file = packageOf(op, h, floor);
     arm.counted = recordCount(file);
@@ -181,13 +149,11 @@ constexpr double kMB = 1024.0 * 1024.0;
 
 void measure(benchmark::State& state, const Operation& op, std::int64_t size) {
   const SizeHome& h = sizeHome(size);
-  static std::map<std::int64_t, std::int64_t> rowsBefore;
-  if (!rowsBefore.count(size)) rowsBefore[size] = rowCount(h.pristine);
   for (auto _ : state) {
     Arm floor, operation;
     for (int i = 0; i < trialCount(); ++i) {
-      trial(op, h, true, floor, rowsBefore[size]);
-      trial(op, h, false, operation, rowsBefore[size]);
+      trial(op, h, true, floor);
+      trial(op, h, false, operation);
     }
     h.reset();
     const double seconds = median(operation.seconds), floorSeconds = median(floor.seconds);

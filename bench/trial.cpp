@@ -24,7 +24,7 @@ std::int64_t statusKib(const char* field) {
 
 }  // namespace
 
-Trial inChild(const std::function<void()>& prepare, const std::function<void()>& work) {
+Trial inChild(const std::function<void()>& work) {
   int ends[2];
   if (::pipe(ends) != 0) throw std::runtime_error("pipe failed");
   const pid_t child = ::fork();
@@ -32,7 +32,6 @@ Trial inChild(const std::function<void()>& prepare, const std::function<void()>&
     ::close(ends[0]);
     Trial t;
     try {
-      prepare();
       // Memory the parent freed but kept would hide the trial's own growth.
       ::malloc_trim(0);
       std::ofstream("/proc/self/clear_refs") << "5";  // resets the high-water mark

@@ -12,8 +12,8 @@ struct Trial {
   double peakBytes = 0;  // growth of the resident set while `work` ran
 };
 
-// Runs `prepare` (not measured) and then `work` in a forked child.
-Trial inChild(const std::function<void()>& prepare, const std::function<void()>& work);
+// Runs `work` in a forked child and measures it there.
+Trial inChild(const std::function<void()>& work);
 
 double median(std::vector<double> values);
 

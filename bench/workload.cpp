@@ -213,6 +213,7 @@ SizeHome build(std::int64_t rows) {
   removeSidecars(made.database());
   made.pristine = made.home / "pristine.mdb";
   fs::copy_file(made.database(), made.pristine);
+  made.pristineRows = rowCount(made.pristine);
 
   const fs::path packages = made.home / "packages";
   fs::create_directories(packages);

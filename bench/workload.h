@@ -20,9 +20,10 @@ inline constexpr std::int64_t kExistingTreeRows = 1'000'000;
 inline constexpr std::int64_t kProjectRoot = kExistingTreeRows + 1;  // NODE_ID of project 1001's root
 
 struct SizeHome {
-  std::int64_t rows = 0;  // tree rows of the project and of the template
-  fs::path home;          // an installation: Data/zbs.mdb, Conf, SysUser.ini
-  fs::path pristine;      // the database as built, copied back before each writing trial
+  std::int64_t rows = 0;          // tree rows of the project and of the template
+  fs::path home;                  // an installation: Data/zbs.mdb, Conf, SysUser.ini
+  fs::path pristine;              // the database as built, copied back before each writing trial
+  std::int64_t pristineRows = 0;  // rowCount of it
   fs::path projectPackage, libraryPackage;
   std::int64_t projectPackageRecords = 0, libraryPackageRecords = 0;
 

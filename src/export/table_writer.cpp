@@ -138,10 +138,7 @@ TableExport exportTable(Session& session, XmlDocument& doc, const TableKind& kin
     const auto root = xml::firstChild(xml::native(doc), package::kRoot);
     if (!root) throw Error("the package document has no Table root element");
     const auto tableElement = package::createNode(root, side.table, package::kTableText);
-    if (stream) {
-      stream->openSection(tableElement);
-      streamed = tableElement;
-    }
+    if (stream) streamed = tableElement;
 
     const auto sql =
         fmt::format("select {} from {} where {}{}", side.columns, side.table, filter, kind.orderBy);

@@ -2,14 +2,11 @@
 
 #include <fmt/format.h>
 
-#include <strings.h>
-
-#include <cctype>
-#include <cstring>
 #include <system_error>
 
 #include "platform/process_lock.h"
 #include "platform/recordset_impl.h"
+#include "platform/sql_words.h"
 #include "quillon/error.h"
 
 namespace quillon::platform {
@@ -55,12 +52,8 @@ void stepToEnd(sqlite3* db, sqlite3_stmt* stmt) {
 // A statement that changes tables' columns makes every kept query's column
 // analysis stale.
 bool changesSchema(std::string_view sql) {
-  std::size_t i = 0;
-  while (i < sql.size() && std::isspace(static_cast<unsigned char>(sql[i]))) ++i;
-  for (const char* word : {"create", "alter", "drop"}) {
-    const std::size_t n = std::strlen(word);
-    if (sql.size() - i >= n && strncasecmp(sql.data() + i, word, n) == 0) return true;
-  }
+  for (const char* word : {"create", "alter", "drop"})
+    if (afterLeadingWord(sql, word) != std::string_view::npos) return true;
   return false;
 }
 

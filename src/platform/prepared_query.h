@@ -3,7 +3,6 @@
 // by the connection between uses so that a query opened again costs a reset
 // rather than a parse and a column analysis.
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,7 +20,7 @@ struct QueryShape {
 
 struct PreparedQuery {
   Statement stmt;
-  std::shared_ptr<const QueryShape> shape;
+  QueryShape shape;
   std::uint64_t schemaGeneration = 0;  // the connection's, when analysed
 };
 

@@ -11,6 +11,7 @@
 
 #include "platform/database.h"
 #include "platform/recordset_impl.h"
+#include "platform/sql_words.h"
 #include "platform/sqlite_handles.h"
 #include "quillon/error.h"
 
@@ -58,14 +59,13 @@ int typeFromValue(const Value& v) {
 // Inserts "rowid," after the leading SELECT keyword; empty when the text does
 // not start with one.
 std::string withRowid(std::string_view sql) {
-  std::size_t i = 0;
-  while (i < sql.size() && std::isspace(static_cast<unsigned char>(sql[i]))) ++i;
-  if (sql.size() - i < 7 || strncasecmp(sql.data() + i, "select", 6) != 0 ||
-      !std::isspace(static_cast<unsigned char>(sql[i + 6])))
+  const std::size_t end = platform::afterLeadingWord(sql, "select");
+  if (end == std::string_view::npos || end == sql.size() ||
+      !std::isspace(static_cast<unsigned char>(sql[end])))
     return {};
-  std::string out(sql.substr(0, i + 6));
+  std::string out(sql.substr(0, end));
   out += " rowid,";
-  out += sql.substr(i + 6);
+  out += sql.substr(end);
   return out;
 }
 
@@ -88,8 +88,8 @@ PreparedQuery analyse(Database& db, const std::string& sql) {
   if (sqlite3_stmt_readonly(plain.get()) == 0 || sqlite3_column_count(plain.get()) == 0)
     throw Error("the text is not a query that returns rows");
 
-  auto shape = std::make_shared<platform::QueryShape>();
   PreparedQuery query;
+  platform::QueryShape& shape = query.shape;
   query.schemaGeneration = db.schemaGeneration();
   const int columns = sqlite3_column_count(plain.get());
   std::string table;
@@ -106,21 +106,20 @@ PreparedQuery analyse(Database& db, const std::string& sql) {
     Statement withId = rewritten.empty() ? Statement() : prepareOrNull(h, rewritten);
     if (withId && sqlite3_column_count(withId.get()) == columns + 1) {
       query.stmt = std::move(withId);
-      shape->offset = 1;
-      shape->table = table;
+      shape.offset = 1;
+      shape.table = table;
     }
   }
   if (!query.stmt) query.stmt = std::move(plain);
 
   sqlite3_stmt* s = query.stmt.get();
   for (int i = 0; i < columns; ++i) {
-    const int c = i + shape->offset;
-    shape->names.emplace_back(sqlite3_column_name(s, c));
+    const int c = i + shape.offset;
+    shape.names.emplace_back(sqlite3_column_name(s, c));
     const char* origin = sqlite3_column_origin_name(s, c);
-    shape->originNames.emplace_back(origin ? origin : "");
-    shape->declaredTypes.push_back(typeFromDeclaration(sqlite3_column_decltype(s, c)));
+    shape.originNames.emplace_back(origin ? origin : "");
+    shape.declaredTypes.push_back(typeFromDeclaration(sqlite3_column_decltype(s, c)));
   }
-  query.shape = std::move(shape);
   return query;
 }
 
@@ -148,7 +147,7 @@ struct Recordset::Impl {
     if (db && query.stmt) db->keepQuery(std::move(sql), std::move(query));
   }
 
-  const platform::QueryShape& shape() const { return *query.shape; }
+  const platform::QueryShape& shape() const { return query.shape; }
   int count() const { return static_cast<int>(shape().names.size()); }
   sqlite3_stmt* stmt() const { return query.stmt.get(); }
 

@@ -28,15 +28,16 @@ StreamedDocument* StreamedDocument::of(const XmlDocument& doc) {
   return nullptr;
 }
 
-void StreamedDocument::openSection(pugi::xml_node /*section*/) { sectionOpen_ = false; }
+void StreamedDocument::openRoot() {
+  if (rootOpen_) return;
+  writeDeclaration(file_);
+  writeText(file_, std::string("<") + documentElement(doc_).name() + ">");
+  rootOpen_ = true;
+}
 
 void StreamedDocument::flushSection(pugi::xml_node section) {
   if (!section.first_child()) return;
-  if (!rootOpen_) {
-    writeDeclaration(file_);
-    writeText(file_, std::string("<") + documentElement(doc_).name() + ">");
-    rootOpen_ = true;
-  }
+  openRoot();
   if (!sectionOpen_) {
     writeText(file_, std::string("<") + section.name() + ">");
     sectionOpen_ = true;
@@ -53,11 +54,7 @@ void StreamedDocument::closeSection(pugi::xml_node section) {
     writeText(file_, std::string("</") + section.name() + ">");
   } else {
     // Never had a child: written as the whole document would write it.
-    if (!rootOpen_) {
-      writeDeclaration(file_);
-      writeText(file_, std::string("<") + documentElement(doc_).name() + ">");
-      rootOpen_ = true;
-    }
+    openRoot();
     section.print(file_, "", kFormat, pugi::encoding_utf8);
   }
   sectionOpen_ = false;

@@ -26,9 +26,8 @@ class StreamedDocument {
   // The stream `doc` is being written through on this thread, if any.
   static StreamedDocument* of(const XmlDocument& doc);
 
-  // `section` is a child element of the root, appended last. Between open
-  // and close nothing else is appended to the root.
-  void openSection(pugi::xml_node section);
+  // `section` is a child element of the root, appended last; until it is
+  // closed nothing else is appended to the root.
   void flushSection(pugi::xml_node section);  // writes and removes its children
   void closeSection(pugi::xml_node section);  // and removes the section itself
 
@@ -37,6 +36,8 @@ class StreamedDocument {
   void commit();
 
  private:
+  void openRoot();
+
   XmlDocument& doc_;
   AtomicFile file_;
   StreamedDocument* previous_;
