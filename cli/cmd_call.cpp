@@ -76,7 +76,7 @@ int runShell(DBFunc& object, CliHost& host) {
   return status;
 }
 
-const bool registered = addCommand([](CLI::App& app, Globals& g) {
+const bool registered = addCommand({"call", "shell"}, [](CLI::App& app, Globals& g) {
   auto* call = app.add_subcommand("call", "Create one object, invoke MEMBER with ARGs, print the result");
   call->prefix_command();
   call->footer(

@@ -183,7 +183,7 @@ int showChecks(DBFunc& object, const HtmlOptions& o) {
   return 0;
 }
 
-const bool registered = addCommand([](CLI::App& app, Globals& g) {
+const bool registered = addCommand({"export", "export-library", "html"}, [](CLI::App& app, Globals& g) {
   auto* cmd = app.add_subcommand("export",
                                  "Write a project's tender document (or, with --bid, its bid document) "
                                  "to a package file");

@@ -219,7 +219,7 @@ constexpr const char* kCheckHelp =
     "per table, files) or why it would fail; nothing is written to the database or the disk. Exit status 0 "
     "when the package would import, 1 when it would not";
 
-const bool registered = addCommand([](CLI::App& app, Globals& g) {
+const bool registered = addCommand({"import", "import-library"}, [](CLI::App& app, Globals& g) {
   auto o = std::make_shared<ImportOptions>();
   auto* cmd = app.add_subcommand("import", "Import a tender-document package as a new project or bid");
   cmd->add_option("PACKAGE", o->package, "The package file, e.g. in/plan/plan.xml")->required();

@@ -8,7 +8,7 @@
 namespace quillon::cli {
 namespace {
 
-const bool registered = addCommand([](CLI::App& app, Globals& g) {
+const bool registered = addCommand({"init"}, [](CLI::App& app, Globals& g) {
   auto* cmd = app.add_subcommand(
       "init",
       "Create Data/zbs.mdb with the schema, Conf/AccordedCheck.xsl and SysUser.ini in the component folder");

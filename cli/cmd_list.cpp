@@ -54,7 +54,7 @@ void printJson(const std::vector<DocumentSummary>& docs, bool templates) {
   }
 }
 
-const bool registered = addCommand([](CLI::App& app, Globals& g) {
+const bool registered = addCommand({"list"}, [](CLI::App& app, Globals& g) {
   auto* cmd = app.add_subcommand("list", "List the projects or the templates of the installation");
   auto what = std::make_shared<std::string>();
   auto json = std::make_shared<bool>(false);

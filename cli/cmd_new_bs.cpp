@@ -74,7 +74,7 @@ int newBs(DBFunc& object, CliHost& host, NewBsOptions o, bool projectGiven) {
   return 0;
 }
 
-const bool registered = addCommand([](CLI::App& app, Globals& g) {
+const bool registered = addCommand({"new-bs"}, [](CLI::App& app, Globals& g) {
   auto* cmd = app.add_subcommand(
       "new-bs",
       "Make a new project's tender document from a library template: copy the template's project record, "

@@ -36,7 +36,7 @@ int saveTemplate(DBFunc& object, CliHost& host, const SaveOptions& o) {
   return 0;
 }
 
-const bool registered = addCommand([](CLI::App& app, Globals& g) {
+const bool registered = addCommand({"save-template"}, [](CLI::App& app, Globals& g) {
   auto* cmd = app.add_subcommand(
       "save-template",
       "Save a project's tender document into the library as a new template (tree, bid-opening lines, "

@@ -14,7 +14,7 @@ struct TreeOptions {
   bool all = false;
 };
 
-const bool registered = addCommand([](CLI::App& app, Globals& g) {
+const bool registered = addCommand({"tree"}, [](CLI::App& app, Globals& g) {
   auto* cmd = app.add_subcommand("tree", "Print a project's or a template's document tree as an outline");
   auto opts = std::make_shared<TreeOptions>();
   auto* project =

@@ -7,14 +7,51 @@
 
 namespace quillon::cli {
 
-std::vector<CommandSetup>& commandSetups() {
-  static std::vector<CommandSetup> all;
+std::vector<CommandEntry>& commandSetups() {
+  static std::vector<CommandEntry> all;
   return all;
 }
 
-bool addCommand(CommandSetup setup) {
-  commandSetups().push_back(std::move(setup));
+bool addCommand(std::vector<std::string> names, CommandSetup setup) {
+  commandSetups().push_back({std::move(names), std::move(setup)});
   return true;
+}
+
+namespace {
+
+// The global options that take a value in the next word.
+bool takesValue(const std::string& word) {
+  return word == "--home" || word == "--messages" || word == "--answer" || word == "--set";
+}
+
+// The first word that is not a global option or an option's value: the
+// command the user named, or empty when there is none.
+std::string commandWord(int argc, const char* const* argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string word = argv[i];
+    if (takesValue(word)) {
+      ++i;
+      continue;
+    }
+    if (word.empty() || word[0] != '-') return word;
+  }
+  return {};
+}
+
+}  // namespace
+
+void addReachableCommands(CLI::App& app, Globals& globals, int argc, const char* const* argv) {
+  const std::string named = commandWord(argc, argv);
+  bool helpAll = false;
+  for (int i = 1; i < argc; ++i) helpAll = helpAll || std::string(argv[i]) == "--help-all";
+  if (!named.empty() && !helpAll) {
+    for (const auto& entry : commandSetups()) {
+      for (const auto& name : entry.names) {
+        if (name == named) return entry.setup(app, globals);
+      }
+    }
+  }
+  for (const auto& entry : commandSetups()) entry.setup(app, globals);
 }
 
 std::filesystem::path Globals::homePath() const { return resolveComponentFolder(home); }

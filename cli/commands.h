@@ -37,7 +37,16 @@ struct Globals {
 };
 
 using CommandSetup = std::function<void(CLI::App& app, Globals& globals)>;
-std::vector<CommandSetup>& commandSetups();
-bool addCommand(CommandSetup setup);
+struct CommandEntry {
+  std::vector<std::string> names;  // the subcommands the setup adds
+  CommandSetup setup;
+};
+std::vector<CommandEntry>& commandSetups();
+bool addCommand(std::vector<std::string> names, CommandSetup setup);
+// Adds the subcommands the command line can reach. Building every parser
+// costs more than a short call takes, so when the first word names one
+// command only that one is built; help across commands and unknown words
+// get them all, so the messages and listings stay those of the full set.
+void addReachableCommands(CLI::App& app, Globals& globals, int argc, const char* const* argv);
 
 }  // namespace quillon::cli

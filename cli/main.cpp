@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
       "Exit status: 0 when the command ran (for call: whatever the member returned), 2 for a usage\n"
       "error, 3 when the call ended with an error (its description on stderr); export and\n"
       "export-library exit 1 when an overwrite question is answered no.");
-  for (const auto& setup : commandSetups()) setup(app, globals);
+  addReachableCommands(app, globals, argc, argv);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
