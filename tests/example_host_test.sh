@@ -17,10 +17,19 @@ grep -qF "$work/prefix/lib/libquillon.so" <<<"$libs" || {
   echo "example_host does not load the installed libquillon"
   exit 1
 }
-# The installed command finds its library beside it, wherever the prefix is.
+# The installed command runs wherever the prefix is, and finds the XSLT
+# module it loads for html in the prefix's library folder.
 [[ $("$work/prefix/bin/quillon" --version) == "quillon "* ]]
 mv "$work/prefix" "$work/moved"
 [[ $("$work/moved/bin/quillon" --version) == "quillon "* ]]
+"$work/moved/bin/quillon" --home "$work/office" init --demo >/dev/null
+loads=$(LD_DEBUG=files "$work/moved/bin/quillon" --home "$work/office" html --resource 1 -o "$work/checks.html" 2>&1)
+grep -qF "file=$work/moved/lib/libquillon_xslt.so" <<<"$loads" || {
+  printf '%s\n' "$loads" | grep xslt
+  echo "the moved quillon did not load the XSLT module of its own prefix"
+  exit 1
+}
+grep -q "<html" "$work/checks.html"
 mv "$work/moved" "$work/prefix"
 out=$("$work/build/example_host" "$work/run")
 printf '%s\n' "$out"

@@ -19,8 +19,10 @@ namespace {
 constexpr const char* kModule = "libquillon_xslt.so";
 
 // Where the module may be: beside the library (or program) this code is in,
-// one folder up from it (a test program in the build tree), and where the
-// build and the installation put it.
+// one folder up from it (a test program in the build tree), in the library
+// folder of the prefix a program built with this code is installed in (the
+// command, wherever the prefix was moved), and where the build and the
+// installation put it.
 std::vector<std::filesystem::path> candidates() {
   std::vector<std::filesystem::path> found;
   Dl_info self{};
@@ -28,6 +30,7 @@ std::vector<std::filesystem::path> candidates() {
     const auto folder = std::filesystem::path(self.dli_fname).parent_path();
     found.push_back(folder / kModule);
     found.push_back(folder.parent_path() / kModule);
+    found.push_back((folder / QUILLON_XSLT_BIN_TO_LIB / kModule).lexically_normal());
   }
   for (const char* folder : {QUILLON_XSLT_BUILD_DIR, QUILLON_XSLT_INSTALL_DIR})
     found.push_back(std::filesystem::path(folder) / kModule);
