@@ -5,13 +5,13 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <limits>
 #include <optional>
 
 #include "commands.h"
 #include "members.h"
+#include "quillon/file_write.h"
 #include "terminal_progress.h"
 
 namespace quillon::cli {
@@ -118,14 +118,25 @@ int exportProject(DBFunc& object, CliHost& host, const WatchingHost& watching, c
   // beside its name.
   const auto packageFolder = o.bid ? fs::path(out).parent_path().string() : folderOf(out) + base;
   if (o.bid) {
-    object.OutputTBS(o.project, out, {});
-    if (watching.reported()) {
-      // The member keeps what it could read; a person gets all or nothing.
-      std::error_code ec;
-      fs::remove(out + ".xml", ec);
-      host.error("the export stopped at the failure reported above; no package was written");
+    // The member deletes the old package before it writes the new one, and
+    // keeps what it could read; a person gets all or nothing and keeps the
+    // old package until the new one is whole. It is written under a name of
+    // its own beside the target, then renamed.
+    const auto staging =
+        folderOf(out) + fmt::format(".partial-{}-", ::getpid()) + fs::path(out).filename().string();
+    const auto stagingFolder = folderOf(staging) + baseName(staging);
+    std::error_code ec;
+    const bool written = object.OutputTBS(o.project, staging, {}) && !watching.reported();
+    if (written) fs::rename(staging + ".xml", out + ".xml", ec);
+    const auto renameError = ec;
+    fs::remove(staging + ".xml", ec);
+    fs::remove(stagingFolder, ec);  // empty: the member only makes it
+    if (!written || renameError) {
+      host.error(renameError ? fmt::format("cannot write {}.xml: {}", out, renameError.message())
+                             : "the export stopped at the failure reported above; no package was written");
       return 3;
     }
+    fs::create_directories(folderOf(out) + base, ec);
     std::cout << "wrote " << out << ".xml\n";
     noteReplaced(object);
   } else {
@@ -151,21 +162,6 @@ struct HtmlOptions {
   std::string output;
 };
 
-// Written beside the target and renamed, so a failure never leaves half a
-// page under the real name.
-void writeWhole(const std::string& target, const std::string& content) {
-  const std::string partial = target + ".partial";
-  std::ofstream file(partial, std::ios::binary | std::ios::trunc);
-  file << content;
-  file.close();
-  std::error_code ec;
-  if (file) fs::rename(partial, target, ec);
-  if (!file || ec) {
-    fs::remove(partial, ec);
-    throw std::runtime_error(fmt::format("cannot write {}", target));
-  }
-}
-
 int showChecks(DBFunc& object, const HtmlOptions& o) {
   const bool onProject = !o.project.empty();
   const auto id = static_cast<std::int32_t>(parseInteger(onProject ? o.project : o.resource,
@@ -178,7 +174,8 @@ int showChecks(DBFunc& object, const HtmlOptions& o) {
     std::cout << html << std::flush;
     return 0;
   }
-  writeWhole(o.output, html);
+  // A failure leaves any page that was there whole.
+  writeFileAtomically(o.output, html);
   std::cout << "wrote " << o.output << "\n";
   return 0;
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <fstream>
 
 #include "fileutil/copy_dir.h"
@@ -117,10 +120,21 @@ TEST_F(FileUtilFs, CopyFileCopiesOnlyRegularFiles) {
   EXPECT_TRUE(CopyFile(At("a.pdf"), At("b.pdf"), false));
   EXPECT_EQ(Read("b.pdf"), "new");
   EXPECT_TRUE(CopyFile(At("a.pdf"), At("c.pdf"), true));
+  fs::permissions(At("c.pdf"), fs::perms::owner_read);  // replaced, as the import expects
+  Write("a.pdf", "newer");
+  EXPECT_TRUE(CopyFile(At("a.pdf"), At("c.pdf"), false));
+  EXPECT_EQ(Read("c.pdf"), "newer");
   fs::create_symlink(At("a.pdf"), At("link.pdf"));
-  for (const std::string from : {At("none.pdf"), root_, At("link.pdf")})
+  ASSERT_EQ(::mkfifo(At("pipe.pdf").c_str(), 0600), 0);
+  for (const std::string from : {At("none.pdf"), root_, At("link.pdf"), At("pipe.pdf")})
     EXPECT_FALSE(CopyFile(from, At("d.pdf"), false)) << from;
   EXPECT_TRUE(Gone("d.pdf"));
+  EXPECT_FALSE(CopyFile(At("a.pdf"), At("missing/e.pdf"), false));
+  // Copies are written under a temporary name and renamed: none is left.
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(root_)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"a.pdf", "b.pdf", "c.pdf", "link.pdf", "pipe.pdf"}));
 }
 
 TEST_F(FileUtilFs, CopyDirCopiesTreeButNoLinks) {

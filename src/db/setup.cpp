@@ -2,33 +2,23 @@
 
 #include <fmt/format.h>
 
-#include <fstream>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include "core/installation_layout.h"
 #include "db/embedded.h"
+#include "platform/atomic_file.h"
 #include "platform/database.h"
 #include "platform/process_lock.h"
 #include "quillon/error.h"
+#include "quillon/file_write.h"
 
 namespace quillon {
 namespace fs = std::filesystem;
 namespace {
-
-// Written beside the target and renamed, so that a failure never leaves a
-// half-written file under the real name.
-void writeFile(const fs::path& file, std::string_view content) {
-  const fs::path partial = file.string() + ".partial";
-  std::error_code ec;
-  {
-    std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
-    out.close();
-    if (out) fs::rename(partial, file, ec);
-    if (out && !ec) return;
-  }
-  fs::remove(partial, ec);
-  throw Error(fmt::format("cannot write {}", file.string()));
-}
 
 void createFolder(const fs::path& folder) {
   std::error_code ec;
@@ -36,10 +26,10 @@ void createFolder(const fs::path& folder) {
   if (ec) throw Error(fmt::format("cannot create folder {}: {}", folder.string(), ec.message()));
 }
 
-void removeDatabase(const fs::path& file) {
-  // Refuse to pull the file away from a program that holds it.
-  { const auto lock = platform::ProcessLock::acquire(file); }
-  for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+// What SQLite keeps beside a database: a journal or log left from the old
+// file would be played into the new one.
+void removeSidecars(const fs::path& file) {
+  for (const char* suffix : {"-wal", "-shm", "-journal"}) {
     std::error_code ec;
     fs::remove(fs::path(file.string() + suffix), ec);
     if (ec) throw Error(fmt::format("cannot remove {}{}: {}", file.string(), suffix, ec.message()));
@@ -54,19 +44,26 @@ InitResult initializeHome(const fs::path& home, const InitOptions& options) {
   result.styleSheet = layout::styleSheetFile(home);
   result.settings = layout::settingsFile(home);
 
-  if (fs::exists(result.database)) {
-    if (!options.force)
-      throw Error(fmt::format("{} already exists; use --force to replace it", result.database.string()));
-    removeDatabase(result.database);
-  }
+  const bool replacing = fs::exists(result.database);
+  if (replacing && !options.force)
+    throw Error(fmt::format("{} already exists; use --force to replace it", result.database.string()));
+  // Refuse to pull the file away from a program that holds it, and keep
+  // others out until the new one stands in its place: until then the old
+  // database is whole.
+  const auto lock = replacing ? platform::ProcessLock::acquire(result.database) : nullptr;
   createFolder(result.database.parent_path());
   createFolder(result.styleSheet.parent_path());
 
-  // Build beside the target and rename, so a failure never leaves half a
-  // database under the real name.
-  const fs::path partial = result.database.string() + ".partial";
+  // Built under a name of its own beside the target and moved in only when
+  // complete, so a failure never leaves half a database under the real name;
+  // a new one refuses a database another init has put there meanwhile.
+  std::string partial = result.database.string() + ".XXXXXX";
+  errno = 0;
+  const int fd = ::mkstemp(partial.data());
+  if (fd < 0)
+    throw Error(fmt::format("cannot create {}: {}", result.database.string(), std::strerror(errno)));
+  ::close(fd);
   std::error_code ec;
-  fs::remove(partial, ec);
   try {
     std::string script(embedded::schema);
     if (options.library || options.demo) script += embedded::library;
@@ -76,17 +73,30 @@ InitResult initializeHome(const fs::path& home, const InitOptions& options) {
     fs::remove(partial, ec);
     throw;
   }
-  fs::rename(partial, result.database, ec);
-  if (ec) throw Error(fmt::format("cannot create {}: {}", result.database.string(), ec.message()));
+  if (replacing) {
+    removeSidecars(result.database);
+    fs::rename(partial, result.database, ec);
+    if (ec) {
+      std::error_code ignored;
+      fs::remove(partial, ignored);
+      throw Error(fmt::format("cannot create {}: {}", result.database.string(), ec.message()));
+    }
+  } else if (const int error = platform::renameIfAbsent(partial, result.database); error != 0) {
+    fs::remove(partial, ec);
+    throw Error(error == EEXIST
+                    ? fmt::format("{} already exists; use --force to replace it", result.database.string())
+                    : fmt::format("cannot create {}: {}", result.database.string(), std::strerror(error)));
+  }
+  platform::syncFolderOf(result.database);
 
   if (options.force || !fs::exists(result.styleSheet)) {
-    writeFile(result.styleSheet, embedded::stylesheet);
+    writeFileAtomically(result.styleSheet, embedded::stylesheet);
     result.styleSheetWritten = true;
   }
   if (!fs::exists(result.settings)) {
     const fs::path projects = fs::absolute(home) / "Projects";
     createFolder(projects);
-    writeFile(result.settings, fmt::format("[AppInfo]\r\nProjectPath={}/\r\n", projects.string()));
+    writeFileAtomically(result.settings, fmt::format("[AppInfo]\r\nProjectPath={}/\r\n", projects.string()));
     result.settingsWritten = true;
   }
   return result;

@@ -1,5 +1,7 @@
 #include "fileutil/copy_dir.h"
 
+#include "fileutil/file_copy.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -7,15 +9,6 @@
 namespace quillon::pub {
 namespace fs = std::filesystem;
 namespace {
-
-// Copies over an existing file; one that refuses to be opened for writing
-// (read-only, for instance) is replaced instead.
-void CopyOver(const fs::path& from, const fs::path& to) {
-  std::error_code ec;
-  if (fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec)) return;
-  if (!fs::is_regular_file(fs::symlink_status(to, ec))) return;
-  if (fs::remove(to, ec)) fs::copy_file(from, to, fs::copy_options::none, ec);
-}
 
 void CopyContents(const fs::path& from, const fs::path& to) {
   std::error_code ec;
@@ -27,7 +20,7 @@ void CopyContents(const fs::path& from, const fs::path& to) {
       fs::create_directory(target, entry_ec);
       if (!entry_ec) CopyContents(it->path(), target);
     } else if (kind == fs::file_type::regular) {
-      CopyOver(it->path(), target);
+      CopyWholeFile(it->path(), target, IfTargetExists::Replace);
     }
   }
 }

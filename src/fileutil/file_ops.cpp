@@ -6,6 +6,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "fileutil/file_copy.h"
 #include "quillon/error.h"
 
 namespace quillon::pub {
@@ -68,12 +69,7 @@ std::string DelFile(const std::string& path) {
 }
 
 bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
-  // Sources come from folders sent by others: a link there could reach any
-  // file of this machine, and a pipe would block the copy for ever.
-  std::error_code ec;
-  if (!fs::is_regular_file(fs::symlink_status(from, ec))) return false;
-  const auto options = failIfExists ? fs::copy_options::none : fs::copy_options::overwrite_existing;
-  return fs::copy_file(from, to, options, ec) && !ec;
+  return CopyWholeFile(from, to, failIfExists ? IfTargetExists::Fail : IfTargetExists::Replace);
 }
 
 }  // namespace quillon::pub

@@ -23,8 +23,9 @@ std::string DirExists_Base(const std::string& DirStr, bool makeIfNoExist);
 std::string DelFile(const std::string& path);
 
 // Copies one regular file; with failIfExists an existing target makes it fail,
-// otherwise the target is overwritten. A link as the source is refused. True
-// on success; never throws.
+// otherwise the target is replaced (read-only or not). A link as the source is
+// refused. The target is never left half-written. True on success; never
+// throws.
 bool CopyFile(const std::string& from, const std::string& to, bool failIfExists);
 
 }  // namespace quillon::pub

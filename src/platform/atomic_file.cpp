@@ -1,6 +1,8 @@
 #include "platform/atomic_file.h"
 
+#include <fcntl.h>
 #include <fmt/core.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +10,7 @@
 #include <system_error>
 
 #include "quillon/error.h"
+#include "quillon/file_write.h"
 
 namespace quillon::platform {
 namespace {
@@ -16,19 +19,39 @@ std::string describe(int error) { return std::generic_category().message(error);
 
 }  // namespace
 
+// File systems without the no-replace rename get a hard link, which fails
+// the same way when the name is taken.
+int renameIfAbsent(const std::filesystem::path& from, const std::filesystem::path& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+  if (errno != EINVAL && errno != ENOSYS) return errno;
+  if (::link(from.c_str(), to.c_str()) != 0) return errno;
+  ::unlink(from.c_str());
+  return 0;
+}
+
+// Without this the folder's entry of a rename can be lost to a power
+// failure, bringing the old name back.
+void syncFolderOf(const std::filesystem::path& path) {
+  auto folder = path.parent_path();
+  if (folder.empty()) folder = ".";
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
 AtomicFile::AtomicFile(std::filesystem::path target)
     : target_(std::move(target)), temporary_(target_.string() + ".XXXXXX") {
   errno = 0;
   const int fd = ::mkstemp(temporary_.data());
-  if (fd < 0)
-    throw Error(fmt::format("cannot create the XML file {}: {}", target_.string(), describe(errno)));
+  if (fd < 0) throw Error(fmt::format("cannot create {}: {}", target_.string(), describe(errno)));
   ::fchmod(fd, 0644);
   file_ = ::fdopen(fd, "wb");
   if (!file_) {
     const int error = errno;
     ::close(fd);
     ::unlink(temporary_.c_str());
-    throw Error(fmt::format("cannot create the XML file {}: {}", target_.string(), describe(error)));
+    throw Error(fmt::format("cannot create {}: {}", target_.string(), describe(error)));
   }
 }
 
@@ -41,16 +64,43 @@ void AtomicFile::write(const void* data, size_t size) {
   if (error_ == 0 && std::fwrite(data, 1, size, file_) != size) error_ = errno ? errno : EIO;
 }
 
-void AtomicFile::commit() {
+// The data reaches the disk before the name does: after a crash the target
+// is the old file or the whole new one.
+void AtomicFile::finishWriting() {
   int error = error_;
   if (error == 0 && std::fflush(file_) != 0) error = errno ? errno : EIO;
   if (error == 0 && ::fsync(::fileno(file_)) != 0) error = errno;
   if (std::fclose(file_) != 0 && error == 0) error = errno ? errno : EIO;
   file_ = nullptr;
-  if (error == 0 && std::rename(temporary_.c_str(), target_.c_str()) != 0) error = errno;
-  if (error != 0)
-    throw Error(fmt::format("cannot write the XML file {}: {}", target_.string(), describe(error)));
+  if (error != 0) throw Error(fmt::format("cannot write {}: {}", target_.string(), describe(error)));
+}
+
+void AtomicFile::commit() {
+  finishWriting();
+  if (std::rename(temporary_.c_str(), target_.c_str()) != 0)
+    throw Error(fmt::format("cannot write {}: {}", target_.string(), describe(errno)));
   committed_ = true;
+  syncFolderOf(target_);
+}
+
+bool AtomicFile::commitIfAbsent() {
+  finishWriting();
+  const int error = renameIfAbsent(temporary_, target_);
+  if (error == EEXIST) return false;
+  if (error != 0) throw Error(fmt::format("cannot write {}: {}", target_.string(), describe(error)));
+  committed_ = true;
+  syncFolderOf(target_);
+  return true;
 }
 
 }  // namespace quillon::platform
+
+namespace quillon {
+
+void writeFileAtomically(const std::filesystem::path& file, std::string_view content) {
+  platform::AtomicFile out(file);
+  out.write(content);
+  out.commit();
+}
+
+}  // namespace quillon

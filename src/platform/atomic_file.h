@@ -7,8 +7,15 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace quillon::platform {
+
+// Moves `from` to `to` unless something is at `to` already: 0, EEXIST, or
+// the error number of the failure.
+int renameIfAbsent(const std::filesystem::path& from, const std::filesystem::path& to);
+// Makes a finished rename into the path's folder survive a power failure.
+void syncFolderOf(const std::filesystem::path& path);
 
 class AtomicFile : public pugi::xml_writer {
  public:
@@ -20,10 +27,17 @@ class AtomicFile : public pugi::xml_writer {
 
   // The first write error is kept and reported by commit().
   void write(const void* data, size_t size) override;
-  // Flushes, syncs and renames; throws quillon::Error with the reason.
+  void write(std::string_view text) { write(text.data(), text.size()); }
+  // Flushes, syncs and renames over the target; throws quillon::Error with
+  // the reason.
   void commit();
+  // The same, but an existing target is left alone: false then, and the
+  // temporary file is removed.
+  bool commitIfAbsent();
 
  private:
+  void finishWriting();
+
   std::filesystem::path target_;
   std::string temporary_;
   std::FILE* file_ = nullptr;
