@@ -3,8 +3,10 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 HOME_DEMO ?= demo-home
 BENCH_BUILD ?= build-release
+SANITIZE_BUILD ?= build-sanitize
+FUZZ_SECONDS ?= 600
 
-.PHONY: all deps build test demo bench clean
+.PHONY: all deps build test demo bench sanitize-build test-sanitize fuzz clean
 
 all: build
 
@@ -32,5 +34,22 @@ bench:
 	$(BENCH_BUILD)/bench/quillon_bench --benchmark_out=$(BENCH_BUILD)/bench.json --benchmark_out_format=json
 	bench/report.py $(BENCH_BUILD)/bench.json docs
 
+# One clang build with AddressSanitizer and UndefinedBehaviorSanitizer for
+# both: the whole test suite, and the libFuzzer targets of tests/fuzz.
+$(SANITIZE_BUILD)/build.ninja:
+	cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	  -DQUILLON_BUILD_FUZZ=ON -DQUILLON_BUILD_BENCH=OFF
+
+sanitize-build: $(SANITIZE_BUILD)/build.ninja
+	@QUILLON_WITH_FUZZ=1 scripts/install-deps.sh
+	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+
+test-sanitize: sanitize-build
+	cd $(SANITIZE_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# Each fuzz target for FUZZ_SECONDS (make fuzz FUZZ_SECONDS=60).
+fuzz: sanitize-build
+	scripts/fuzz.sh $(SANITIZE_BUILD) $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD) $(BENCH_BUILD) $(HOME_DEMO)
+	rm -rf $(BUILD) $(BENCH_BUILD) $(SANITIZE_BUILD) $(HOME_DEMO)

@@ -124,16 +124,28 @@ int exportProject(DBFunc& object, CliHost& host, const WatchingHost& watching, c
     // its own beside the target, then renamed.
     const auto staging =
         folderOf(out) + fmt::format(".partial-{}-", ::getpid()) + fs::path(out).filename().string();
-    const auto stagingFolder = folderOf(staging) + baseName(staging);
+    struct Cleanup {
+      std::string file, folder;
+      ~Cleanup() {
+        std::error_code ignored;
+        fs::remove(file, ignored);
+        fs::remove(folder, ignored);  // empty: the member only makes it
+      }
+    } cleanup{staging + ".xml", folderOf(staging) + baseName(staging)};
+    bool written = false;
+    try {
+      written = object.OutputTBS(o.project, staging, {}) && !watching.reported();
+    } catch (const std::exception& e) {
+      // The reason names the file the person asked for, not the staging one.
+      std::string why = e.what();
+      if (const auto at = why.find(staging); at != std::string::npos) why.replace(at, staging.size(), out);
+      throw std::runtime_error(why);
+    }
     std::error_code ec;
-    const bool written = object.OutputTBS(o.project, staging, {}) && !watching.reported();
     if (written) fs::rename(staging + ".xml", out + ".xml", ec);
-    const auto renameError = ec;
-    fs::remove(staging + ".xml", ec);
-    fs::remove(stagingFolder, ec);  // empty: the member only makes it
-    if (!written || renameError) {
-      host.error(renameError ? fmt::format("cannot write {}.xml: {}", out, renameError.message())
-                             : "the export stopped at the failure reported above; no package was written");
+    if (!written || ec) {
+      host.error(ec ? fmt::format("cannot write {}.xml: {}", out, ec.message())
+                    : "the export stopped at the failure reported above; no package was written");
       return 3;
     }
     fs::create_directories(folderOf(out) + base, ec);

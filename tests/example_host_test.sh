@@ -3,11 +3,14 @@
 # CMake package, shared library from the prefix) and do its job there.
 set -euo pipefail
 BUILD_DIR=$1
+shift
+# The rest: CMake settings the library was built with that its clients need
+# too (the compiler and the sanitizers of a sanitized build).
 SOURCE_DIR=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cmake --install "$BUILD_DIR" --prefix "$work/prefix" >/dev/null
-cmake -S "$SOURCE_DIR/examples/host" -B "$work/build" -G Ninja -DCMAKE_PREFIX_PATH="$work/prefix" >/dev/null
+cmake -S "$SOURCE_DIR/examples/host" -B "$work/build" -G Ninja -DCMAKE_PREFIX_PATH="$work/prefix" "$@" >/dev/null
 cmake --build "$work/build" >/dev/null
 # The program runs on the installed library, not on the build tree's.
 # (ldd's output is taken whole first: grep -q closing the pipe early would fail it.)

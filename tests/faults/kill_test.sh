@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# A process killed (SIGKILL) in the middle of an export, an import and a
+# new-bs: the package is the old one or the whole new one, the database holds
+# none of the killed operation's rows and is whole, and the next run works.
+source "$(dirname "$0")/lib.sh"
+home=$work/home
+big_home "$home" 40000
+delays=(0.05 0.1 0.2 0.3 0.5 0.8)
+
+# Export: the reference is a finished export; the "old" package is another.
+"$Q" --home "$home" --answer yes export --project 1 "$work/ref/plan.dat" >/dev/null
+reference=$work/ref/plan/plan.xml
+mkdir -p "$work/out/plan"
+echo '<?xml version="1.0"?><Table/>' >"$work/out/plan/plan.xml"
+old=$(cat "$work/out/plan/plan.xml")
+kills=0
+for delay in "${delays[@]}"; do
+  outcome=$(run_killed_after "$delay" "$Q" --home "$home" --answer yes export --project 1 "$work/out/plan.dat")
+  [ "$outcome" = killed ] && kills=$((kills + 1))
+  if ! cmp -s "$work/out/plan/plan.xml" "$reference" && [ "$(cat "$work/out/plan/plan.xml")" != "$old" ]; then
+    fail "export $outcome after ${delay}s left a package that is neither the old nor the new one"
+  fi
+  echo "export $outcome after ${delay}s: package whole"
+done
+[ $kills -gt 0 ] || fail "no export was killed mid-way: the test proves nothing"
+
+# Import of the large package: all or nothing.
+before=$(tree_rows "$home")
+kills=0
+for delay in "${delays[@]}"; do
+  outcome=$(run_killed_after "$delay" "$Q" --home "$home" import "$reference" --parent 0 --layer 0 \
+    --doc-root "$work/docs")
+  [ "$outcome" = killed ] && kills=$((kills + 1))
+  integrity_ok "$home"
+  now=$(tree_rows "$home")
+  if [ "$outcome" = killed ]; then
+    [ "$now" = "$before" ] || fail "import killed after ${delay}s left $((now - before)) tree rows"
+  else
+    before=$now
+  fi
+  echo "import $outcome after ${delay}s: database whole, tree rows $now"
+done
+[ $kills -gt 0 ] || fail "no import was killed mid-way"
+"$Q" --home "$home" import "$reference" --parent 0 --layer 0 --doc-root "$work/docs" >/dev/null
+[ "$(tree_rows "$home")" -gt "$before" ] || fail "the import after the kills stored nothing"
+
+# new-bs from a large template.
+template=$("$Q" --home "$home" save-template --project 1 --name 大模板 | sed -n 's/^resource //p')
+before=$(tree_rows "$home")
+kills=0
+for delay in "${delays[@]}"; do
+  outcome=$(run_killed_after "$delay" "$Q" --home "$home" new-bs --template "$template" --name 新项目 --root 根)
+  [ "$outcome" = killed ] && kills=$((kills + 1))
+  integrity_ok "$home"
+  now=$(tree_rows "$home")
+  if [ "$outcome" = killed ]; then
+    [ "$now" = "$before" ] || fail "new-bs killed after ${delay}s left $((now - before)) tree rows"
+  else
+    before=$now
+  fi
+  echo "new-bs $outcome after ${delay}s: database whole, tree rows $now"
+done
+[ $kills -gt 0 ] || fail "no new-bs was killed mid-way"
+"$Q" --home "$home" new-bs --template "$template" --name 新项目 --root 根 >/dev/null
+echo "kill test passed"

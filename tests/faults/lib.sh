@@ -1,0 +1,55 @@
+# Shared by the fault tests: a scratch folder, installations with a large
+# project, and the checks every fault test ends with.
+set -euo pipefail
+Q=$1
+work=$(mktemp -d)
+cleanup_hooks=()
+cleanup() {
+  for hook in "${cleanup_hooks[@]}"; do eval "$hook" || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+# The one value of a one-row, one-column query.
+value() {
+  local home=$1 sql=$2 out
+  out=$("$Q" --home "$home" call GetValue "$sql")
+  sed -n '2s/^{"[^"]*":\(.*\)}$/\1/p' <<<"$out" | tr -d '"'
+}
+
+integrity_ok() {
+  local home=$1 result
+  result=$(value "$home" "pragma integrity_check")
+  [ "$result" = ok ] || fail "integrity_check of $home gave '$result'"
+}
+
+tree_rows() { value "$1" "select count(*) from T_PROJECT_TREE"; }
+
+# An installation whose project 1 has NODES more section nodes under its
+# document node.
+big_home() {
+  local home=$1 nodes=$2
+  "$Q" --home "$home" init --demo >/dev/null
+  "$Q" --home "$home" call ExecuteSql "insert into T_PROJECT_TREE (NODE_ID, NODE_NAME, PROJECT_ID, BUNDLE_ID,
+    LAYER_ID, PARENT_NOED_ID, TYPE_ID, RESOURCE_TYPE_ID, STS, Bookmarks_Name, NODE_ORDER, PROJECT_TYPE_ID,
+    NODE_ESTATE, PAGE_COUNT, PAGE_NUM, NODE_Level_Top, BS_NODE_ID, NODE_PAGE_COUNT)
+    select 100000 + x, '第' || x || '节', 1, 0, 3, 2, 4, 0, 'V', 'BM_' || x, x, 1, 1, 0, 0, 1, 0, 0
+    from (with recursive c(x) as (select 1 union all select x + 1 from c where x < $nodes) select x from c)" \
+    >/dev/null
+}
+
+# Runs a command, killing it with SIGKILL after DELAY seconds; prints
+# "killed" or "finished".
+run_killed_after() {
+  local delay=$1
+  shift
+  if timeout -s KILL "$delay" "$@" >/dev/null 2>&1; then echo finished; else
+    local status=$?
+    [ $status -eq 137 ] && echo killed || echo "finished with $status"
+  fi
+}
