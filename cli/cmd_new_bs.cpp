@@ -39,8 +39,8 @@ std::int32_t addProjectRoot(DBFunc& object, CliHost& host, const NewBsOptions& o
 }
 
 int newBs(DBFunc& object, CliHost& host, NewBsOptions o, bool projectGiven) {
-  requireUtf8Name(o.name);
-  if (!isValidUtf8(o.root)) throw UsageError("--root is not valid UTF-8 text");
+  requireName(o.name, "--name");
+  requireName(o.root, "--root");
   // All or nothing: a failure anywhere leaves no part of the new project.
   Transaction whole(object);
   if (object.Db_GetCount("T_RESOURCE_TREE",

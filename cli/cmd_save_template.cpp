@@ -16,7 +16,7 @@ struct SaveOptions {
 };
 
 int saveTemplate(DBFunc& object, CliHost& host, const SaveOptions& o) {
-  requireUtf8Name(o.name);
+  requireName(o.name, "--name");
   // All or nothing: a failure anywhere leaves no part of the new template.
   Transaction whole(object);
   if (object.Db_GetCount("T_PROJECT_TREE", fmt::format("PROJECT_ID={}", o.project)) <= 0) {

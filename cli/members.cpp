@@ -91,8 +91,32 @@ int runMember(DBFunc& object, const std::string& name, const std::vector<std::st
   }
 }
 
-void requireUtf8Name(const std::string& name) {
-  if (!isValidUtf8(name)) throw UsageError("--name is not valid UTF-8 text");
+void requireName(const std::string& name, const std::string& option) {
+  if (!isValidUtf8(name)) throw UsageError(option + " is not valid UTF-8 text");
+  // Blanks alone would make a document no one can tell from a nameless one
+  // in any list; the empty text keeps its own meaning where it has one.
+  static constexpr std::string_view kBlanks[] = {" ", "\t", "\r", "\n", "\u3000", "\u00a0"};
+  std::string_view rest = name;
+  for (bool found = true; found && !rest.empty();) {
+    found = false;
+    for (const auto blank : kBlanks) {
+      if (rest.substr(0, blank.size()) == blank) {
+        rest.remove_prefix(blank.size());
+        found = true;
+      }
+    }
+  }
+  if (!name.empty() && rest.empty()) throw UsageError(option + " holds only blanks; give a name");
+  // The name of a document becomes a file and folder name at the office that
+  // imports it, with a node number and an extension added: file names here
+  // have at most 255 bytes.
+  constexpr std::size_t kMostBytes = 200;
+  if (name.size() > kMostBytes)
+    throw UsageError(
+        fmt::format("{} is {} bytes long; it may have at most {} (about {} Chinese characters), as it "
+                    "becomes a file name "
+                    "where the document is imported",
+                    option, name.size(), kMostBytes, kMostBytes / 3));
 }
 
 void setField(DBFunc& object, const std::string& field, const std::string& value) {

@@ -62,9 +62,10 @@ int runMember(DBFunc& object, const std::string& name, const std::vector<std::st
 void setField(DBFunc& object, const std::string& field, const std::string& value);
 std::string getField(const DBFunc& object, const std::string& field);
 
-// Throws UsageError unless `name` is UTF-8 text: what the people's commands
-// store must be writable into every package later.
-void requireUtf8Name(const std::string& name);
+// Throws UsageError, naming `option`, unless `name` is UTF-8 text (what the
+// people's commands store must be writable into every package later) that
+// is empty or holds more than blanks, and short enough to be a file name.
+void requireName(const std::string& name, const std::string& option);
 
 // Parses a whole decimal number; throws UsageError.
 std::int64_t parseInteger(const std::string& text, std::int64_t min, std::int64_t max);

@@ -21,8 +21,8 @@ namespace fs = std::filesystem;
 class PeopleCommandsTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_EQ(q("init --demo").status, 0); }
-  CommandResult q(const std::string& args) {
-    return runQuillon("--home " + shellQuote(dir.path().string()) + " " + args);
+  CommandResult q(const std::string& args, const std::string& input = "") {
+    return runQuillon("--home " + shellQuote(dir.path().string()) + " " + args, input);
   }
   // Runs the command with every file it writes limited to `kib` KiB, as on a
   // nearly full file system.
@@ -104,6 +104,25 @@ TEST_F(PeopleCommandsTest, UsageErrorsAndReasonsThatTellTheTruth) {
             2);
   EXPECT_EQ(q("save-template --project 1 --name " + shellQuote("\xc0\xaf")).status, 2);  // overlong "/"
   EXPECT_EQ(runQuillon("--home '' tree --project 1").status, 2);
+  // Names a document could not be stored or sent under.
+  const std::string longest(200, 'n');
+  for (const std::string& bad : {std::string("   "), std::string("\t\xe3\x80\x80 "), longest + "n",
+                                 std::string(120 * 1024, 'x')}) {
+    const auto r = q("new-bs --template 21 --name " + shellQuote(bad) + " --root R");
+    EXPECT_EQ(r.status, 2) << bad.size();
+    EXPECT_NE(r.err.find("--name"), std::string::npos) << r.err.substr(0, 200);
+    EXPECT_EQ(q("save-template --project 1 --name " + shellQuote(bad)).status, 2) << bad.size();
+  }
+  EXPECT_EQ(q("new-bs --template 21 --name n --root " + shellQuote("\xe3\x80\x80")).status, 2);
+  EXPECT_EQ(q("save-template --project 1 --name " + longest).status, 0);
+  // One argument of 1 MB cannot pass exec; through the shell it reaches the
+  // member, which fails with its reason, and the session goes on.
+  const auto shell =
+      q("shell", "GetMaxNo " + std::string(1 << 20, 'T') + " NODE_ID\nGetMaxNo T_PROJECT_TREE NODE_ID\n");
+  EXPECT_NE(shell.err.find("DBF-00003"), std::string::npos);
+  ASSERT_GE(shell.out.size(), 2u);
+  const auto lastLine = shell.out.substr(shell.out.rfind('\n', shell.out.size() - 2) + 1);
+  EXPECT_GT(std::stol(lastLine), 1) << shell.out;
 
   RecordingHost host;
   DBFunc holder(host, dir.path());
