@@ -1,21 +1,60 @@
 #include "import_staging.h"
 
 #include <fmt/format.h>
+#include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 #include <cstdlib>
+#include <fstream>
 #include <stdexcept>
+#include <string_view>
 #include <system_error>
 
 namespace quillon::cli {
 
 namespace fs = std::filesystem;
+namespace {
+
+constexpr std::string_view kStagingPrefix = ".quillon-import-";
+
+// A process that has ended but whose parent has not collected it yet still
+// answers kill(); its state in /proc tells.
+bool processIsGone(long pid) {
+  std::ifstream stat(fmt::format("/proc/{}/stat", pid));
+  std::string line;
+  if (!stat || !std::getline(stat, line)) return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+  const auto close = line.rfind(')');
+  return close != std::string::npos && close + 2 < line.size() &&
+         (line[close + 2] == 'Z' || line[close + 2] == 'X');
+}
+
+// An import killed before its end leaves its staging folder; the next one
+// removes those of processes that are gone.
+void removeAbandonedStaging(const fs::path& root) {
+  std::error_code ec;
+  for (fs::directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.rfind(kStagingPrefix, 0) != 0) continue;
+    const std::string digits = name.substr(kStagingPrefix.size());
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos) continue;
+    const long pid = std::strtol(digits.c_str(), nullptr, 10);
+    if (pid <= 0 || processIsGone(pid)) {
+      std::error_code ignored;
+      fs::remove_all(it->path(), ignored);
+    }
+  }
+}
+
+}  // namespace
 
 Staging::Staging(const fs::path& root) : root_(root) {
   std::error_code ec;
   createdRoot_ = fs::create_directories(root_, ec);
   if (ec) throw std::runtime_error(fmt::format("cannot create {}: {}", root_.string(), ec.message()));
-  path_ = root_ / fmt::format(".quillon-import-{}", ::getpid());
+  removeAbandonedStaging(root_);
+  path_ = root_ / fmt::format("{}{}", kStagingPrefix, ::getpid());
   fs::remove_all(path_, ec);
   fs::create_directory(path_, ec);
   if (ec) throw std::runtime_error(fmt::format("cannot create {}: {}", path_.string(), ec.message()));

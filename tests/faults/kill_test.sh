@@ -43,6 +43,9 @@ done
 [ $kills -gt 0 ] || fail "no import was killed mid-way"
 "$Q" --home "$home" import "$reference" --parent 0 --layer 0 --doc-root "$work/docs" >/dev/null
 [ "$(tree_rows "$home")" -gt "$before" ] || fail "the import after the kills stored nothing"
+# The killed imports' staging folders went with that import.
+leftovers=$(find "$work/docs" -maxdepth 1 -name '.quillon-import-*')
+[ -z "$leftovers" ] || fail "staging folders of killed imports are left: $leftovers"
 
 # new-bs from a large template.
 template=$("$Q" --home "$home" save-template --project 1 --name 大模板 | sed -n 's/^resource //p')
