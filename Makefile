@@ -6,7 +6,7 @@ BENCH_BUILD ?= build-release
 SANITIZE_BUILD ?= build-sanitize
 FUZZ_SECONDS ?= 600
 
-.PHONY: all deps build test demo bench sanitize-build test-sanitize fuzz clean
+.PHONY: all deps deps-fuzz build test demo bench sanitize-build test-sanitize fuzz clean
 
 all: build
 
@@ -40,8 +40,10 @@ $(SANITIZE_BUILD)/build.ninja:
 	cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
 	  -DQUILLON_BUILD_FUZZ=ON -DQUILLON_BUILD_BENCH=OFF
 
-sanitize-build: $(SANITIZE_BUILD)/build.ninja
+deps-fuzz:
 	@QUILLON_WITH_FUZZ=1 scripts/install-deps.sh
+
+sanitize-build: deps-fuzz $(SANITIZE_BUILD)/build.ninja
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 
 test-sanitize: sanitize-build

@@ -24,23 +24,30 @@ for delay in "${delays[@]}"; do
 done
 [ $kills -gt 0 ] || fail "no export was killed mid-way: the test proves nothing"
 
+# Runs the command once per delay, killed then if still running: a killed
+# run leaves no tree rows, and the database is whole after each.
+kill_rounds() {
+  local what=$1 before now outcome kills=0
+  shift
+  before=$(tree_rows "$home")
+  for delay in "${delays[@]}"; do
+    outcome=$(run_killed_after "$delay" "$@")
+    [ "$outcome" = killed ] && kills=$((kills + 1))
+    integrity_ok "$home"
+    now=$(tree_rows "$home")
+    if [ "$outcome" = killed ]; then
+      [ "$now" = "$before" ] || fail "$what killed after ${delay}s left $((now - before)) tree rows"
+    else
+      before=$now
+    fi
+    echo "$what $outcome after ${delay}s: database whole, tree rows $now"
+  done
+  [ $kills -gt 0 ] || fail "no $what was killed mid-way"
+}
+
 # Import of the large package: all or nothing.
+kill_rounds import "$Q" --home "$home" import "$reference" --parent 0 --layer 0 --doc-root "$work/docs"
 before=$(tree_rows "$home")
-kills=0
-for delay in "${delays[@]}"; do
-  outcome=$(run_killed_after "$delay" "$Q" --home "$home" import "$reference" --parent 0 --layer 0 \
-    --doc-root "$work/docs")
-  [ "$outcome" = killed ] && kills=$((kills + 1))
-  integrity_ok "$home"
-  now=$(tree_rows "$home")
-  if [ "$outcome" = killed ]; then
-    [ "$now" = "$before" ] || fail "import killed after ${delay}s left $((now - before)) tree rows"
-  else
-    before=$now
-  fi
-  echo "import $outcome after ${delay}s: database whole, tree rows $now"
-done
-[ $kills -gt 0 ] || fail "no import was killed mid-way"
 "$Q" --home "$home" import "$reference" --parent 0 --layer 0 --doc-root "$work/docs" >/dev/null
 [ "$(tree_rows "$home")" -gt "$before" ] || fail "the import after the kills stored nothing"
 # The killed imports' staging folders went with that import.
@@ -49,20 +56,6 @@ leftovers=$(find "$work/docs" -maxdepth 1 -name '.quillon-import-*')
 
 # new-bs from a large template.
 template=$("$Q" --home "$home" save-template --project 1 --name 大模板 | sed -n 's/^resource //p')
-before=$(tree_rows "$home")
-kills=0
-for delay in "${delays[@]}"; do
-  outcome=$(run_killed_after "$delay" "$Q" --home "$home" new-bs --template "$template" --name 新项目 --root 根)
-  [ "$outcome" = killed ] && kills=$((kills + 1))
-  integrity_ok "$home"
-  now=$(tree_rows "$home")
-  if [ "$outcome" = killed ]; then
-    [ "$now" = "$before" ] || fail "new-bs killed after ${delay}s left $((now - before)) tree rows"
-  else
-    before=$now
-  fi
-  echo "new-bs $outcome after ${delay}s: database whole, tree rows $now"
-done
-[ $kills -gt 0 ] || fail "no new-bs was killed mid-way"
+kill_rounds new-bs "$Q" --home "$home" new-bs --template "$template" --name 新项目 --root 根
 "$Q" --home "$home" new-bs --template "$template" --name 新项目 --root 根 >/dev/null
 echo "kill test passed"
