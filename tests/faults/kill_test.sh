@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A process killed (SIGKILL) in the middle of an export, an import and a
 # new-bs: the package is the old one or the whole new one, the database holds
-# none of the killed operation's rows and is whole, and the next run works.
+# none of the killed operation's rows (all of them when the kill came after
+# the commit) and is whole, and the next run works.
 source "$(dirname "$0")/lib.sh"
 home=$work/home
 big_home "$home" 40000
@@ -16,7 +17,11 @@ old=$(cat "$work/out/plan/plan.xml")
 kills=0
 for delay in "${delays[@]}"; do
   outcome=$(run_killed_after "$delay" "$Q" --home "$home" --answer yes export --project 1 "$work/out/plan.dat")
-  [ "$outcome" = killed ] && kills=$((kills + 1))
+  case $outcome in
+    killed) kills=$((kills + 1)) ;;
+    finished) ;;
+    *) fail "export $outcome" ;;
+  esac
   if ! cmp -s "$work/out/plan/plan.xml" "$reference" && [ "$(cat "$work/out/plan/plan.xml")" != "$old" ]; then
     fail "export $outcome after ${delay}s left a package that is neither the old nor the new one"
   fi
@@ -24,23 +29,30 @@ for delay in "${delays[@]}"; do
 done
 [ $kills -gt 0 ] || fail "no export was killed mid-way: the test proves nothing"
 
-# Runs the command once per delay, killed then if still running: a killed
-# run leaves no tree rows, and the database is whole after each.
+# Runs the command to its end once, then once per delay, killed then if
+# still running. A killed run leaves none of its tree rows or, killed after
+# its commit, all of them: never a part. The database is whole after each.
 kill_rounds() {
-  local what=$1 before now outcome kills=0
+  local what=$1 before now whole outcome kills=0
   shift
   before=$(tree_rows "$home")
+  "$@" >/dev/null
+  whole=$(($(tree_rows "$home") - before))
   for delay in "${delays[@]}"; do
+    before=$(tree_rows "$home")
     outcome=$(run_killed_after "$delay" "$@")
-    [ "$outcome" = killed ] && kills=$((kills + 1))
     integrity_ok "$home"
     now=$(tree_rows "$home")
-    if [ "$outcome" = killed ]; then
-      [ "$now" = "$before" ] || fail "$what killed after ${delay}s left $((now - before)) tree rows"
-    else
-      before=$now
-    fi
-    echo "$what $outcome after ${delay}s: database whole, tree rows $now"
+    case $outcome in
+      killed)
+        kills=$((kills + 1))
+        [ $((now - before)) -eq 0 ] || [ $((now - before)) -eq "$whole" ] ||
+          fail "$what killed after ${delay}s left $((now - before)) of its $whole tree rows"
+        ;;
+      finished) [ $((now - before)) -eq "$whole" ] || fail "$what stored $((now - before)) of $whole rows" ;;
+      *) fail "$what $outcome" ;;
+    esac
+    echo "$what $outcome after ${delay}s: database whole, $((now - before)) of $whole tree rows"
   done
   [ $kills -gt 0 ] || fail "no $what was killed mid-way"
 }

@@ -44,12 +44,19 @@ big_home() {
 }
 
 # Runs a command, killing it with SIGKILL after DELAY seconds; prints
-# "killed" or "finished".
+# "killed" or "finished" (or "finished with STATUS"). The process is reaped
+# before this returns, so the next command never meets a dying one.
 run_killed_after() {
-  local delay=$1
+  local delay=$1 pid status=0
   shift
-  if timeout -s KILL "$delay" "$@" >/dev/null 2>&1; then echo finished; else
-    local status=$?
-    [ $status -eq 137 ] && echo killed || echo "finished with $status"
-  fi
+  "$@" >/dev/null 2>&1 &
+  pid=$!
+  sleep "$delay"
+  kill -KILL "$pid" 2>/dev/null || true
+  wait "$pid" || status=$?
+  case $status in
+    0) echo finished ;;
+    137) echo killed ;;
+    *) echo "finished with $status" ;;
+  esac
 }
