@@ -1,6 +1,7 @@
 #include "scratch_install.h"
 
 #include <fmt/format.h>
+#include <sqlite3.h>
 #include <stdlib.h>
 
 #include <algorithm>

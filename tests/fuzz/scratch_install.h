@@ -1,16 +1,12 @@
 #pragma once
 // A scratch installation for the fuzz targets: made once per process, reset
 // before every input, and watched for what an input must never change.
-#include <sqlite3.h>
-
 #include <cstdint>
 #include <filesystem>
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "quillon/dbfunc.h"
 #include "quillon/host.h"
 
 namespace quillon::fuzz {

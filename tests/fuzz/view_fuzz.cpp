@@ -8,24 +8,12 @@
 #include <string>
 
 #include "quillon/dbfunc.h"
+#include "quillon/text.h"
 #include "scratch_install.h"
 
 namespace {
 
 using namespace quillon;
-
-bool isUtf8(const std::string& s) {
-  std::size_t i = 0;
-  while (i < s.size()) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    const int extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
-    if (extra < 0 || i + static_cast<std::size_t>(extra) >= s.size()) return false;
-    for (int k = 1; k <= extra; ++k)
-      if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
-    i += extra + 1;
-  }
-  return true;
-}
 
 // Every check of the demo project gets `text` as its content, bound.
 void setChecks(const std::string& text) {
@@ -59,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const std::size_t harmless = tags(render("x"));
   const std::string text(reinterpret_cast<const char*>(data), size);
   const std::string html = render(text);
-  if (!isUtf8(html)) fuzz::fail("the page is not UTF-8");
+  if (!isValidUtf8(html)) fuzz::fail("the page is not UTF-8");
   if (tags(html) != harmless) fuzz::fail("the check text changed the page's markup");
   return 0;
 }
