@@ -6,6 +6,7 @@
 
 #include "commands.h"
 #include "members.h"
+#include "quillon/numbering.h"
 #include "quillon/text.h"
 #include "quillon/transaction.h"
 
@@ -52,6 +53,11 @@ int newBs(DBFunc& object, CliHost& host, NewBsOptions o, bool projectGiven) {
   // Both calls must use the same number, so a new one is taken first: one
   // that no project-side table holds, not even rows a failed copy left.
   const std::int32_t project = projectGiven ? o.project : object.nextOwnerId(1);
+  if (project > kLargestFreeNumber) {
+    host.error(fmt::format("the next project number {} leaves fewer than {} numbers free; nothing was stored",
+                           project, kNumberingSlack));
+    return 3;
+  }
   if (!object.New_Bs(o.resource, 0, o.name, std::to_string(project))) {
     host.error(fmt::format(
         "could not copy the project record or the compliance checks of template {} into project {}: {}; "
@@ -88,8 +94,10 @@ const bool registered = addCommand({"new-bs"}, [](CLI::App& app, Globals& g) {
       ->required();
   auto* project =
       cmd->add_option("--project", o->project,
-                      "PROJECT_ID of the new project, 1 or more (default: the next free project number)")
-          ->check(CLI::Range(1, std::numeric_limits<std::int32_t>::max()));
+                      fmt::format("PROJECT_ID of the new project, 1 to {} (default: the next free project "
+                                  "number); larger ones would leave later projects no numbers",
+                                  kLargestFreeNumber))
+          ->check(CLI::Range(1, kLargestFreeNumber));
   auto* parent =
       cmd->add_option("--parent", o->parent, "NODE_ID of the project node the document hangs under");
   auto* layer = cmd->add_option("--layer", o->layer,

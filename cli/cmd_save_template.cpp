@@ -5,6 +5,7 @@
 
 #include "commands.h"
 #include "members.h"
+#include "quillon/numbering.h"
 #include "quillon/transaction.h"
 
 namespace quillon::cli {
@@ -28,6 +29,11 @@ int saveTemplate(DBFunc& object, CliHost& host, const SaveOptions& o) {
   if (resource < 0) {
     host.error(
         fmt::format("could not take a new resource number: {}; nothing was saved", object.lastError()));
+    return 3;
+  }
+  if (resource > kLargestFreeNumber) {
+    host.error(fmt::format("the next resource number {} leaves fewer than {} numbers free; nothing was saved",
+                           resource, kNumberingSlack));
     return 3;
   }
   object.SavaBsInResource(std::to_string(o.project), "", Value(o.name));

@@ -147,7 +147,7 @@ TEST_F(ImportTreeTest, BidSectionsFollowTheLastTenderRootAndOnlyAnExistingOne) {
   runBid();
   EXPECT_EQ(rows("select NODE_ID, NODE_NAME, PARENT_NOED_ID, TYPE_ID from T_PROJECT_TREE "
                  "where NODE_ID in (101, 102, 103) order by 1"),
-            (Rows{"101|标书|97|9", "102|标书|103|31", "103|投标书|97|9"}));
+            (Rows{"101|标书|0|9", "102|标书|103|31", "103|投标书|0|9"}));  // parent 1 is not the package's
   EXPECT_EQ(scalar("select count(*) from T_PROJECT_TREE where NODE_ID > 100"), "8");
 
   load("T_PROJECT_TREE", node(5, 1, 1, 3, "plain"));

@@ -43,7 +43,7 @@ TEST_F(LibraryTest, NodesAreRenumberedFromTheFirstProjectNode) {
       rows("select NODE_ID,LAYER_ID,PARENT_NOED_ID,NODE_NAME,STS,TYPE_ID,RESOURCE_TYPE_ID,Bookmarks_Name,"
            "NODE_ORDER,PROJECT_TYPE from T_RESOURCE_TREE where NODE_ID in (501,502,503,506,516) order by "
            "NODE_ID"),
-      (Rows{"501|1|381|root|V|9|11|BM120|1|2",  // its parent 0 is shifted like the rest
+      (Rows{"501|1|0|root|V|9|11|BM120|1|2",  // no category of type 2 here to hang it under
             "502|2|1|Template|V|2|11|BM121|2|2", "503|3|502|n122|V|3|11|BM122|3|2",
             "506|4|505|n125|V|3|11|BM125|6|2", "516|4|505|n135|V|3|11|BM135|2|2"}));
 }
@@ -58,8 +58,8 @@ TEST_F(LibraryTest, LayersAreLoweredSoTheDocumentNodeIsOnLayerTwo) {
   for (const char* project : {"9", "8", "7"}) EXPECT_TRUE(obj->SavaBsInResource(project, "", Value("T")));
   EXPECT_EQ(rows("select RESOURCE_ID,LAYER_ID,PARENT_NOED_ID,NODE_NAME,STS from T_RESOURCE_TREE order by "
                  "NODE_ID"),
-            (Rows{"1|1|-8|folder|V", "1|2|1|T|V", "1|3|2|chapter|V", "1|4|3|section|V", "2|1|1|T|V",
-                  "2|2|5|chapter|V", "3|5|-23|loose|V", "3|6|7|child|I"}));
+            (Rows{"1|1|0|folder|V", "1|2|1|T|V", "1|3|2|chapter|V", "1|4|3|section|V", "2|1|1|T|V",
+                  "2|2|5|chapter|V", "3|5|0|loose|V", "3|6|7|child|I"}));
 }
 
 TEST_F(LibraryTest, ResourceNumbersFollowTheTreeRowsWrittenAndNullsEndTheSave) {

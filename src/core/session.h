@@ -39,8 +39,9 @@ struct Session {
   // Notes why a call is failing, keeping the first reason given: later
   // failures of the same call are most often its consequences.
   void noteFailure(std::string_view why);
-  // A failure the caller would not otherwise learn of: noted, and thrown
-  // again as quillon::Error in strict mode.
+  // A failure the call answers with its failure value (after its report,
+  // where it shows one): noted, and thrown again as quillon::Error in strict
+  // mode, where a command must not go on as if the work had been done.
   void silentFailure(const std::exception& e);
 
   // Runs the work of one public operation as one commit, keeping what was

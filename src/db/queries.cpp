@@ -43,8 +43,8 @@ std::int32_t Queries::Db_GetCount(const std::string& Table, const std::string& s
     }
     return result;
   } catch (const std::exception& e) {
-    session_.noteFailure(e.what());
     report::coded(session_.host, kCountFailed, report::kStatementFailed, e.what());
+    session_.silentFailure(e);
     return -1;
   }
 }
@@ -54,8 +54,8 @@ std::int32_t Queries::GetMaxNo(const std::string& Table, const std::string& RowN
     Recordset rs = session_.database().openRecordset(maxSql(Table, RowName));
     return nextFromMax(rs);
   } catch (const std::exception& e) {
-    session_.noteFailure(e.what());
     report::coded(session_.host, kSerialFailed, report::kSerialFailed, e.what());
+    session_.silentFailure(e);
     return -1;
   }
 }

@@ -53,31 +53,33 @@ bool TreeImport::inputTreeFromXmlEx(std::int16_t ori, std::int32_t oldOwner, con
   const std::int32_t nextNode = queries.GetMaxNo(std::string(side.table), "NODE_ID");
 
   std::int32_t owner = 0, node = 0, parent = 0, root = 0, referenceLayer = 0, tenderRoot = 0;
-  const bool opened = copyRecords(session_, side.table, db::columns::kProjectTreeBidImport, list,
-                                  {{side.owner, &owner}, {"NODE_ID", &node}, {"PARENT_NOED_ID", &parent}},
-                                  [&](Recordset& rs, std::size_t index) {
-                                    if (index == 0) root = node;
-                                    rs.setValue(side.owner, whole(shifted(nextOwner, owner, oldOwner)));
-                                    const std::int32_t newNode = shifted(nextNode, node, root);
-                                    rs.setValue("NODE_ID", whole(newNode));
-                                    rs.setValue("PARENT_NOED_ID", whole(shifted(nextNode, parent, root)));
-                                    const std::int32_t type = numberIn(rs, "TYPE_ID");
-                                    // A drawing sits one layer deeper in a bid than in the tender.
-                                    if (type == kPdfNode)
-                                      rs.setValue("LAYER_ID", whole(shifted(numberIn(rs, "LAYER_ID"), 1, 0)));
-                                    if (type == kDocumentNode) {
-                                      rs.setValue("PARENT_NOED_ID", Value(placement_.vNew_PARENT_NOED_ID));
-                                      referenceLayer = numberIn(rs, "LAYER_ID");
-                                      placeBidFiles(sourceFolder, rs.value("NODE_NAME").toText(), newNode);
-                                    }
-                                    if (type == kTenderRoot) {
-                                      rs.setValue("NODE_NAME", Value(std::string(kTenderRootName)));
-                                      tenderRoot = newNode;
-                                    }
-                                    const std::int32_t layer = shifted(
-                                        numberIn(rs, "LAYER_ID"), placement_.PARENT_LAYER_ID, referenceLayer);
-                                    rs.setValue("LAYER_ID", whole(shifted(layer, 1, 0)));
-                                  });
+  // As in a tender import, a parent the package does not bring is no link.
+  const auto inside = packageNodes(list);
+  const bool opened = copyRecords(
+      session_, side.table, db::columns::kProjectTreeBidImport, list,
+      {{side.owner, &owner}, {"NODE_ID", &node}, {"PARENT_NOED_ID", &parent}},
+      [&](Recordset& rs, std::size_t index) {
+        if (index == 0) root = node;
+        rs.setValue(side.owner, whole(shifted(nextOwner, owner, oldOwner)));
+        const std::int32_t newNode = shifted(nextNode, node, root);
+        rs.setValue("NODE_ID", whole(newNode));
+        rs.setValue("PARENT_NOED_ID", whole(inside.count(parent) ? shifted(nextNode, parent, root) : 0));
+        const std::int32_t type = numberIn(rs, "TYPE_ID");
+        // A drawing sits one layer deeper in a bid than in the tender.
+        if (type == kPdfNode) rs.setValue("LAYER_ID", whole(shifted(numberIn(rs, "LAYER_ID"), 1, 0)));
+        if (type == kDocumentNode) {
+          rs.setValue("PARENT_NOED_ID", Value(placement_.vNew_PARENT_NOED_ID));
+          referenceLayer = numberIn(rs, "LAYER_ID");
+          placeBidFiles(sourceFolder, rs.value("NODE_NAME").toText(), newNode);
+        }
+        if (type == kTenderRoot) {
+          rs.setValue("NODE_NAME", Value(std::string(kTenderRootName)));
+          tenderRoot = newNode;
+        }
+        const std::int32_t layer =
+            shifted(numberIn(rs, "LAYER_ID"), placement_.PARENT_LAYER_ID, referenceLayer);
+        rs.setValue("LAYER_ID", whole(shifted(layer, 1, 0)));
+      });
   if (opened) addBidSections(tenderRoot);
   return false;
 }

@@ -9,6 +9,7 @@
 #include "db/tables.h"
 #include "fileutil/file_ops.h"
 #include "fileutil/path_helpers.h"
+#include "import/package_audit.h"
 #include "import/record_copy.h"
 #include "import/table_importers.h"
 #include "platform/xml.h"
@@ -66,6 +67,8 @@ Value ImportDrivers::run(const std::string& InputName, bool FgOldBs, std::int16_
     throw Error(fmt::format("the package's {} element has no record", treeTable));
   }
   const std::int32_t oldOwner = firstNumber(tree, treeTable, ownerColumn);
+  // Decided before the placeholder: a refused package leaves no trace.
+  PackageAudit(session_, package).check(ori, oldOwner, treeImport == Tree::Bid);
 
   tree::OwnerReservation(session_).InserMaxNo(ori);
   const std::int32_t owner = db::Queries(session_).GetMaxNo(std::string(treeTable), std::string(ownerColumn));

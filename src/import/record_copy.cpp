@@ -36,6 +36,16 @@ std::int32_t firstNumber(const std::vector<pugi::xml_node>& list, std::string_vi
   return asIdentifier(xml::text(xml::firstChild(list.front(), column)));
 }
 
+std::unordered_set<std::int32_t> packageNodes(const std::vector<pugi::xml_node>& list) {
+  std::unordered_set<std::int32_t> nodes;
+  std::int32_t last = 0;
+  for (const auto& record : list) {
+    if (const auto field = xml::firstChild(record, "NODE_ID")) last = asIdentifier(xml::text(field));
+    nodes.insert(last);
+  }
+  return nodes;
+}
+
 std::int32_t asIdentifier(const std::string& text) { return roundToInt32(leadingNumber(text)); }
 
 std::int32_t shifted(std::int32_t next, std::int32_t number, std::int32_t first) {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "core/session.h"
@@ -54,6 +55,10 @@ using Renumber = std::function<void(Recordset& row, std::size_t index)>;
 bool copyRecords(Session& session, std::string_view table, std::string_view columns,
                  const std::vector<pugi::xml_node>& list, const std::vector<Capture>& captures,
                  const Renumber& renumber);
+
+// The node numbers a package's tree records carry, as the copy captures
+// them: the links that the renumbering can keep inside the import.
+std::unordered_set<std::int32_t> packageNodes(const std::vector<pugi::xml_node>& list);
 
 inline Value whole(std::int32_t n) { return Value(std::int64_t{n}); }
 

@@ -41,30 +41,37 @@ bool TreeImport::inputTreeFromXml(std::int16_t ori, std::int32_t oldOwner, const
 
   std::int32_t owner = 0, node = 0, parent = 0, root = 0, referenceLayer = 0;
   documentFolder_.clear();
+  // A link to a node the package does not bring (0 above a top node, a
+  // chapter a bid export left out) would land on an unrelated row once
+  // shifted: such a node hangs at the top instead.
+  const auto inside = packageNodes(list);
+  const auto linked = [&](std::int32_t to) { return inside.count(to) ? shifted(nextNode, to, root) : 0; };
   copyRecords(session_, side.table, side.columns, list,
               {{side.owner, &owner}, {"NODE_ID", &node}, {"PARENT_NOED_ID", &parent}},
               [&](Recordset& rs, std::size_t index) {
                 if (index == 0) root = node;
                 if (side.project) {
                   if (const std::int32_t bs = numberIn(rs, "BS_NODE_ID"); bs != 0)
-                    rs.setValue("BS_NODE_ID", whole(shifted(nextNode, bs, root)));
+                    rs.setValue("BS_NODE_ID", whole(inside.count(bs) ? shifted(nextNode, bs, root) : 0));
                 }
                 rs.setValue(side.owner, whole(shifted(nextOwner, owner, oldOwner)));
                 const std::int32_t newNode = shifted(nextNode, node, root);
                 rs.setValue("NODE_ID", whole(newNode));
                 const std::int32_t type = numberIn(rs, "TYPE_ID");
                 const bool library = ori == 2 && keepsItsParent(type);
-                rs.setValue("PARENT_NOED_ID", whole(library ? parent : shifted(nextNode, parent, root)));
+                rs.setValue("PARENT_NOED_ID", whole(library ? parent : linked(parent)));
                 if (library) {
                   const std::string name = rs.value("NODE_NAME").toText();
                   const std::string projectType = rs.value(side.projectType).toText();
                   if (FgOldBs) {
                     // The rows this template replaces; the package's name is bound,
-                    // so nothing in it can reach other rows.
+                    // so nothing in it can reach other rows, and the library's
+                    // own skeleton (root, categories, resources up to 20) stays.
                     try {
                       session_.database().execute(
-                          fmt::format("UPDATE {} SET sts='I' WHERE node_name=? AND {} =? AND type_id=?",
-                                      side.table, side.projectType),
+                          fmt::format("UPDATE {} SET sts='I' WHERE node_name=? AND {} =? AND type_id=? AND "
+                                      "{} > 20",
+                                      side.table, side.projectType, side.owner),
                           std::array<Value, 3>{Value(name), Value(projectType), whole(type)});
                     } catch (const std::exception& e) {
                       session_.silentFailure(e);

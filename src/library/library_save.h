@@ -5,8 +5,10 @@
 // factors and automatic rules, project record).
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 
 #include "core/session.h"
+#include "quillon/recordset.h"
 #include "quillon/value.h"
 
 namespace quillon::library {
@@ -38,6 +40,8 @@ class LibrarySave {
                               const std::string& RESOURCE_NAME);
 
  private:
+  std::int32_t parentInLibrary(const Recordset& row, const std::unordered_set<std::int64_t>& nodes,
+                               std::int32_t first, std::int32_t next);
   Session& session_;
 };
 

@@ -6,6 +6,7 @@
 #include <fmt/format.h>
 
 #include <array>
+#include <unordered_set>
 
 #include "db/bound_value.h"
 #include "db/queries.h"
@@ -64,6 +65,22 @@ std::int32_t renumbered(const Value& id, std::int32_t first, std::int32_t next) 
 
 }  // namespace
 
+// Parents follow the renumbering when they are nodes of the project. Above
+// them, shifted, a parent would name an unrelated node of another template:
+// the project's root (type 9) becomes the template's catalogue entry under
+// the category of its project type, and any other such node goes to the top.
+std::int32_t LibrarySave::parentInLibrary(const Recordset& rs, const std::unordered_set<std::int64_t>& nodes,
+                                          std::int32_t first, std::int32_t next) {
+  const Value& parent = rs.value(kParent);
+  if (parent.isNull() || nodes.count(parent.toInt64())) return renumbered(parent, first, next);
+  if (rs.value(kTypeId).isNull() || rs.value(kTypeId).toDouble() != 9.0) return 0;
+  Recordset category = session_.database().openRecordset(
+      "select min(NODE_ID) from T_RESOURCE_TREE where TYPE_ID in (10, 11, 12) and RESOURCE_ID <= 20 and "
+      "PROJECT_TYPE = ?",
+      std::array<Value, 1>{copy::asNumber(rs.value(kProjectTypeId))});
+  return category.value(0).isNull() ? 0 : category.value(0).toInt32();
+}
+
 std::int32_t LibrarySave::saveTrInResource(const std::string& project_id, const std::string& /*resource_id*/,
                                            const std::string& RESOURCE_NAME) {
   db::Queries queries(session_);
@@ -78,6 +95,13 @@ std::int32_t LibrarySave::saveTrInResource(const std::string& project_id, const 
                         rs))
     return resource;
 
+  std::unordered_set<std::int64_t> nodes;
+  {
+    Recordset own = session_.database().openRecordset(
+        fmt::format("select NODE_ID from T_PROJECT_TREE where PROJECT_ID={}", db::quoted(project_id)));
+    for (; !own.atEnd(); own.moveNext())
+      if (!own.value(0).isNull()) nodes.insert(own.value(0).toInt64());
+  }
   std::int32_t first = 0;
   std::int32_t baseLayer = 0;
   auto& database = session_.database();
@@ -89,7 +113,7 @@ std::int32_t LibrarySave::saveTrInResource(const std::string& project_id, const 
       const std::array<Value, 11> params{
           Value(renumbered(rs.value(kNodeId), first, next)),
           copy::asNumber(rs.value(kLayerId)),
-          Value(document ? kLibraryRoot : renumbered(rs.value(kParent), first, next)),
+          Value(document ? kLibraryRoot : parentInLibrary(rs, nodes, first, next)),
           document ? Value(RESOURCE_NAME) : copy::asText(rs.value(kNodeName)),
           copy::asText(rs.value(kSts)),
           copy::asNumber(rs.value(kTypeId)),

@@ -90,8 +90,8 @@ bool TreeInsert::T_PROJECT_TREE_Insert(const TextArray& PROJECT_TREE) {
     session_.database().execute(treeInsertStatement(PROJECT_TREE));
     return true;
   } catch (const std::exception& e) {
-    session_.noteFailure(e.what());
     report::coded(session_.host, kInsertFailed, report::kSerialFailed, e.what());
+    session_.silentFailure(e);
     return false;
   }
 }

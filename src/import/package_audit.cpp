@@ -1,0 +1,257 @@
+#include "import/package_audit.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+#include "db/tables.h"
+#include "import/record_copy.h"
+#include "import/tree_side.h"
+#include "platform/xml.h"
+#include "quillon/error.h"
+#include "quillon/recordset.h"
+#include "tree/owner_reservation.h"
+
+namespace quillon::importing {
+namespace {
+
+namespace table = db::table;
+
+[[noreturn]] void refuse(std::string_view tableName, std::size_t index, std::string_view column,
+                         const std::string& why) {
+  throw Error(fmt::format("the package was refused: record {} of {}, column {}: {}", index + 1, tableName,
+                          column, why));
+}
+
+// The numbers the record copy captures from `column`: a record without the
+// element keeps the number of the one before (0 before the first).
+std::vector<std::int32_t> captured(const std::vector<pugi::xml_node>& list, std::string_view tableName,
+                                   std::string_view column) {
+  std::vector<std::int32_t> numbers;
+  numbers.reserve(list.size());
+  std::int32_t last = 0;
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    if (const auto field = platform::xml::firstChild(list[i], column)) {
+      try {
+        last = asIdentifier(platform::xml::text(field));
+      } catch (const Error& e) {
+        refuse(tableName, i, column, e.what());
+      }
+    }
+    numbers.push_back(last);
+  }
+  return numbers;
+}
+
+// The number the value rule stores for a record: 0 without the element.
+std::int32_t stored(pugi::xml_node record, std::string_view tableName, std::size_t index,
+                    std::string_view column) {
+  const auto field = platform::xml::firstChild(record, column);
+  if (!field) return 0;
+  try {
+    return asIdentifier(platform::xml::text(field));
+  } catch (const Error& e) {
+    refuse(tableName, index, column, e.what());
+  }
+}
+
+std::int64_t largest(Session& session, std::string_view tableName, std::string_view column) {
+  Recordset rs = session.database().openRecordset(fmt::format("select max({}) from {}", column, tableName));
+  const Value& v = rs.value(0);
+  return v.isNull() ? 0 : v.toInt64();
+}
+
+// One column the importers renumber as next + number - first. Numbers up to
+// `held` belong to rows that were here before the import (or to its own
+// placeholder, where a second row would clash).
+struct Renumbering {
+  std::string_view table;
+  std::string_view column;
+  std::int64_t held;
+  std::int64_t next;
+  std::int64_t first;
+};
+
+struct Reach {
+  std::int64_t largest = std::numeric_limits<std::int64_t>::min();
+  std::size_t index = 0;  // the record that holds it
+  std::string_view table;
+};
+
+void take(Reach& reach, const Renumbering& r, const std::vector<std::int32_t>& numbers, bool unique) {
+  std::unordered_set<std::int32_t> seen;
+  for (std::size_t i = 0; i < numbers.size(); ++i) {
+    const std::int64_t n = r.next + numbers[i] - r.first;
+    if (n <= r.held)
+      refuse(r.table, i, r.column,
+             fmt::format("{} lies below the package's first number {} and would become {}, which this "
+                         "installation holds already",
+                         numbers[i], r.first, n));
+    if (unique && !seen.insert(numbers[i]).second)
+      refuse(r.table, i, r.column, fmt::format("{} is given to two records", numbers[i]));
+    if (n > reach.largest) reach = {n, i, r.table};
+  }
+}
+
+// An import may move a column's largest number by its records plus the
+// slack, and must leave the slack free below 2147483647.
+void bound(const Reach& reach, std::string_view column, std::int64_t before, std::int64_t records) {
+  if (reach.table.empty()) return;
+  if (reach.largest - before > records + kNumberingSlack)
+    refuse(reach.table, reach.index, column,
+           fmt::format("the number would jump from {} to {}; an import may move it by at most its {} "
+                       "record(s) + {}",
+                       before, reach.largest, records, kNumberingSlack));
+  if (reach.largest > kLargestFreeNumber)
+    refuse(reach.table, reach.index, column,
+           fmt::format("the number would become {}, leaving fewer than {} numbers free", reach.largest,
+                       kNumberingSlack));
+}
+
+// Rows numbered one by one after the largest (checks, rules): only the room
+// that is left can fail them.
+void roomFor(Session& session, std::string_view tableName, std::string_view column, std::size_t records) {
+  if (records == 0) return;
+  const std::int64_t last = largest(session, tableName, column) + static_cast<std::int64_t>(records);
+  if (last > kLargestFreeNumber)
+    refuse(
+        tableName, records - 1, column,
+        fmt::format("the number would become {}, leaving fewer than {} numbers free", last, kNumberingSlack));
+}
+
+void mustLinkInside(const std::vector<std::int32_t>& refs, const std::unordered_set<std::int32_t>& targets,
+                    std::string_view tableName, std::string_view column, std::string_view what) {
+  for (std::size_t i = 0; i < refs.size(); ++i)
+    if (!targets.count(refs[i]))
+      refuse(tableName, i, column,
+             fmt::format("{} {} is not one the package brings, so the row would hang on this "
+                         "installation's own",
+                         what, refs[i]));
+}
+
+// The library's root and categories, which the library nodes of a package
+// name as their parents by number.
+std::unordered_set<std::int32_t> librarySkeleton(Session& session) {
+  std::unordered_set<std::int32_t> nodes;
+  Recordset rs = session.database().openRecordset(
+      "select NODE_ID from T_RESOURCE_TREE where RESOURCE_ID <= 20 and TYPE_ID in (1, 10, 11, 12)");
+  for (; !rs.atEnd(); rs.moveNext()) nodes.insert(static_cast<std::int32_t>(rs.value(0).toInt64()));
+  return nodes;
+}
+
+bool held(Session& session, std::string_view tableName, std::int32_t node) {
+  Recordset rs = session.database().openRecordset(
+      fmt::format("select count(*) from {} where NODE_ID=?", tableName), std::array<Value, 1>{whole(node)});
+  return rs.value(0).toInt64() > 0;
+}
+
+bool keepsItsParent(std::int32_t type) { return type == kDocumentNode || (type >= 9 && type <= 12); }
+
+}  // namespace
+
+void PackageAudit::check(std::int16_t ori, std::int32_t oldOwner, bool bidTree) {
+  const TreeSide side(ori);
+  const bool project = side.project;
+  const std::string_view items = project ? table::kGradeItem : table::kGradeItemInfo;
+  const std::string_view factors = project ? table::kGradeFactor : table::kGradeFactorInfo;
+  const std::string_view rules = project ? table::kAutoRule : table::kAutoRuleInfo;
+
+  const std::optional<std::int64_t> ownerBefore = tree::OwnerReservation(session_).largestOwnerId(ori);
+  if (!ownerBefore) return;  // the reservation refuses to number from nothing
+
+  // Owners: the placeholder takes the next one, every row moves onto the
+  // one after it plus its distance from the package's first owner.
+  const Renumbering owners{{}, side.owner, *ownerBefore, *ownerBefore + 2, oldOwner};
+  Reach ownerReach{*ownerBefore + 1, 0, {}};
+  std::int64_t ownerRecords = 0;
+  const auto treeList = records(element(package_, side.table), side.table);
+  const std::string_view ownedTables[] = {
+      side.table,
+      project ? table::kProject : table::kProjectInfo,
+      project ? table::kCheck : table::kCheckInfo,
+      project ? table::kOpenBid : table::kOpenBidInfo,
+      items,
+  };
+  for (const std::string_view name : ownedTables) {
+    const auto list = records(element(package_, name), name);
+    Renumbering r = owners;
+    r.table = name;
+    take(ownerReach, r, captured(list, name, side.owner), false);
+    ownerRecords += static_cast<std::int64_t>(list.size());
+    if (name == (project ? table::kCheck : table::kCheckInfo))
+      roomFor(session_, name, "CHECK_ID", list.size());
+  }
+  bound(ownerReach, side.owner, *ownerBefore, ownerRecords);
+
+  // Nodes: after the placeholder's, in the package's order.
+  const std::int64_t nodeBefore = largest(session_, side.table, "NODE_ID");
+  const auto nodes = captured(treeList, side.table, "NODE_ID");
+  Reach nodeReach;
+  take(nodeReach, {side.table, "NODE_ID", nodeBefore + 1, nodeBefore + 2, nodes.empty() ? 0 : nodes.front()},
+       nodes, true);
+  if (bidTree) nodeReach.largest += 6;  // the bid's own sections
+  bound(nodeReach, "NODE_ID", nodeBefore, static_cast<std::int64_t>(treeList.size()));
+  if (ori == 2) {
+    const auto skeleton = librarySkeleton(session_);
+    const auto parents = captured(treeList, side.table, "PARENT_NOED_ID");
+    std::unordered_set<std::int32_t> unheld;  // numbers no row holds, asked once each
+    for (std::size_t i = 0; i < treeList.size(); ++i) {
+      const std::int32_t parent = parents[i];
+      if (!keepsItsParent(stored(treeList[i], side.table, i, "TYPE_ID")) || parent == 0 ||
+          skeleton.count(parent) || unheld.count(parent))
+        continue;
+      if (parent > nodeBefore + 1 || !held(session_, side.table, parent)) {
+        unheld.insert(parent);
+        continue;
+      }
+      refuse(side.table, i, "PARENT_NOED_ID",
+             fmt::format("a library node keeps its parent {}, a node of this library that is not its root "
+                         "or one of its categories",
+                         parent));
+    }
+  }
+
+  // Scoring items, their factors and the factors' rules: each renumbered by
+  // one shift, each link inside the package.
+  const auto itemList = records(element(package_, items), items);
+  const auto itemNumbers = captured(itemList, items, "GRADE_ITEM_ID");
+  const std::int64_t itemBefore = largest(session_, items, "GRADE_ITEM_ID");
+  Reach itemReach;
+  take(itemReach,
+       {items, "GRADE_ITEM_ID", itemBefore, itemBefore + 1, itemNumbers.empty() ? 0 : itemNumbers.front()},
+       itemNumbers, true);
+  bound(itemReach, "GRADE_ITEM_ID", itemBefore, static_cast<std::int64_t>(itemList.size()));
+
+  const auto factorElement = element(package_, factors);
+  const bool factorsCome = hasRecords(project ? factorElement : element(package_, items));
+  std::unordered_set<std::int32_t> factorNumbers;
+  if (factorsCome) {
+    if (itemList.empty()) throw Error(fmt::format("the package's {} element has no record", items));
+    const auto factorList = records(factorElement, factors);
+    mustLinkInside(captured(factorList, factors, "GRADE_ITEM_ID"), {itemNumbers.begin(), itemNumbers.end()},
+                   factors, "GRADE_ITEM_ID", "scoring item");
+    const auto numbers = captured(factorList, factors, "INGREDIENT_ID");
+    const std::int64_t factorBefore = largest(session_, factors, "INGREDIENT_ID");
+    Reach factorReach;
+    take(factorReach,
+         {factors, "INGREDIENT_ID", factorBefore, factorBefore + 1, numbers.empty() ? 0 : numbers.front()},
+         numbers, true);
+    bound(factorReach, "INGREDIENT_ID", factorBefore, static_cast<std::int64_t>(factorList.size()));
+    factorNumbers.insert(numbers.begin(), numbers.end());
+  }
+  const auto ruleElement = element(package_, rules);
+  if (ruleElement && hasRecords(factorElement)) {
+    const auto ruleList = records(ruleElement, rules);
+    mustLinkInside(captured(ruleList, rules, "INGREDIENT_ID"), factorNumbers, rules, "INGREDIENT_ID",
+                   "scoring factor");
+    roomFor(session_, rules, "AUTO_GRADE_ID", ruleList.size());
+  }
+}
+
+}  // namespace quillon::importing
