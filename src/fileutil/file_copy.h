@@ -7,8 +7,14 @@ namespace quillon::pub {
 
 enum class IfTargetExists { Fail, Replace };
 
-// Copies the regular file `from` (a link, a pipe or a device is refused) to
-// `to`. True on success; never throws.
+// Copies the regular file `from` to `to`. True when copied; false, with
+// nothing written, when `from` is no regular file reached without a link
+// (missing, a link, a pipe, a device) or when `to` exists and `mode` is
+// Fail. Throws quillon::Error when the copy itself fails (reading, writing,
+// a full disk, the rename). The copy's permissions never exceed the source's.
 bool CopyWholeFile(const std::filesystem::path& from, const std::filesystem::path& to, IfTargetExists mode);
+// The same with the source named relative to an open folder, so that no
+// link in the path to it can be swapped in.
+bool CopyWholeFileAt(int folder, const char* name, const std::filesystem::path& to, IfTargetExists mode);
 
 }  // namespace quillon::pub

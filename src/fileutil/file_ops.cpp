@@ -69,7 +69,11 @@ std::string DelFile(const std::string& path) {
 }
 
 bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
-  return CopyWholeFile(from, to, failIfExists ? IfTargetExists::Fail : IfTargetExists::Replace);
+  try {
+    return CopyWholeFile(from, to, failIfExists ? IfTargetExists::Fail : IfTargetExists::Replace);
+  } catch (const Error&) {
+    return false;
+  }
 }
 
 }  // namespace quillon::pub

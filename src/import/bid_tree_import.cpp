@@ -7,6 +7,7 @@
 #include "db/queries.h"
 #include "db/tables.h"
 #include "fileutil/copy_dir.h"
+#include "fileutil/file_copy.h"
 #include "fileutil/file_ops.h"
 #include "fileutil/safe_name.h"
 #include "fileutil/settings_file.h"
@@ -102,9 +103,9 @@ void TreeImport::placeBidFiles(const std::string& sourceFolder, const std::strin
   pub::DelFile(folder + n + ".doc");
   for (const char* extension : {".PDF", ".DOC"}) {
     const std::string file = n + extension;
-    if (pub::FileExists(sourceFolder + file)) pub::CopyFile(sourceFolder + file, folder + file, false);
+    unchecked([&] { pub::CopyWholeFile(sourceFolder + file, folder + file, pub::IfTargetExists::Replace); });
   }
-  if (pub::FileExists(sourceFolder + "附件")) pub::CopyDir(sourceFolder + "附件", folder);
+  unchecked([&] { pub::CopyFolderInto(sourceFolder + "附件", folder); });
 }
 
 void TreeImport::addBidSections(std::int32_t tenderRoot) {

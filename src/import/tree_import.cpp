@@ -9,6 +9,7 @@
 #include "db/queries.h"
 #include "db/tables.h"
 #include "fileutil/copy_dir.h"
+#include "fileutil/file_copy.h"
 #include "fileutil/file_ops.h"
 #include "fileutil/safe_name.h"
 #include "import/record_copy.h"
@@ -111,19 +112,30 @@ void TreeImport::placeDocumentFiles(const std::string& sourceFolder, const std::
   pub::DelFile(documentFolder_ + n + ".doc");
   pub::DelFile(documentFolder_ + n + "投标书.doc");
   for (const std::string& file : {n + ".doc", n + ".PDF", std::string("合并标书.PDF")})
-    if (pub::FileExists(sourceFolder + file))
-      pub::CopyFile(sourceFolder + file, documentFolder_ + file, true);
-  if (pub::FileExists(sourceFolder + "附件")) pub::CopyDir(sourceFolder + "附件", documentFolder_);
+    unchecked(
+        [&] { pub::CopyWholeFile(sourceFolder + file, documentFolder_ + file, pub::IfTargetExists::Fail); });
+  unchecked([&] { pub::CopyFolderInto(sourceFolder + "附件", documentFolder_); });
+}
+
+void TreeImport::unchecked(const std::function<void()>& copy) {
+  try {
+    copy();
+  } catch (const Error& e) {
+    session_.silentFailure(e);
+  }
 }
 
 void TreeImport::copyPdf(const std::string& sourceFolder, const std::string& name, std::int32_t packageNode,
-                         std::int32_t node) const {
+                         std::int32_t node) {
   // Before the first document node there is no folder to put it in; the
   // bare file name would land wherever the process happens to stand.
   if (documentFolder_.empty()) return;
   const std::string n = pub::pathSafeName(name);
   const std::string from = sourceFolder + n + std::to_string(packageNode) + ".PDF";
-  if (pub::FileExists(from)) pub::CopyFile(from, documentFolder_ + n + std::to_string(node) + ".PDF", false);
+  unchecked([&] {
+    pub::CopyWholeFile(from, documentFolder_ + n + std::to_string(node) + ".PDF",
+                       pub::IfTargetExists::Replace);
+  });
 }
 
 std::string TreeImport::chenkNodeEx(const std::string& name, const std::string& projectType, std::int16_t ori,

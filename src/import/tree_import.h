@@ -4,6 +4,7 @@
 // document's files copied beside it, checked against the library's names on
 // the library side.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -29,7 +30,8 @@ class TreeImport {
 
   // Always false, as the drivers expect. Throws quillon::Error when the
   // package lacks its tree element, a value cannot be stored or a number
-  // passes 32 bits; rows and files made before stay. Names from the package
+  // passes 32 bits; rows and files made before stay. A document file that
+  // cannot be copied is noted in the session's last error. Names from the package
   // reach SQL only bound and paths only as one safe component.
   bool inputTreeFromXml(std::int16_t ori, std::int32_t oldOwner, const std::string& sourceFolder,
                         bool FgOldBs);
@@ -53,7 +55,10 @@ class TreeImport {
   void addBidSections(std::int32_t tenderRoot);
   std::string projectPath() const;
   void copyPdf(const std::string& sourceFolder, const std::string& name, std::int32_t packageNode,
-               std::int32_t node) const;
+               std::int32_t node);
+  // A copy whose result the import does not check: a failure is noted for
+  // the caller (and ends the import of a strict one, which keeps nothing).
+  void unchecked(const std::function<void()>& copy);
 
   Session& session_;
   const XmlDocument& package_;

@@ -60,6 +60,10 @@ AtomicFile::~AtomicFile() {
   if (!committed_) ::unlink(temporary_.c_str());
 }
 
+void AtomicFile::limitModeTo(unsigned mode) {
+  if (error_ == 0 && ::fchmod(::fileno(file_), 0644 & mode) != 0) error_ = errno;
+}
+
 void AtomicFile::write(const void* data, size_t size) {
   if (error_ == 0 && std::fwrite(data, 1, size, file_) != size) error_ = errno ? errno : EIO;
 }

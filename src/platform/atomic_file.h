@@ -25,6 +25,9 @@ class AtomicFile : public pugi::xml_writer {
   AtomicFile(const AtomicFile&) = delete;
   AtomicFile& operator=(const AtomicFile&) = delete;
 
+  // Narrows the permissions of the file to those of `mode` (it starts as
+  // rw-r--r--): a copy gives nobody more than its source did.
+  void limitModeTo(unsigned mode);
   // The first write error is kept and reported by commit().
   void write(const void* data, size_t size) override;
   void write(std::string_view text) { write(text.data(), text.size()); }

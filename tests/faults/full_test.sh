@@ -47,4 +47,21 @@ ls -a "$disk/out" | grep -q partial && fail "a failed export left a partial file
 # With room again, the same operations go through.
 rm "$disk/filler"
 "$Q" --home "$home" new-bs --template "$template" --name 新项目 --root 根 >/dev/null
+# A full document root while the database has room: the document cannot be
+# copied, so the import fails whole.
+small=$work/small
+"$Q" --home "$small" init --demo >/dev/null
+"$Q" --home "$small" --answer yes export --project 1 "$work/small-out/plan.dat" >/dev/null
+name=$(value "$small" "select NODE_NAME from T_PROJECT_TREE where PROJECT_ID = 1 and TYPE_ID = 2")
+head -c 3000000 /dev/urandom >"$work/small-out/plan/$name.doc"
+free_kb=$(df -k --output=avail "$disk" | tail -1)
+fallocate -l $(((free_kb - 1024) * 1024)) "$disk/filler"
+before=$(tree_rows "$small")
+status=0
+err=$("$Q" --home "$small" import "$work/small-out/plan/plan.xml" --parent 0 --layer 0 --doc-root "$disk/docs" 2>&1) ||
+  status=$?
+[ $status -eq 3 ] && grep -qiE "space" <<<"$err" || fail "an import into a full document root: exit $status: $err"
+[ "$(tree_rows "$small")" = "$before" ] || fail "an import into a full document root kept its rows"
+[ -z "$(ls -A "$disk/docs" 2>/dev/null)" ] || fail "an import into a full document root left $(ls -A "$disk/docs")"
+echo "import into a full document root: exit 3 ($(tail -1 <<<"$err")), no rows, no folder"
 echo "full test passed"

@@ -58,8 +58,9 @@ expect "broken style sheet" 3 "显示初审表出错。Err:75" "$Q" --home "$hom
 [ ! -e "$work/page.html" ] || fail "a failed html wrote a page"
 mv "$work/sheet.xsl" "$sheet"
 
-# An unreadable document beside a package: the import stores the rows, copies
-# what it can read and counts only that; the source stays as it was.
+# An unreadable document beside a package: the import fails whole (no row,
+# no folder), names the file, and leaves the source as it was; once readable
+# the same package imports with its file.
 "$Q" --home "$home" --answer yes export --project 1 "$work/out/plan.dat" >/dev/null
 name=$(value "$home" "select NODE_NAME from T_PROJECT_TREE where PROJECT_ID = 1 and TYPE_ID = 2")
 echo "the document" >"$work/out/plan/$name.doc"
@@ -67,12 +68,13 @@ chmod -R a+rX "$work/out"
 chmod 000 "$work/out/plan/$name.doc"
 mkdir -m 777 "$work/docs"
 chown -R nobody "$home" 2>/dev/null || true
-out=$(as_user "$Q" --home "$home" import "$work/out/plan/plan.xml" --parent 0 --layer 0 --doc-root "$work/docs")
-grep -qF "0 file(s) copied" <<<"$out" || fail "the unreadable document was counted as copied: $out"
-[ "$(value "$home" "select count(*) from TJ_PROCUREMENT_PROJECT")" = $((projects + 1)) ] || fail "the import stored no project"
+expect "unreadable document" 3 "cannot read $work/out/plan/$name.doc" \
+  as_user "$Q" --home "$home" import "$work/out/plan/plan.xml" --parent 0 --layer 0 --doc-root "$work/docs"
+[ "$(value "$home" "select count(*) from TJ_PROCUREMENT_PROJECT")" = "$projects" ] || fail "the failed import stored a project"
+[ -z "$(ls -A "$work/docs")" ] || fail "the failed import left a document folder: $(ls -A "$work/docs")"
 [ "$(stat -c %a "$work/out/plan/$name.doc")" = 0 ] || fail "the import changed the source document"
 chmod 644 "$work/out/plan/$name.doc"
 out=$(as_user "$Q" --home "$home" import "$work/out/plan/plan.xml" --parent 0 --layer 0 --doc-root "$work/docs")
 grep -qF "1 file(s) copied" <<<"$out" || fail "the readable document was not copied: $out"
-echo "unreadable source document: rows stored, 0 file(s) copied (1 once readable)"
+echo "unreadable source document: exit 3, nothing stored (1 file copied once readable)"
 echo "refusal test passed"
