@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <pugixml.hpp>
 
@@ -153,6 +154,24 @@ TEST_F(HostilePackageTest, NumbersNearTheTopAreRefusedAndLaterWorkNumbersAsBefor
   EXPECT_EQ(made.toText(), owner);
   EXPECT_EQ(scalar(fmt::format("select max(PROJECT_ID) from T_ACCORDED_CHECK")),
             std::to_string(std::stoi(owner) + 1000));
+}
+
+TEST_F(HostilePackageTest, ADoctypeAnywhereAndTextThatIsNotUtf8AreRefusedUnread) {
+  std::ifstream in(tender(), std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(in)), {});
+  const auto body = text.find("<Table");
+  const std::string doctype = "<!DOCTYPE Table [<!ENTITY e SYSTEM \"file:///etc/passwd\">]>";
+  const auto write = [&](const std::string& bytes) {
+    const fs::path to = tender().parent_path() / "hostile.xml";
+    std::ofstream(to, std::ios::binary) << bytes;
+    return to;
+  };
+  for (const std::string& before : {std::string("<!-- <Table> -->"), std::string("<?pi <Table?>")})
+    refused(write(text.substr(0, body) + before + doctype + text.substr(body)), false, "declares a DOCTYPE");
+  std::string wide("\xFF\xFE");
+  for (const char c : text.substr(0, 200)) wide += std::string{c, '\0'};
+  refused(write(wide), false, "is not UTF-8 text");
+  refused(write("<?xml version=\"1.0\" encoding=\"GBK\"?>" + text.substr(body)), false, "is not UTF-8 text");
 }
 
 TEST_F(HostilePackageTest, ReplacingNeverReachesTheLibrarysOwnSkeleton) {

@@ -23,19 +23,25 @@ constexpr const char* kTitle = "导出";
 constexpr const char* kTenderFileLost = "招表文件掉失";
 constexpr const char* kLibraryFileLost = "招标文件丢失";
 
-// The package whole, refused when it declares a DOCTYPE: packages never
-// carry one, and one that does is built to make a parser expand something.
+// The package whole, refused before anything is written when it is not
+// UTF-8 or declares a DOCTYPE: packages never carry one, and one that does is
+// built to make a parser expand something.
 XmlDocument loadPackage(const std::string& file) {
-  platform::xml::FileText text(file);
-  const std::string_view view = text.view();
-  const auto doctype = view.find("<!DOCTYPE");
-  if (doctype != std::string_view::npos && doctype < view.find("<Table"))
-    throw Error(
-        fmt::format("the package {} declares a DOCTYPE; packages never do, and it was not read", file));
   XmlDocument doc;
-  if (!platform::xml::parseInPlace(doc, std::move(text)))
-    throw Error(fmt::format("the package {} is not well-formed XML", file));
-  return doc;
+  switch (platform::xml::parsePackageInPlace(doc, platform::xml::FileText(file))) {
+    case platform::xml::PackageParse::Ok:
+      return doc;
+    case platform::xml::PackageParse::HasDoctype:
+      throw Error(
+          fmt::format("the package {} declares a DOCTYPE; packages never do, and it was not read", file));
+    case platform::xml::PackageParse::NotUtf8:
+      throw Error(
+          fmt::format("the package {} is not UTF-8 text (packages are UTF-8); it was not read", file));
+    case platform::xml::PackageParse::OutOfMemory:
+      throw Error(fmt::format("out of memory while reading the package {}", file));
+    default:
+      throw Error(fmt::format("the package {} is not well-formed XML", file));
+  }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "quillon/xml_document.h"
 
 #include <fmt/core.h>
+#include <cctype>
 
 #include <cstdio>
 #include <memory>
@@ -39,6 +40,8 @@ FileText::FileText(const std::filesystem::path& file) {
     ok = data_ && std::fread(data_, 1, size_, in) == size_;
   }
   std::fclose(in);
+  if (ok && !data_)
+    throw Error(fmt::format("out of memory: the package {} takes {} bytes", file.string(), size));
   if (!ok) {
     if (data_) pugi::get_memory_deallocation_function()(data_);
     throw Error(fmt::format("cannot read the package {}", file.string()));
@@ -49,13 +52,51 @@ FileText::~FileText() {
   if (data_) pugi::get_memory_deallocation_function()(data_);
 }
 
-bool parseInPlace(XmlDocument& doc, FileText&& text) {
+namespace {
+
+// A byte-order mark or the first characters of a declaration in UTF-16 or
+// UTF-32: a parser told the text is UTF-8 would only call it malformed.
+bool looksWide(std::string_view text) {
+  for (const std::string_view start :
+       {std::string_view("\xFE\xFF", 2), std::string_view("\xFF\xFE", 2), std::string_view("\0\0\xFE\xFF", 4),
+        std::string_view("\0<", 2), std::string_view("<\0", 2)})
+    if (text.substr(0, start.size()) == start) return true;
+  return false;
+}
+
+bool declaresOtherThanUtf8(const pugi::xml_document& doc) {
+  const auto declaration = doc.first_child();
+  if (declaration.type() != pugi::node_declaration) return false;
+  const auto encoding = declaration.attribute("encoding");
+  if (!encoding) return false;
+  std::string name = encoding.value();
+  for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return name != "utf-8" && name != "utf8";
+}
+
+}  // namespace
+
+PackageParse parsePackageInPlace(XmlDocument& doc, FileText&& text) {
   auto& native = doc.impl().doc;
+  if (looksWide(text.view())) return PackageParse::NotUtf8;
   // The document owns the buffer from here on, whether the parse succeeds.
   char* data = std::exchange(text.data_, nullptr);
-  const auto result = native.load_buffer_inplace_own(data, std::exchange(text.size_, 0), kParseOptions);
-  if (!result) native.reset();
-  return static_cast<bool>(result);
+  const auto result = native.load_buffer_inplace_own(
+      data, std::exchange(text.size_, 0), kParseOptions | pugi::parse_doctype | pugi::parse_declaration,
+      pugi::encoding_utf8);
+  PackageParse outcome = PackageParse::Ok;
+  if (result.status == pugi::status_out_of_memory)
+    outcome = PackageParse::OutOfMemory;
+  else if (!result)
+    outcome = PackageParse::NotWellFormed;
+  else if (declaresOtherThanUtf8(native))
+    outcome = PackageParse::NotUtf8;
+  else
+    // The parser takes a DOCTYPE only among the document's own children.
+    for (const auto child : native.children())
+      if (child.type() == pugi::node_doctype) outcome = PackageParse::HasDoctype;
+  if (outcome != PackageParse::Ok) native.reset();
+  return outcome;
 }
 
 void writeDeclaration(pugi::xml_writer& writer) { writer.write(kDeclaration.data(), kDeclaration.size()); }
