@@ -9,6 +9,7 @@
 #include <span>
 
 #include "commands.h"
+#include "import_journal.h"
 #include "import_staging.h"
 #include "members.h"
 #include "quillon/component_folder.h"
@@ -187,7 +188,7 @@ int importPackage(DBFunc& object, CliHost& host, const ImportOptions& o, Kind ki
   }
   // All or nothing: the rows and the placeholder go with the transaction, the
   // files with the staging folder. A check is never committed.
-  Transaction whole(object);
+  std::optional<Transaction> whole(std::in_place, object);
   const Attempt a = attempt(object, kind, o, package, staging ? &*staging : nullptr);
   if (o.check) {
     printReport(a, kind, package);
@@ -197,12 +198,18 @@ int importPackage(DBFunc& object, CliHost& host, const ImportOptions& o, Kind ki
     host.error(a.problem + "; nothing was imported");
     return 3;
   }
-  if (staging) staging->commit();
-  try {
-    whole.commit();
-  } catch (...) {
-    if (staging) staging->undo();
-    throw;
+  // The rows and the note of the folders still to move are stored together;
+  // a kill after the commit leaves the moves to the next command's recovery.
+  std::optional<JournalEntry> entry;
+  if (staging) {
+    entry = JournalEntry{staging->path(), staging->root(), staging->foldersToMove(), a.owner.toInt32() - 1};
+    recordImport(object, *entry);
+  }
+  whole->commit();
+  whole.reset();  // the journal's own statements run after it
+  if (entry) {
+    staging->handOver();
+    finishImport(object, *entry);
   }
   std::cout << (kind == Kind::Library ? "resource " : "project ") << a.owner.toText() << "\n";
   printAdded(a.before, a.after);

@@ -1,5 +1,7 @@
 #include "commands.h"
 
+#include "import_journal.h"
+
 #include <fmt/format.h>
 
 #include "members.h"
@@ -80,6 +82,9 @@ int Globals::withObjectOn(Host& shown, CliHost& errors, const std::function<int(
                           bool strict) const {
   try {
     DBFunc object(shown, homePath());
+    // Before anything else: an import killed between storing its rows and
+    // moving its document folders in is finished (or taken back) first.
+    if (object.connected()) recoverImports(object);
     if (strict) {
       if (!object.connected()) {
         errors.error(fmt::format("cannot use the database: {}; nothing was done", object.lastError()));

@@ -1,9 +1,11 @@
 #pragma once
 // A folder beside a document root that an import's files go to first: only
 // an import that is stored moves them in, so a failed one leaves the root as
-// it was.
+// it was. Its name ends in a letter, and a document folder's name ends in the
+// node's number, so no document can be given the staging folder's name.
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -22,18 +24,24 @@ class Staging {
   std::string folderText() const { return path_.string() + "/"; }
   // Document folders and files the import made so far.
   std::pair<int, int> counted() const;
-  // Moves the document folders into the root; throws, moving nothing, when
-  // one of them exists there already.
-  void commit();
-  // Takes back what commit() moved, when the database then refused.
-  void undo();
+  const std::filesystem::path& path() const { return path_; }
+  const std::filesystem::path& root() const { return root_; }
+  // The document folders made so far; throws when one of them exists in the
+  // root already.
+  std::vector<std::string> foldersToMove() const;
+  // The import is stored: its journal entry moves the folders from here on.
+  void handOver() { handedOver_ = true; }
 
  private:
   std::filesystem::path root_;
   std::filesystem::path path_;
   bool createdRoot_ = false;
-  std::vector<std::filesystem::path> moved_;
+  bool handedOver_ = false;
 };
+
+// Removes what processes that are gone left in `folder` under names
+// "<prefix><pid><suffix>" (a suffix ending in "-" may be followed by more).
+void removeLeftovers(const std::filesystem::path& folder, std::string_view prefix, std::string_view suffix);
 
 // A folder of its own under the system's temporary folder, removed with
 // everything in it when the object goes.
