@@ -39,7 +39,7 @@ for kind in tender bid; do
       while kill -0 $pid 2>/dev/null; do
         # Only the command itself: the forked shell would run this script's clean-up.
         if [ "$(cat /proc/$pid/comm 2>/dev/null)" = quillon ] && compgen -G "$watch" >/dev/null; then
-          kill -s $signal $pid 2>/dev/null
+          kill -s $signal $pid 2>/dev/null || true  # it may have just ended
           break
         fi
       done
