@@ -1,9 +1,8 @@
 #include "commands.h"
 
-#include "import_journal.h"
-
 #include <fmt/format.h>
 
+#include "import_journal.h"
 #include "members.h"
 #include "quillon/component_folder.h"
 

@@ -57,8 +57,6 @@ void removeLeftovers(const fs::path& folder, std::string_view prefix, std::strin
   }
 }
 
-namespace {}  // namespace
-
 Staging::Staging(const fs::path& root) : root_(root) {
   std::error_code ec;
   createdRoot_ = fs::create_directories(root_, ec);

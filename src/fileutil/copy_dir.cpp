@@ -57,7 +57,7 @@ void copyContents(int from, const fs::path& source, const fs::path& to, Failure&
         copyContents(inside.fd(), source / name, target, failure);
     } else if (S_ISREG(st.st_mode)) {
       try {
-        CopyWholeFileAt(from, name.c_str(), target, IfTargetExists::Replace);
+        CopyOpenedFile(inside, source / name, target, IfTargetExists::Replace);
       } catch (const Error& e) {
         failure.note(source / name, e.what());
       }

@@ -10,15 +10,13 @@
 #include <cstring>
 #include <system_error>
 
-#include "fileutil/open_file.h"
 #include "platform/atomic_file.h"
 #include "quillon/error.h"
 
 namespace quillon::pub {
-namespace {
 
-bool copyOpened(const OpenFile& source, const std::filesystem::path& from, const std::filesystem::path& to,
-                IfTargetExists mode) {
+bool CopyOpenedFile(const OpenFile& source, const std::filesystem::path& from,
+                    const std::filesystem::path& to, IfTargetExists mode) {
   // Missing, or a link (which is never followed): nothing to copy. Any
   // other reason the file cannot be opened is a copy that failed.
   if (!source) {
@@ -48,14 +46,8 @@ bool copyOpened(const OpenFile& source, const std::filesystem::path& from, const
   return true;
 }
 
-}  // namespace
-
 bool CopyWholeFile(const std::filesystem::path& from, const std::filesystem::path& to, IfTargetExists mode) {
-  return copyOpened(OpenFile(AT_FDCWD, from.c_str(), 0), from, to, mode);
-}
-
-bool CopyWholeFileAt(int folder, const char* name, const std::filesystem::path& to, IfTargetExists mode) {
-  return copyOpened(OpenFile(folder, name, 0), name, to, mode);
+  return CopyOpenedFile(OpenFile(AT_FDCWD, from.c_str(), 0), from, to, mode);
 }
 
 }  // namespace quillon::pub

@@ -3,6 +3,8 @@
 // never a part: the copy is written beside the target and renamed.
 #include <filesystem>
 
+#include "fileutil/open_file.h"
+
 namespace quillon::pub {
 
 enum class IfTargetExists { Fail, Replace };
@@ -13,8 +15,9 @@ enum class IfTargetExists { Fail, Replace };
 // Fail. Throws quillon::Error when the copy itself fails (reading, writing,
 // a full disk, the rename). The copy's permissions never exceed the source's.
 bool CopyWholeFile(const std::filesystem::path& from, const std::filesystem::path& to, IfTargetExists mode);
-// The same with the source named relative to an open folder, so that no
-// link in the path to it can be swapped in.
-bool CopyWholeFileAt(int folder, const char* name, const std::filesystem::path& to, IfTargetExists mode);
+// The same from a source already opened (`from` names it in errors): a
+// walk that has looked at what the descriptor is copies that very file.
+bool CopyOpenedFile(const OpenFile& source, const std::filesystem::path& from,
+                    const std::filesystem::path& to, IfTargetExists mode);
 
 }  // namespace quillon::pub

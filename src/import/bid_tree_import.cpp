@@ -55,7 +55,7 @@ bool TreeImport::inputTreeFromXmlEx(std::int16_t ori, std::int32_t oldOwner, con
 
   std::int32_t owner = 0, node = 0, parent = 0, root = 0, referenceLayer = 0, tenderRoot = 0;
   // As in a tender import, a parent the package does not bring is no link.
-  const auto inside = packageNodes(list);
+  const auto inside = packageNodes(list, side.table);
   const bool opened = copyRecords(
       session_, side.table, db::columns::kProjectTreeBidImport, list,
       {{side.owner, &owner}, {"NODE_ID", &node}, {"PARENT_NOED_ID", &parent}},

@@ -10,6 +10,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "db/queries.h"
 #include "db/tables.h"
 #include "import/record_copy.h"
 #include "import/tree_side.h"
@@ -29,24 +30,13 @@ namespace table = db::table;
                           column, why));
 }
 
-// The numbers the record copy captures from `column`: a record without the
-// element keeps the number of the one before (0 before the first).
 std::vector<std::int32_t> captured(const std::vector<pugi::xml_node>& list, std::string_view tableName,
                                    std::string_view column) {
-  std::vector<std::int32_t> numbers;
-  numbers.reserve(list.size());
-  std::int32_t last = 0;
-  for (std::size_t i = 0; i < list.size(); ++i) {
-    if (const auto field = platform::xml::firstChild(list[i], column)) {
-      try {
-        last = asIdentifier(platform::xml::text(field));
-      } catch (const Error& e) {
-        refuse(tableName, i, column, e.what());
-      }
-    }
-    numbers.push_back(last);
+  try {
+    return capturedNumbers(list, tableName, column);
+  } catch (const Error& e) {
+    throw Error(fmt::format("the package was refused: {}", e.what()));
   }
-  return numbers;
 }
 
 // The number the value rule stores for a record: 0 without the element.
@@ -62,7 +52,7 @@ std::int32_t stored(pugi::xml_node record, std::string_view tableName, std::size
 }
 
 std::int64_t largest(Session& session, std::string_view tableName, std::string_view column) {
-  Recordset rs = session.database().openRecordset(fmt::format("select max({}) from {}", column, tableName));
+  Recordset rs = session.database().openRecordset(db::maxSql(std::string(tableName), std::string(column)));
   const Value& v = rs.value(0);
   return v.isNull() ? 0 : v.toInt64();
 }
@@ -112,6 +102,24 @@ void bound(const Reach& reach, std::string_view column, std::int64_t before, std
     refuse(reach.table, reach.index, column,
            fmt::format("the number would become {}, leaving fewer than {} numbers free", reach.largest,
                        kNumberingSlack));
+}
+
+// A column numbered by one shift from its element's first number (the
+// installation's largest is `before`), after
+// `taken` numbers the import has used first (the placeholder's node): each
+// new number above the installation's and given once, the largest (with
+// `added` rows of the import's own after it) within the slack. Returns the
+// package's numbers.
+std::vector<std::int32_t> oneShift(const std::vector<pugi::xml_node>& list, std::string_view tableName,
+                                   std::string_view column, std::int64_t before, std::int64_t taken = 0,
+                                   std::int64_t added = 0) {
+  const auto numbers = captured(list, tableName, column);
+  Reach reach;
+  take(reach, {tableName, column, before + taken, before + taken + 1, numbers.empty() ? 0 : numbers.front()},
+       numbers, true);
+  reach.largest += added;
+  bound(reach, column, before, static_cast<std::int64_t>(list.size()));
+  return numbers;
 }
 
 // Rows numbered one by one after the largest (checks, rules): only the room
@@ -167,36 +175,31 @@ void PackageAudit::check(std::int16_t ori, std::int32_t oldOwner, bool bidTree) 
 
   // Owners: the placeholder takes the next one, every row moves onto the
   // one after it plus its distance from the package's first owner.
-  const Renumbering owners{{}, side.owner, *ownerBefore, *ownerBefore + 2, oldOwner};
   Reach ownerReach{*ownerBefore + 1, 0, {}};
   std::int64_t ownerRecords = 0;
-  const auto treeList = records(element(package_, side.table), side.table);
-  const std::string_view ownedTables[] = {
-      side.table,
-      project ? table::kProject : table::kProjectInfo,
-      project ? table::kCheck : table::kCheckInfo,
-      project ? table::kOpenBid : table::kOpenBidInfo,
-      items,
-  };
-  for (const std::string_view name : ownedTables) {
-    const auto list = records(element(package_, name), name);
-    Renumbering r = owners;
-    r.table = name;
-    take(ownerReach, r, captured(list, name, side.owner), false);
+  const auto owned = [&](std::string_view name, const std::vector<pugi::xml_node>& list) {
+    take(ownerReach, {name, side.owner, *ownerBefore, *ownerBefore + 2, oldOwner},
+         captured(list, name, side.owner), false);
     ownerRecords += static_cast<std::int64_t>(list.size());
+  };
+  const auto treeList = records(element(package_, side.table), side.table);
+  const auto itemList = records(element(package_, items), items);
+  owned(side.table, treeList);
+  owned(items, itemList);
+  for (const std::string_view name :
+       {project ? table::kProject : table::kProjectInfo, project ? table::kCheck : table::kCheckInfo,
+        project ? table::kOpenBid : table::kOpenBidInfo}) {
+    const auto list = records(element(package_, name), name);
+    owned(name, list);
     if (name == (project ? table::kCheck : table::kCheckInfo))
       roomFor(session_, name, "CHECK_ID", list.size());
   }
   bound(ownerReach, side.owner, *ownerBefore, ownerRecords);
 
-  // Nodes: after the placeholder's, in the package's order.
+  // Nodes: after the placeholder's, in the package's order; a bid adds its
+  // six sections after them.
   const std::int64_t nodeBefore = largest(session_, side.table, "NODE_ID");
-  const auto nodes = captured(treeList, side.table, "NODE_ID");
-  Reach nodeReach;
-  take(nodeReach, {side.table, "NODE_ID", nodeBefore + 1, nodeBefore + 2, nodes.empty() ? 0 : nodes.front()},
-       nodes, true);
-  if (bidTree) nodeReach.largest += 6;  // the bid's own sections
-  bound(nodeReach, "NODE_ID", nodeBefore, static_cast<std::int64_t>(treeList.size()));
+  oneShift(treeList, side.table, "NODE_ID", nodeBefore, 1, bidTree ? 6 : 0);
   if (ori == 2) {
     const auto skeleton = librarySkeleton(session_);
     const auto parents = captured(treeList, side.table, "PARENT_NOED_ID");
@@ -219,14 +222,8 @@ void PackageAudit::check(std::int16_t ori, std::int32_t oldOwner, bool bidTree) 
 
   // Scoring items, their factors and the factors' rules: each renumbered by
   // one shift, each link inside the package.
-  const auto itemList = records(element(package_, items), items);
-  const auto itemNumbers = captured(itemList, items, "GRADE_ITEM_ID");
-  const std::int64_t itemBefore = largest(session_, items, "GRADE_ITEM_ID");
-  Reach itemReach;
-  take(itemReach,
-       {items, "GRADE_ITEM_ID", itemBefore, itemBefore + 1, itemNumbers.empty() ? 0 : itemNumbers.front()},
-       itemNumbers, true);
-  bound(itemReach, "GRADE_ITEM_ID", itemBefore, static_cast<std::int64_t>(itemList.size()));
+  const auto itemNumbers =
+      oneShift(itemList, items, "GRADE_ITEM_ID", largest(session_, items, "GRADE_ITEM_ID"));
 
   const auto factorElement = element(package_, factors);
   const bool factorsCome = hasRecords(project ? factorElement : element(package_, items));
@@ -236,13 +233,8 @@ void PackageAudit::check(std::int16_t ori, std::int32_t oldOwner, bool bidTree) 
     const auto factorList = records(factorElement, factors);
     mustLinkInside(captured(factorList, factors, "GRADE_ITEM_ID"), {itemNumbers.begin(), itemNumbers.end()},
                    factors, "GRADE_ITEM_ID", "scoring item");
-    const auto numbers = captured(factorList, factors, "INGREDIENT_ID");
-    const std::int64_t factorBefore = largest(session_, factors, "INGREDIENT_ID");
-    Reach factorReach;
-    take(factorReach,
-         {factors, "INGREDIENT_ID", factorBefore, factorBefore + 1, numbers.empty() ? 0 : numbers.front()},
-         numbers, true);
-    bound(factorReach, "INGREDIENT_ID", factorBefore, static_cast<std::int64_t>(factorList.size()));
+    const auto numbers =
+        oneShift(factorList, factors, "INGREDIENT_ID", largest(session_, factors, "INGREDIENT_ID"));
     factorNumbers.insert(numbers.begin(), numbers.end());
   }
   const auto ruleElement = element(package_, rules);

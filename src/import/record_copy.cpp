@@ -36,14 +36,28 @@ std::int32_t firstNumber(const std::vector<pugi::xml_node>& list, std::string_vi
   return asIdentifier(xml::text(xml::firstChild(list.front(), column)));
 }
 
-std::unordered_set<std::int32_t> packageNodes(const std::vector<pugi::xml_node>& list) {
-  std::unordered_set<std::int32_t> nodes;
+std::vector<std::int32_t> capturedNumbers(const std::vector<pugi::xml_node>& list, std::string_view table,
+                                          std::string_view column) {
+  std::vector<std::int32_t> numbers;
+  numbers.reserve(list.size());
   std::int32_t last = 0;
-  for (const auto& record : list) {
-    if (const auto field = xml::firstChild(record, "NODE_ID")) last = asIdentifier(xml::text(field));
-    nodes.insert(last);
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    if (const auto field = xml::firstChild(list[i], column)) {
+      try {
+        last = asIdentifier(xml::text(field));
+      } catch (const Error& e) {
+        throw Error(fmt::format("record {} of {}, column {}: {}", i + 1, table, column, e.what()));
+      }
+    }
+    numbers.push_back(last);
   }
-  return nodes;
+  return numbers;
+}
+
+std::unordered_set<std::int32_t> packageNodes(const std::vector<pugi::xml_node>& list,
+                                              std::string_view table) {
+  const auto nodes = capturedNumbers(list, table, "NODE_ID");
+  return {nodes.begin(), nodes.end()};
 }
 
 std::int32_t asIdentifier(const std::string& text) { return roundToInt32(leadingNumber(text)); }

@@ -56,9 +56,16 @@ bool copyRecords(Session& session, std::string_view table, std::string_view colu
                  const std::vector<pugi::xml_node>& list, const std::vector<Capture>& captures,
                  const Renumber& renumber);
 
+// The numbers the copy captures from `column`, one per record: a record
+// without the element keeps the number of the one before (0 before the
+// first). Throws quillon::Error naming the record (from 1), the table and
+// the column when one does not fit in 32 bits.
+std::vector<std::int32_t> capturedNumbers(const std::vector<pugi::xml_node>& list, std::string_view table,
+                                          std::string_view column);
 // The node numbers a package's tree records carry, as the copy captures
 // them: the links that the renumbering can keep inside the import.
-std::unordered_set<std::int32_t> packageNodes(const std::vector<pugi::xml_node>& list);
+std::unordered_set<std::int32_t> packageNodes(const std::vector<pugi::xml_node>& list,
+                                              std::string_view table);
 
 inline Value whole(std::int32_t n) { return Value(std::int64_t{n}); }
 

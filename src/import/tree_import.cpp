@@ -45,7 +45,7 @@ bool TreeImport::inputTreeFromXml(std::int16_t ori, std::int32_t oldOwner, const
   // A link to a node the package does not bring (0 above a top node, a
   // chapter a bid export left out) would land on an unrelated row once
   // shifted: such a node hangs at the top instead.
-  const auto inside = packageNodes(list);
+  const auto inside = packageNodes(list, side.table);
   const auto linked = [&](std::int32_t to) { return inside.count(to) ? shifted(nextNode, to, root) : 0; };
   copyRecords(session_, side.table, side.columns, list,
               {{side.owner, &owner}, {"NODE_ID", &node}, {"PARENT_NOED_ID", &parent}},
