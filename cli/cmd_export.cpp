@@ -19,6 +19,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A bid package being written, and the folder the member makes beside it;
+// the process number lets the next export remove those of killed ones.
+constexpr std::string_view kPartialPrefix = ".quillon-partial-";
+
 // Forwards to the command's host and remembers a question answered no and
 // a failure shown, so that a declined overwrite can be told from a failed
 // export, and a bid package written after a failure from a complete one.
@@ -122,8 +126,9 @@ int exportProject(DBFunc& object, CliHost& host, const WatchingHost& watching, c
     // keeps what it could read; a person gets all or nothing and keeps the
     // old package until the new one is whole. It is written under a name of
     // its own beside the target, then renamed.
+    removeLeftovers(fs::path(out).parent_path(), kPartialPrefix, "-");
     const auto staging =
-        folderOf(out) + fmt::format(".partial-{}-", ::getpid()) + fs::path(out).filename().string();
+        folderOf(out) + fmt::format("{}{}-", kPartialPrefix, ::getpid()) + fs::path(out).filename().string();
     struct Cleanup {
       std::string file, folder;
       ~Cleanup() {

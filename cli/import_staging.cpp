@@ -1,16 +1,13 @@
 #include "import_staging.h"
 
 #include <fmt/format.h>
-#include <signal.h>
 #include <unistd.h>
 
-#include <cerrno>
-
-#include <cstdlib>
-#include <fstream>
 #include <stdexcept>
 #include <string_view>
 #include <system_error>
+
+#include "quillon/file_write.h"
 
 namespace quillon::cli {
 
@@ -18,44 +15,9 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view kStagingPrefix = ".quillon-import-";
-
-// A process that has ended but whose parent has not collected it yet still
-// answers kill(); its state in /proc tells.
-bool processIsGone(long pid) {
-  std::ifstream stat(fmt::format("/proc/{}/stat", pid));
-  std::string line;
-  if (!stat || !std::getline(stat, line)) return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
-  const auto close = line.rfind(')');
-  return close != std::string::npos && close + 2 < line.size() &&
-         (line[close + 2] == 'Z' || line[close + 2] == 'X');
-}
-
 constexpr std::string_view kStagingSuffix = ".staging";
 
-// The process a leftover of ours belongs to, from "<prefix><pid><suffix>"
-// (a suffix ending in "-" may be followed by anything); 0 when the name is
-// not of that form.
-long ownerOf(const std::string& name, std::string_view prefix, std::string_view suffix) {
-  if (name.rfind(prefix, 0) != 0) return 0;
-  const auto digitsEnd = name.find_first_not_of("0123456789", prefix.size());
-  if (digitsEnd == std::string::npos || digitsEnd == prefix.size() || digitsEnd - prefix.size() > 9) return 0;
-  const std::string_view rest = std::string_view(name).substr(digitsEnd);
-  if (rest != suffix && !(suffix.back() == '-' && rest.substr(0, suffix.size()) == suffix)) return 0;
-  return std::strtol(name.c_str() + prefix.size(), nullptr, 10);
-}
-
 }  // namespace
-
-void removeLeftovers(const fs::path& folder, std::string_view prefix, std::string_view suffix) {
-  std::error_code ec;
-  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    const long pid = ownerOf(it->path().filename().string(), prefix, suffix);
-    if (pid > 0 && processIsGone(pid)) {
-      std::error_code ignored;
-      fs::remove_all(it->path(), ignored);
-    }
-  }
-}
 
 Staging::Staging(const fs::path& root) : root_(root) {
   std::error_code ec;

@@ -39,10 +39,6 @@ class Staging {
   bool handedOver_ = false;
 };
 
-// Removes what processes that are gone left in `folder` under names
-// "<prefix><pid><suffix>" (a suffix ending in "-" may be followed by more).
-void removeLeftovers(const std::filesystem::path& folder, std::string_view prefix, std::string_view suffix);
-
 // A folder of its own under the system's temporary folder, removed with
 // everything in it when the object goes.
 class ScratchFolder {

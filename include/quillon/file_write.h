@@ -13,4 +13,14 @@ namespace quillon {
 // is then untouched.
 QUILLON_API void writeFileAtomically(const std::filesystem::path& file, std::string_view content);
 
+// Temporary files and folders carry the number of the process that made
+// them, so that what a killed process left can be told from what a running
+// one is still writing. This removes, from `folder`, what processes that are
+// gone left under names "<prefix><pid><suffix>" (a suffix ending in "-" may
+// be followed by more). Nothing else is touched; failures are ignored, as
+// the next caller tries again. Process numbers are those of this machine: a
+// folder shared with other machines keeps their leftovers.
+QUILLON_API void removeLeftovers(const std::filesystem::path& folder, std::string_view prefix,
+                                 std::string_view suffix);
+
 }  // namespace quillon

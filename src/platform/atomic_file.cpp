@@ -17,6 +17,14 @@ namespace {
 
 std::string describe(int error) { return std::generic_category().message(error); }
 
+// Hidden, and carrying the writer's process number so that the leftovers of
+// a killed writer can be told from a file still being written.
+constexpr std::string_view kTemporaryPrefix = ".quillon-tmp-";
+
+std::string temporaryNameFor(const std::filesystem::path& target) {
+  return (target.parent_path() / fmt::format("{}{}-XXXXXX", kTemporaryPrefix, ::getpid())).string();
+}
+
 }  // namespace
 
 // File systems without the no-replace rename get a hard link, which fails
@@ -41,7 +49,7 @@ void syncFolderOf(const std::filesystem::path& path) {
 }
 
 AtomicFile::AtomicFile(std::filesystem::path target)
-    : target_(std::move(target)), temporary_(target_.string() + ".XXXXXX") {
+    : target_(std::move(target)), temporary_(temporaryNameFor(target_)) {
   errno = 0;
   const int fd = ::mkstemp(temporary_.data());
   if (fd < 0) throw Error(fmt::format("cannot create {}: {}", target_.string(), describe(errno)));
@@ -53,6 +61,10 @@ AtomicFile::AtomicFile(std::filesystem::path target)
     ::unlink(temporary_.c_str());
     throw Error(fmt::format("cannot create {}: {}", target_.string(), describe(error)));
   }
+}
+
+void AtomicFile::removeLeftoversBeside(const std::filesystem::path& target) {
+  removeLeftovers(target.parent_path(), kTemporaryPrefix, "-");
 }
 
 AtomicFile::~AtomicFile() {
@@ -102,6 +114,7 @@ bool AtomicFile::commitIfAbsent() {
 namespace quillon {
 
 void writeFileAtomically(const std::filesystem::path& file, std::string_view content) {
+  platform::AtomicFile::removeLeftoversBeside(file);
   platform::AtomicFile out(file);
   out.write(content);
   out.commit();

@@ -21,6 +21,10 @@ class AtomicFile : public pugi::xml_writer {
  public:
   // Creates the temporary file; throws quillon::Error when it cannot.
   explicit AtomicFile(std::filesystem::path target);
+  // Removes the temporary files that killed writers left beside `target`.
+  // Each package or page written calls it once; copies of many files into
+  // one folder do not, as it reads the whole folder.
+  static void removeLeftoversBeside(const std::filesystem::path& target);
   ~AtomicFile() override;  // removes the temporary file unless committed
   AtomicFile(const AtomicFile&) = delete;
   AtomicFile& operator=(const AtomicFile&) = delete;

@@ -130,6 +130,7 @@ bool XmlDocument::loadFile(const std::filesystem::path& file) {
 }
 
 void XmlDocument::saveFile(const std::filesystem::path& file) const {
+  platform::AtomicFile::removeLeftoversBeside(file);
   platform::AtomicFile out(file);
   platform::xml::writeDocument(impl_->doc, out);
   out.commit();

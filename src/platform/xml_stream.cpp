@@ -16,7 +16,8 @@ void writeText(pugi::xml_writer& out, const std::string& text) { out.write(text.
 }  // namespace
 
 StreamedDocument::StreamedDocument(XmlDocument& doc, std::filesystem::path target)
-    : doc_(doc), file_(std::move(target)), previous_(current) {
+    : doc_(doc), file_(target), previous_(current) {
+  AtomicFile::removeLeftoversBeside(target);  // our own temporary is in use: it stays
   current = this;
 }
 
