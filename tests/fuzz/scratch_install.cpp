@@ -7,9 +7,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <span>
 #include <sstream>
 #include <vector>
 
+#include "quillon/numbering.h"
 #include "quillon/setup.h"
 
 namespace quillon::fuzz {
@@ -27,6 +29,8 @@ std::string readFile(const fs::path& file) {
   text << in.rdbuf();
   return text.str();
 }
+
+}  // namespace
 
 // A read-only connection of its own: the check must not go through the code
 // it checks.
@@ -53,8 +57,79 @@ struct Connection {
     sqlite3_finalize(stmt);
     return out;
   }
+  // The column's numbers, NULLs left out.
+  std::vector<std::int64_t> numbers(const std::string& sql) const {
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK)
+      fail(fmt::format("{}: {}", sql, sqlite3_errmsg(db)));
+    std::vector<std::int64_t> out;
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+      if (sqlite3_column_type(stmt, 0) != SQLITE_NULL) out.push_back(sqlite3_column_int64(stmt, 0));
+    }
+    sqlite3_finalize(stmt);
+    return out;
+  }
   sqlite3* db = nullptr;
 };
+
+namespace {
+
+// The columns an import numbers: each table's owner and its own
+// identifier. An import must give its rows numbers no row held before.
+struct Numbered {
+  const char* table;
+  const char* column;
+};
+constexpr Numbered kOwners[] = {
+    {"T_PROJECT_TREE", "PROJECT_ID"},
+    {"TJ_PROCUREMENT_PROJECT", "PROJECT_ID"},
+    {"T_ACCORDED_CHECK", "PROJECT_ID"},
+    {"T_GRADE_INGREDIENT", "PROJECT_ID"},
+    {"TJ_OPEN_BID_DETAILS", "PROJECT_ID"},
+    {"T_RESOURCE_TREE", "RESOURCE_ID"},
+    {"TJ_PROCUREMENT_PROJECT_INFO", "RESOURCE_ID"},
+    {"T_ACCORDED_CHECK_INFO", "RESOURCE_ID"},
+    {"T_GRADE_INGREDIENT_INFO", "RESOURCE_ID"},
+    {"TJ_OPEN_BID_DETAILS_INFO", "RESOURCE_ID"},
+};
+constexpr Numbered kIdentifiers[] = {
+    {"T_PROJECT_TREE", "NODE_ID"},
+    {"T_RESOURCE_TREE", "NODE_ID"},
+    {"T_ACCORDED_CHECK", "CHECK_ID"},
+    {"T_ACCORDED_CHECK_INFO", "CHECK_ID"},
+    {"T_GRADE_INGREDIENT", "GRADE_ITEM_ID"},
+    {"T_GRADE_INGREDIENT_INFO", "GRADE_ITEM_ID"},
+    {"T_GRADE_INGREDIENT_DETAIL", "INGREDIENT_ID"},
+    {"T_GRADE_INGREDIENT_DETAIL_INFO", "INGREDIENT_ID"},
+    {"T_AUTO_GRADE_DETAILS", "AUTO_GRADE_ID"},
+    {"T_AUTO_GRADE_DETAILS_INFO", "AUTO_GRADE_ID"},
+};
+
+// Links an added row may only aim at rows the same input added (`within`),
+// or at least at no row that stood before, 0 and the library's root and
+// categories aside.
+struct Link {
+  Numbered from;
+  Numbered to;
+  bool within;
+};
+constexpr Link kLinks[] = {
+    {{"T_GRADE_INGREDIENT_DETAIL", "GRADE_ITEM_ID"}, {"T_GRADE_INGREDIENT", "GRADE_ITEM_ID"}, true},
+    {{"T_GRADE_INGREDIENT_DETAIL_INFO", "GRADE_ITEM_ID"}, {"T_GRADE_INGREDIENT_INFO", "GRADE_ITEM_ID"}, true},
+    {{"T_AUTO_GRADE_DETAILS", "INGREDIENT_ID"}, {"T_GRADE_INGREDIENT_DETAIL", "INGREDIENT_ID"}, true},
+    {{"T_AUTO_GRADE_DETAILS_INFO", "INGREDIENT_ID"},
+     {"T_GRADE_INGREDIENT_DETAIL_INFO", "INGREDIENT_ID"},
+     true},
+    {{"T_PROJECT_TREE", "PARENT_NOED_ID"}, {"T_PROJECT_TREE", "NODE_ID"}, false},
+    {{"T_PROJECT_TREE", "BS_NODE_ID"}, {"T_PROJECT_TREE", "NODE_ID"}, false},
+    {{"T_RESOURCE_TREE", "PARENT_NOED_ID"}, {"T_RESOURCE_TREE", "NODE_ID"}, false},
+};
+
+std::string key(const Numbered& n) { return fmt::format("{}.{}", n.table, n.column); }
+
+std::vector<std::int64_t> added(const Connection& c, const Numbered& n, std::int64_t lastRowid) {
+  return c.numbers(fmt::format("select {} from {} where rowid > {}", n.column, n.table, lastRowid));
+}
 
 }  // namespace
 
@@ -90,6 +165,18 @@ ScratchInstall::ScratchInstall() {
     documentNames_.push_back(name);
   }
   files_ = filesOutside();
+  for (const auto& [table, rows] : rows_)
+    lastRowid_[table] = c.numbers(fmt::format("select coalesce(max(rowid), 0) from \"{}\"", table)).at(0);
+  for (const auto& list : {std::span(kOwners), std::span(kIdentifiers)}) {
+    for (const auto& n : list) {
+      const auto numbers = c.numbers(fmt::format("select {} from {}", n.column, n.table));
+      held_[key(n)].insert(numbers.begin(), numbers.end());
+    }
+  }
+  for (const auto node :
+       c.numbers("select NODE_ID from T_RESOURCE_TREE where RESOURCE_ID <= 20 and TYPE_ID in (1, 10, "
+                 "11, 12)"))
+    skeleton_.insert(node);
 }
 
 ScratchInstall::~ScratchInstall() {
@@ -141,6 +228,57 @@ std::map<std::string, std::string> ScratchInstall::filesOutside() const {
   return found;
 }
 
+void ScratchInstall::checkAddedRows(const Connection& c) const {
+  const auto heldBefore = [&](const Numbered& n) -> const std::set<std::int64_t>& {
+    return held_.at(key(n));
+  };
+  for (const auto& owner : kOwners) {
+    // Owners are shared by the tables of a side: no added row may join
+    // an owner any table of the side had.
+    for (const auto number : added(c, owner, lastRowid_.at(owner.table))) {
+      for (const auto& other : kOwners) {
+        if (std::string_view(other.column) == owner.column && heldBefore(other).count(number))
+          fail(fmt::format("a row added to {} belongs to {} {}, which {} held before", owner.table,
+                           owner.column, number, other.table));
+      }
+    }
+  }
+  for (const auto& id : kIdentifiers) {
+    for (const auto number : added(c, id, lastRowid_.at(id.table))) {
+      if (heldBefore(id).count(number))
+        fail(fmt::format("a row added to {} took {} {}, held before", id.table, id.column, number));
+    }
+  }
+  for (const auto& link : kLinks) {
+    const auto targets = added(c, link.to, lastRowid_.at(link.to.table));
+    const std::set<std::int64_t> addedTargets(targets.begin(), targets.end());
+    for (const auto number : added(c, link.from, lastRowid_.at(link.from.table))) {
+      const bool fine =
+          link.within
+              ? addedTargets.count(number) > 0
+              : number == 0 || addedTargets.count(number) || !heldBefore(link.to).count(number) ||
+                    (std::string_view(link.from.table) == "T_RESOURCE_TREE" && skeleton_.count(number));
+      if (!fine)
+        fail(fmt::format("a row added to {} links through {} to {} {}, which it did not add", link.from.table,
+                         link.from.column, link.to.table, number));
+    }
+  }
+  // Numbering cannot be pushed out of reach: the largest number moves by
+  // the rows added plus the slack at most.
+  for (const auto& list : {std::span(kOwners), std::span(kIdentifiers)}) {
+    for (const auto& n : list) {
+      const auto& before = heldBefore(n);
+      const std::int64_t largestBefore = before.empty() ? 0 : *before.rbegin();
+      const auto now = added(c, n, lastRowid_.at(n.table));
+      const std::int64_t largestNow =
+          now.empty() ? largestBefore : std::max(largestBefore, *std::max_element(now.begin(), now.end()));
+      if (largestNow - largestBefore > static_cast<std::int64_t>(now.size()) + kNumberingSlack)
+        fail(fmt::format("{}.{} moved from {} to {} with {} rows added", n.table, n.column, largestBefore,
+                         largestNow, now.size()));
+    }
+  }
+}
+
 void ScratchInstall::checkAfterInput() const {
   const Connection c(home_ / "Data" / "zbs.mdb");
   const auto integrity = c.column("pragma integrity_check");
@@ -151,6 +289,7 @@ void ScratchInstall::checkAfterInput() const {
     if (now.size() < before.size() || !std::equal(before.begin(), before.end(), now.begin()))
       fail(fmt::format("rows of {} that stood before the input were changed", table));
   }
+  checkAddedRows(c);
   if (filesOutside() != files_) fail("the input changed files outside the source and document folders");
   if (fs::exists(home_ / "Data")) {
     for (const auto& entry : fs::directory_iterator(home_ / "Data")) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,8 @@ class YesHost final : public Host {
   void message(const std::string&, const std::string&, Icon) override {}
   bool question(const std::string&, const std::string&, Icon) override { return true; }
 };
+
+struct Connection;
 
 class ScratchInstall {
  public:
@@ -36,7 +39,9 @@ class ScratchInstall {
   // made; then `bytes` as the package file, whose path is returned.
   std::filesystem::path reset(const std::uint8_t* bytes, std::size_t size);
   // Aborts with the reason when the database is damaged, a row that stood
-  // before the input was changed or removed, or anything outside the source
+  // before the input was changed or removed, an added row belongs to or
+  // links to what stood before, a numbered column's largest number moved by
+  // more than its added rows plus the slack, or anything outside the source
   // and document folders was touched.
   void checkAfterInput() const;
 
@@ -44,11 +49,15 @@ class ScratchInstall {
   ScratchInstall();
   std::map<std::string, std::vector<std::string>> rowsBefore() const;
   std::map<std::string, std::string> filesOutside() const;
+  void checkAddedRows(const Connection& c) const;
 
   std::filesystem::path root_, home_, source_, documents_, baseDatabase_;
   std::map<std::string, std::vector<std::string>> rows_;  // table → its rows in rowid order
+  std::map<std::string, std::int64_t> lastRowid_;         // table → its largest rowid
   std::vector<std::string> documentNames_;
-  std::map<std::string, std::string> files_;  // path → content, outside the allowed folders
+  std::map<std::string, std::string> files_;            // path → content, outside the allowed folders
+  std::map<std::string, std::set<std::int64_t>> held_;  // "TABLE.COLUMN" → its numbers
+  std::set<std::int64_t> skeleton_;                     // library root and categories
 };
 
 // Aborts the fuzz run with `what` (libFuzzer keeps the input).
