@@ -165,12 +165,11 @@ int importPackage(DBFunc& object, CliHost& host, const ImportOptions& o, Kind ki
   }
   // An import numbers what it adds after the largest owner number of the
   // side, and with none at all its reservation has nothing to count from.
-  if (!object.holdsOwners(kind == Kind::Library ? 2 : 1))
+  // Every installation has its library root; a new office has no project.
+  const bool firstProject = kind != Kind::Library && !object.holdsOwners(1);
+  if (kind == Kind::Library && !object.holdsOwners(2))
     return refuse(
-        kind == Kind::Library
-            ? "the library is empty, without even its root; make the installation again with quillon init"
-            : "this installation holds no project yet, and an import numbers its project after the "
-              "largest one there is; make a project first (quillon new-bs) and import again");
+        "the library is empty, without even its root; make the installation again with quillon init");
   if (kind != Kind::Library && !o.check && (!o.parent || !o.layer))
     throw UsageError("import needs --parent and --layer (only --check can do without them)");
 
@@ -189,6 +188,11 @@ int importPackage(DBFunc& object, CliHost& host, const ImportOptions& o, Kind ki
   // All or nothing: the rows and the placeholder go with the transaction, the
   // files with the staging folder. A check is never committed.
   std::optional<Transaction> whole(std::in_place, object);
+  // The first project of an installation: a row holding nothing but the
+  // numbers (project 0, never listed) lets the import count from it.
+  if (firstProject)
+    object.ExecuteSql(fmt::format("Insert into T_PROJECT_TREE(NODE_ID,PROJECT_ID) values({},0)",
+                                  object.GetMaxNo("T_PROJECT_TREE", "NODE_ID")));
   const Attempt a = attempt(object, kind, o, package, staging ? &*staging : nullptr);
   if (o.check) {
     printReport(a, kind, package);

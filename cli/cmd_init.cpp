@@ -14,18 +14,17 @@ const bool registered = addCommand({"init"}, [](CLI::App& app, Globals& g) {
       "Create Data/zbs.mdb with the schema, Conf/AccordedCheck.xsl and SysUser.ini in the component folder");
   auto demo = std::make_shared<bool>(false);
   auto force = std::make_shared<bool>(false);
-  cmd->add_flag(
-      "--demo", *demo,
-      "Also fill the look-up tables, seven demo templates (goods, works, services) and one worked project");
+  cmd->add_flag("--demo", *demo,
+                "Also add seven demo templates (goods, works, services) and one worked project");
   cmd->add_flag("--force", *force, "Replace an existing database (its data is lost)");
   cmd->footer(
-      "Every installation starts with the library root (招标文件范本库, node 1) and one category per project "
-      "type\n"
-      "(nodes 2 to 4), which templates imported from other offices are filed under. An existing style sheet\n"
-      "and settings file are kept (--force rewrites the style sheet). Prints 'created DATABASE', then "
-      "'wrote'\n"
-      "or 'kept' for the style sheet and SysUser.ini. Exit status 0 done, 2 usage error, 3 the database\n"
-      "exists (without --force), is in use or cannot be written.");
+      "Every installation starts with the project types, the evaluation methods, the library root\n"
+      "(招标文件范本库, node 1) and one category per project type (nodes 2 to 4), which templates imported\n"
+      "from other offices are filed under. Template numbers 1 to 20 are the system's: templates saved or\n"
+      "imported are numbered from 21. An existing style sheet and settings file are kept (--force\n"
+      "rewrites the style sheet). Prints 'created DATABASE', then 'wrote' or 'kept' for the style sheet\n"
+      "and SysUser.ini. Exit status 0 done, 2 usage error, 3 the database exists (without --force), is in\n"
+      "use or cannot be written.");
   cmd->callback([&g, demo, force] {
     const auto host = g.makeHost();
     try {

@@ -17,27 +17,7 @@
 
 -- Look-ups ----------------------------------------------------------------
 
-INSERT INTO T_PROJECT_TYPE (TYPE_ID, TYPE_NAME) VALUES
-(1, '货物类'),
-(2, '工程类'),
-(3, '服务类');
-
--- The invalidated rows come first on purpose: a look-up that forgets the
--- sts filter reads the wrong judge_way.
-INSERT INTO t_promode_judge (promode_id, appraise_mode, judge_way, sts) VALUES
-(3, '性价比法', 9, 'I'),
-(1, '综合评分法', 1, 'V'),
-(1, '最低评标价法', 2, 'V'),
-(1, '性价比法', 3, 'I'),
-(2, '综合评分法', 1, 'V'),
-(2, '最低评标价法', 2, 'V'),
-(3, '综合评分法', 1, 'V'),
-(3, '最低评标价法', 2, 'V'),
-(3, '性价比法', 3, 'V'),
-(4, '综合评分法', 1, 'V'),
-(5, '最低评标价法', 2, 'V'),
-(5, '综合评分法', 1, 'I'),
-(6, '最低评标价法', 2, 'V');
+-- The project types and the evaluation methods come from library.sql.
 
 INSERT INTO T_GUID (GUID) VALUES
 (1000),

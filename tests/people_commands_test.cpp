@@ -230,39 +230,6 @@ TEST_F(PeopleCommandsTest, ImportedTemplatesAreRenamedOrReplaceTheOldOnes) {
   EXPECT_EQ(count("select STS from T_RESOURCE_TREE where NODE_ID = 101"), "\"I\"");
 }
 
-// A plain `init` has the library root and its categories but no project: a library package files its
-// templates under them, while a tender package has no project number to count from until there is one.
-TEST_F(PeopleCommandsTest, AFreshInstallationTakesALibraryAndATenderAfterItsFirstProject) {
-  const std::string library = shellQuote((dir.path() / "lib.xml").string());
-  const std::string tender = shellQuote((dir.path() / "out" / "tender" / "tender.xml").string());
-  ASSERT_EQ(q("--answer yes export-library " + library).status, 0);
-  ASSERT_EQ(
-      q("--answer yes export --project 1 " + shellQuote((dir.path() / "out" / "tender.xml").string())).status,
-      0);
-  TempDir fresh;
-  const auto f = [&](const std::string& args) {
-    return runQuillon("--home " + shellQuote(fresh.path().string()) + " " + args);
-  };
-  ASSERT_EQ(f("init").status, 0);
-  const std::string docs = " --doc-root " + shellQuote((fresh.path() / "docs").string());
-  const auto lib = f("import-library " + library);
-  ASSERT_EQ(lib.status, 0) << lib.err;
-  EXPECT_EQ(lib.out.rfind("resource 2\n", 0), 0u) << lib.out;  // 1 is the reservation
-  EXPECT_EQ(lines(f("list templates --json").out), 7u);
-
-  const auto refused = f("import " + tender + " --parent 0 --layer 0" + docs);
-  EXPECT_EQ(refused.status, 3);
-  EXPECT_NE(refused.err.find("holds no project yet"), std::string::npos) << refused.err;
-  EXPECT_EQ(f("import --check " + tender).status, 1);
-  EXPECT_EQ(f("list projects --json").out, "");
-  EXPECT_FALSE(fs::exists(fresh.path() / "docs"));
-
-  ASSERT_EQ(f("new-bs --template 2 --name First --root Root").status, 0);
-  const auto taken = f("import " + tender + " --parent 0 --layer 0" + docs);
-  EXPECT_EQ(taken.status, 0) << taken.err;
-  EXPECT_EQ(lines(f("list projects --json").out), 2u);
-}
-
 TEST_F(PeopleCommandsTest, LegacyBytesLeaveEveryOutputParseable) {
   corruptProjectName("62adff01e080af");  // "b", stray bytes, a control, a cut sequence
   ASSERT_EQ(q("call ExecuteSql " + shellQuote("update T_ACCORDED_CHECK set CONTENT = cast(x'41ff02' as text) "
