@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "commands.h"
+#include "existence.h"
 #include "members.h"
 #include "quillon/file_write.h"
 #include "terminal_progress.h"
@@ -23,9 +24,8 @@ namespace fs = std::filesystem;
 // the process number lets the next export remove those of killed ones.
 constexpr std::string_view kPartialPrefix = ".quillon-partial-";
 
-// Forwards to the command's host and remembers a question answered no and
-// a failure shown, so that a declined overwrite can be told from a failed
-// export, and a bid package written after a failure from a complete one.
+// Forwards to the command's host and remembers a failure shown, so that a
+// bid package written after a failure is not taken for a complete one.
 class WatchingHost final : public Host {
  public:
   explicit WatchingHost(Host& inner) : inner_(inner) {}
@@ -34,17 +34,13 @@ class WatchingHost final : public Host {
     inner_.message(title, text, icon);
   }
   bool question(const std::string& title, const std::string& text, Icon icon) override {
-    const bool yes = inner_.question(title, text, icon);
-    declined_ = declined_ || !yes;
-    return yes;
+    return inner_.question(title, text, icon);
   }
-  bool declined() const { return declined_; }
   // The export only shows messages for failures.
   bool reported() const { return reported_; }
 
  private:
   Host& inner_;
-  bool declined_ = false;
   bool reported_ = false;
 };
 
@@ -64,29 +60,6 @@ int withExportObject(const Globals& g, const ExportBody& body) {
       true);
 }
 
-// The package's base name: OUT's file name without its last extension, as
-// the component names it (no extension gives the empty name).
-std::string baseName(const std::string& out) {
-  const std::string name = fs::path(out).filename().string();
-  const auto dot = name.rfind('.');
-  return dot == std::string::npos ? std::string() : name.substr(0, dot);
-}
-
-// OUT's folder part, with its closing separator.
-std::string folderOf(const std::string& out) {
-  const auto slash = out.rfind('/');
-  return slash == std::string::npos ? std::string() : out.substr(0, slash + 1);
-}
-
-void requireExtension(const std::string& out) {
-  if (baseName(out).empty()) {
-    throw UsageError(fmt::format(
-        "'{}' has no file extension: the package is named after OUT without its extension, so give e.g. "
-        "plan.dat",
-        out));
-  }
-}
-
 // Legacy rows may hold bytes that are not text; the package carries U+FFFD
 // in their place, and the person should know that it does.
 void noteReplaced(const DBFunc& object) {
@@ -96,15 +69,7 @@ void noteReplaced(const DBFunc& object) {
                  "place\n";
 }
 
-int notWritten(CliHost& host, const WatchingHost& watching, const std::string& out) {
-  if (watching.declined()) {
-    std::cerr << "nothing written: " << out
-              << " exists and overwriting it was declined (--answer yes overwrites)\n";
-    return 1;
-  }
-  host.error("the export stopped at the failure reported above; no package was written");
-  return 3;
-}
+enum class Package { Tender, Bid, Library };
 
 struct ProjectExport {
   std::int32_t project = 0;
@@ -112,64 +77,78 @@ struct ProjectExport {
   std::string out;
 };
 
-int exportProject(DBFunc& object, CliHost& host, const WatchingHost& watching, const ProjectExport& o) {
-  const auto out = fs::absolute(o.out).string();
-  if (object.Db_GetCount("T_PROJECT_TREE", fmt::format("PROJECT_ID = {}", o.project)) == 0) {
-    std::cerr << "note: project " << o.project << " has no document tree\n";
+// Every export writes exactly the file OUT names. The members name their
+// files by rules of their own (a folder of the package's name, ".xml"
+// added) and ask about a name they do not write; here they write under a
+// name of this process beside OUT, and the finished file is renamed to OUT
+// only after the person has agreed to replace what is there. A killed
+// export leaves nothing under OUT and its leftovers go with the next
+// export into that folder.
+int writePackage(DBFunc& object, CliHost& host, const WatchingHost& watching, Package kind, std::int32_t id,
+                 const std::string& given) {
+  const fs::path out = fs::absolute(given).lexically_normal();
+  if (out.filename().empty())
+    throw UsageError(fmt::format("'{}' names a folder; give the package file", given));
+  std::error_code ec;
+  if (fs::is_directory(out, ec))
+    throw UsageError(fmt::format("{} is a folder; give the package file", out.string()));
+  const fs::path folder = out.parent_path();
+  fs::create_directories(folder, ec);
+  if (ec) throw std::runtime_error(fmt::format("cannot create {}: {}", folder.string(), ec.message()));
+  removeLeftovers(folder, kPartialPrefix, "-");
+  if (fs::exists(fs::symlink_status(out, ec)) &&
+      !host.question("导出", fmt::format("{} exists. Replace it?", out.string()), Icon::Question)) {
+    std::cerr << "nothing written: " << out.string() << " exists and replacing it was declined (--answer yes "
+              << "replaces it)\n";
+    return 1;
   }
-  const auto base = baseName(out);
-  // A tender package gets a folder of its own; a bid package is written
-  // beside its name.
-  const auto packageFolder = o.bid ? fs::path(out).parent_path().string() : folderOf(out) + base;
-  if (o.bid) {
-    // The member deletes the old package before it writes the new one, and
-    // keeps what it could read; a person gets all or nothing and keeps the
-    // old package until the new one is whole. It is written under a name of
-    // its own beside the target, then renamed.
-    removeLeftovers(fs::path(out).parent_path(), kPartialPrefix, "-");
-    const auto staging =
-        folderOf(out) + fmt::format("{}{}-", kPartialPrefix, ::getpid()) + fs::path(out).filename().string();
-    struct Cleanup {
-      std::string file, folder;
-      ~Cleanup() {
-        std::error_code ignored;
-        fs::remove(file, ignored);
-        fs::remove(folder, ignored);  // empty: the member only makes it
-      }
-    } cleanup{staging + ".xml", folderOf(staging) + baseName(staging)};
-    bool written = false;
-    try {
-      written = object.OutputTBS(o.project, staging, {}) && !watching.reported();
-    } catch (const std::exception& e) {
-      // The reason names the file the person asked for, not the staging one.
-      std::string why = e.what();
-      if (const auto at = why.find(staging); at != std::string::npos) why.replace(at, staging.size(), out);
-      throw std::runtime_error(why);
-    }
-    std::error_code ec;
-    if (written) fs::rename(staging + ".xml", out + ".xml", ec);
-    if (!written || ec) {
-      host.error(ec ? fmt::format("cannot write {}.xml: {}", out, ec.message())
-                    : "the export stopped at the failure reported above; no package was written");
-      return 3;
-    }
-    fs::create_directories(folderOf(out) + base, ec);
-    std::cout << "wrote " << out << ".xml\n";
-    noteReplaced(object);
-  } else {
-    if (!object.EduceBs(o.project, out, {})) return notWritten(host, watching, out);
-    std::cout << "wrote " << packageFolder << "/" << base << ".xml\n";
-    noteReplaced(object);
-  }
-  std::cout << "package folder " << packageFolder << " (put the document's files there)\n";
-  return 0;
-}
 
-int exportLibrary(DBFunc& object, CliHost& host, const WatchingHost& watching, const std::string& given) {
-  const auto out = fs::absolute(given).string();
-  if (!object.EduceResource(out)) return notWritten(host, watching, out);
-  std::cout << "wrote " << folderOf(out) << baseName(out) << ".xml\n";
+  const std::string staging = (folder / fmt::format("{}{}-package", kPartialPrefix, ::getpid())).string();
+  struct Cleanup {
+    std::string staging;
+    ~Cleanup() {
+      std::error_code ignored;
+      fs::remove(staging + ".xml", ignored);
+      fs::remove_all(staging, ignored);  // the folder the tender and bid members make
+    }
+  } cleanup{staging};
+  std::string written;  // what the member writes for the staging name
+  bool done = false;
+  try {
+    switch (kind) {
+      case Package::Tender:
+        written = (fs::path(staging) / (fs::path(staging).filename().string() + ".xml")).string();
+        done = object.EduceBs(id, staging + ".dat", {});
+        break;
+      case Package::Bid:
+        written = staging + ".xml";
+        done = object.OutputTBS(id, staging, {});
+        break;
+      case Package::Library:
+        written = staging + ".xml";
+        done = object.EduceResource(written);
+        break;
+    }
+  } catch (const std::exception& e) {
+    // The reason names the file the person asked for, not the staging one.
+    std::string why = e.what();
+    for (const auto& name : {written, staging}) {
+      if (const auto at = why.find(name); !name.empty() && at != std::string::npos)
+        why.replace(at, name.size(), out.string());
+    }
+    throw std::runtime_error(why);
+  }
+  // The bid member keeps what it could read after a failure; a person gets
+  // all or nothing.
+  if (!done || watching.reported() || !fs::is_regular_file(written)) {
+    host.error("the export stopped at the failure reported above; no package was written");
+    return 3;
+  }
+  renameDurably(written, out);
+  std::cout << "wrote " << out.string() << "\n";
   noteReplaced(object);
+  if (kind != Package::Library)
+    std::cout << "put the document's files beside it, in " << folder.string() << "\n";
   return 0;
 }
 
@@ -184,6 +163,10 @@ int showChecks(DBFunc& object, const HtmlOptions& o) {
   const auto id = static_cast<std::int32_t>(parseInteger(onProject ? o.project : o.resource,
                                                          std::numeric_limits<std::int32_t>::min(),
                                                          std::numeric_limits<std::int32_t>::max()));
+  if (onProject)
+    requireProject(object, id);
+  else
+    requireTemplate(object, id);
   std::string html;
   // A failure has been shown by the component.
   if (!object.complianceHtml(onProject ? 1 : 2, id, html)) return 3;
@@ -197,32 +180,34 @@ int showChecks(DBFunc& object, const HtmlOptions& o) {
   return 0;
 }
 
+constexpr const char* kOutRule =
+    "OUT is the package file, written as named (its folder is created when missing). When it exists you\n"
+    "are asked whether to replace it (see --answer; with no terminal and no --answer the answer is no):\n"
+    "on no every byte stays and the exit status is 1. The package is written under a temporary name\n"
+    "beside OUT and renamed when whole. Prints 'wrote OUT' with OUT's full path.\n";
+
 const bool registered = addCommand({"export", "export-library", "html"}, [](CLI::App& app, Globals& g) {
   auto* cmd = app.add_subcommand("export",
                                  "Write a project's tender document (or, with --bid, its bid document) "
                                  "to a package file");
   auto o = std::make_shared<ProjectExport>();
   cmd->add_option("--project", o->project, "PROJECT_ID of the project")->required()->type_name("PID");
-  cmd->add_flag("--bid", o->bid,
-                "Bid document: live rows only, tree without nodes of types 3, 6 and 7, written to OUT.xml "
-                "without asking");
-  cmd->add_option("OUT", o->out, "Output name, e.g. out/plan.dat")->required();
+  cmd->add_flag("--bid", o->bid, "Bid document: live rows only, tree without nodes of types 3, 6 and 7");
+  cmd->add_option("OUT", o->out, "Package file, e.g. out/plan/plan.xml")->required();
   cmd->footer(
-      "Without --bid the package is OUT's folder/NAME/NAME.xml, where NAME is OUT's file name without its\n"
-      "extension (out/plan.dat gives out/plan/plan.xml); every row of the project is written, scoring items\n"
-      "only when live. When OUT itself exists you are asked whether to overwrite (see --answer; with no\n"
-      "terminal and no --answer the answer is no); an existing NAME.xml is replaced.\n"
-      "With --bid the package is OUT.xml (out/plan.dat gives out/plan.dat.xml), replaced without asking.\n"
-      "Both create the folder OUT's folder/NAME for the document's files and leave it to you to fill.\n"
-      "Tables of 2000 rows or more show a progress bar on stderr when it is a terminal (not with\n"
-      "--messages json).\n"
-      "Exit status: 0 written, 1 overwriting declined (nothing written), 2 usage error, 3 the export failed\n"
-      "(the reason is shown, also when a table could not be read; no package is written, and with --bid\n"
-      "an earlier OUT.xml is gone, as it is replaced without asking).");
+      std::string(kOutRule) +
+      "A tender package holds every row of the project (scoring items only when live); the importing\n"
+      "office takes the document's files from OUT's folder, so put them there (a folder of its own per\n"
+      "package keeps them apart). Tables of 2000 rows or more show a progress bar on stderr when it is a\n"
+      "terminal (not with --messages json).\n"
+      "Exit status: 0 written, 1 replacing declined (nothing written), 2 usage error, 3 the project does\n"
+      "not exist or the export failed (the reason is shown, also when a table could not be read; OUT is\n"
+      "as it was).");
   cmd->callback([&g, o] {
     g.exitCode = withExportObject(g, [&](DBFunc& object, CliHost& host, const WatchingHost& watching) {
-      if (!o->bid) requireExtension(o->out);
-      return exportProject(object, host, watching, *o);
+      requireProject(object, o->project);
+      return writePackage(object, host, watching, o->bid ? Package::Bid : Package::Tender, o->project,
+                          o->out);
     });
   });
 
@@ -230,19 +215,15 @@ const bool registered = addCommand({"export", "export-library", "html"}, [](CLI:
   auto out = std::make_shared<std::string>();
   lib->add_option("OUT", *out, "Package file, e.g. out/library.xml")->required();
   lib->footer(
-      "The package is OUT's folder/NAME.xml, NAME being OUT's file name without its extension (so\n"
-      "out/library.xml is written as itself); OUT's folder is created when missing. It holds the templates\n"
-      "numbered above 20, without tree nodes of type 1 and without removed templates. When OUT exists\n"
-      "you are asked whether to overwrite (see --answer; with no terminal and no --answer the answer is "
-      "no).\n"
-      "Tables of 2000 rows or more show a progress bar on stderr when it is a terminal (not with\n"
-      "--messages json).\n"
-      "Exit status: 0 written, 1 overwriting declined, 2 usage error, 3 the export failed (nothing "
-      "written).");
+      std::string(kOutRule) +
+      "It holds the templates numbered above 20, without tree nodes of type 1 and without removed\n"
+      "templates. Tables of 2000 rows or more show a progress bar on stderr when it is a terminal (not\n"
+      "with --messages json).\n"
+      "Exit status: 0 written, 1 replacing declined, 2 usage error, 3 the export failed (OUT is as it "
+      "was).");
   lib->callback([&g, out] {
     g.exitCode = withExportObject(g, [&](DBFunc& object, CliHost& host, const WatchingHost& watching) {
-      requireExtension(*out);
-      return exportLibrary(object, host, watching, *out);
+      return writePackage(object, host, watching, Package::Library, 0, *out);
     });
   });
 
@@ -257,7 +238,8 @@ const bool registered = addCommand({"export", "export-library", "html"}, [](CLI:
   html->footer(
       "Give exactly one of --project and --resource; ID is any project or template number. The page\n"
       "comes from the style sheet Conf/AccordedCheck.xsl of the component folder.\n"
-      "Exit status: 0 shown, 2 usage error, 3 the page could not be made (the reason is shown).");
+      "Exit status: 0 shown, 2 usage error, 3 the project or template does not exist or the page could\n"
+      "not be made (the reason is shown).");
   html->callback([&g, h] {
     if (h->project.empty() == h->resource.empty()) {
       std::cerr << "html: give --project ID or --resource ID\n";

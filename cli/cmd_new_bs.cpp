@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "commands.h"
+#include "existence.h"
 #include "members.h"
 #include "quillon/numbering.h"
 #include "quillon/text.h"
@@ -44,6 +45,8 @@ int newBs(DBFunc& object, CliHost& host, NewBsOptions o, bool projectGiven) {
   requireName(o.root, "--root");
   // All or nothing: a failure anywhere leaves no part of the new project.
   Transaction whole(object);
+  requireTemplate(object, o.resource);
+  if (o.root.empty() && o.parent != 0) requireProjectNode(object, o.parent);  // 0: no parent
   if (object.Db_GetCount("T_RESOURCE_TREE",
                          fmt::format("RESOURCE_ID={} and LAYER_ID=2 and TYPE_ID=2", o.resource)) <= 0) {
     host.error(
@@ -108,7 +111,9 @@ const bool registered = addCommand({"new-bs"}, [](CLI::App& app, Globals& g) {
   root->excludes(parent)->excludes(layer);
   cmd->footer(
       "Prints \"project N\" and the new project's tree (live nodes). "
-      "All or nothing: exit status 3, with the reason, when the template has no document node, a copy step "
+      "All or nothing: exit status 3, with the reason, when the template or the --parent node (0 for none) "
+      "does "
+      "not exist, the template has no document node, a copy step "
       "fails or the database cannot store the copy; nothing of the new project is then stored. Exit status "
       "2 for a usage error, such as a name that is not UTF-8 text.");
   cmd->callback([&g, o, project, parent, layer, root] {

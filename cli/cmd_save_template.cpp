@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "commands.h"
+#include "existence.h"
 #include "members.h"
 #include "quillon/numbering.h"
 #include "quillon/transaction.h"
@@ -20,6 +21,7 @@ int saveTemplate(DBFunc& object, CliHost& host, const SaveOptions& o) {
   requireName(o.name, "--name");
   // All or nothing: a failure anywhere leaves no part of the new template.
   Transaction whole(object);
+  requireProject(object, o.project);
   if (object.Db_GetCount("T_PROJECT_TREE", fmt::format("PROJECT_ID={}", o.project)) <= 0) {
     host.error(fmt::format("project {} has no document tree; nothing was saved", o.project));
     return 3;
@@ -53,7 +55,9 @@ const bool registered = addCommand({"save-template"}, [](CLI::App& app, Globals&
   cmd->add_option("--name", o->name, "Name of the template (its document node and project record)")
       ->required();
   cmd->footer(
-      "All or nothing: exit status 3, with the reason, when the project has no tree, a copy step fails or "
+      "All or nothing: exit status 3, with the reason, when the project does not exist or has no tree, a "
+      "copy "
+      "step fails or "
       "the database cannot store the copy; nothing of the new template is then stored. Exit status 2 for "
       "a usage error, such as a name that is not UTF-8 text.");
   cmd->callback([&g, o] {

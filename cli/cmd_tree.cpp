@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "commands.h"
+#include "existence.h"
 #include "members.h"
 
 namespace quillon::cli {
@@ -31,8 +32,8 @@ const bool registered = addCommand({"tree"}, [](CLI::App& app, Globals& g) {
       "node of the same owner. A node whose parent chain loops is drawn once, from a node of the\n"
       "loop marked [parent cycle].\n"
       "When the owner has no node to show, a note says so on stderr, stdout stays empty and the\n"
-      "exit status is 0 (an unknown ID is not an error: it simply has no nodes). Exit status 2\n"
-      "for a usage error, 3 when the database cannot be read.\n");
+      "exit status is 0. Exit status 2 for a usage error, 3 when the project or template does not\n"
+      "exist or the database cannot be read.\n");
   cmd->callback([&g, opts] {
     const bool onProject = !opts->project.empty();
     if (onProject == !opts->resource.empty()) {
@@ -45,6 +46,10 @@ const bool registered = addCommand({"tree"}, [](CLI::App& app, Globals& g) {
       const auto id = static_cast<std::int32_t>(parseInteger(idText, std::numeric_limits<std::int32_t>::min(),
                                                              std::numeric_limits<std::int32_t>::max()));
       const std::int16_t ori = onProject ? 1 : 2;
+      if (onProject)
+        requireProject(object, id);
+      else
+        requireTemplate(object, id);
       const std::string outline = object.treeOutline(ori, id, opts->all);
       if (!outline.empty()) {
         std::cout << outline << std::flush;

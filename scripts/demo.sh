@@ -77,7 +77,7 @@ say "Template $TEMPLATE became project $PROJECT: the template's record, checks, 
 say "lines were copied with it, and the tree got new node numbers."
 
 section "2. Office A sends it as a package, with the document's files beside it"
-office "$A" --answer yes export --project "$PROJECT" "$OUTBOX/tender.xml"
+office "$A" --answer yes export --project "$PROJECT" "$OUTBOX/tender/tender.xml"
 PKG_DIR="$OUTBOX/tender"
 PKG="$PKG_DIR/tender.xml"
 # The files an import looks for beside the package: the document under its

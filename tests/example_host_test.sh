@@ -26,7 +26,7 @@ grep -qF "$work/prefix/lib/libquillon.so" <<<"$libs" || {
 mv "$work/prefix" "$work/moved"
 [[ $("$work/moved/bin/quillon" --version) == "quillon "* ]]
 "$work/moved/bin/quillon" --home "$work/office" init --demo >/dev/null
-loads=$(LD_DEBUG=files "$work/moved/bin/quillon" --home "$work/office" html --resource 1 -o "$work/checks.html" 2>&1)
+loads=$(LD_DEBUG=files "$work/moved/bin/quillon" --home "$work/office" html --resource 21 -o "$work/checks.html" 2>&1)
 grep -qF "file=$work/moved/lib/libquillon_xslt.so" <<<"$loads" || {
   printf '%s\n' "$loads" | grep xslt
   echo "the moved quillon did not load the XSLT module of its own prefix"

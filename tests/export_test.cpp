@@ -4,6 +4,7 @@
 #include <fmt/format.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -420,16 +421,38 @@ TEST_F(ExportTest, CommandsReachTheDriversAndRefuseBadUsage) {
   obj.reset();  // the command opens the database itself
   const auto home = "--home " + shellQuote(dir.path().string()) + " ";
   const auto arg = [&](const std::string& name) { return " " + shellQuote(out(name).string()); };
-  const auto r = runQuillon(home + "export --project 1" + arg("plan.dat"));
+  // Each export writes the file it is given and asks about that file only.
+  const auto r = runQuillon(home + "export --project 1" + arg("plan/plan.xml"));
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find(out("plan/plan.xml").string()), npos) << r.out;
+  EXPECT_NE(r.out.find("wrote " + out("plan/plan.xml").string() + "\n"), npos) << r.out;
   EXPECT_EQ(r.err.find('\r'), npos) << "no progress bar without a terminal";
-  std::ofstream(out("plan.dat")) << "";
-  const auto declined = runQuillon(home + "--answer no export --project 1" + arg("plan.dat"));
-  EXPECT_EQ(declined.status, 1);
-  EXPECT_NE(declined.err.find("declined"), npos) << declined.err;
+  for (const auto& [command, file] : {std::pair{"export --project 1", "plan/plan.xml"},
+                                      std::pair{"export --bid --project 1", "plan/plan.xml"},
+                                      std::pair{"export-library", "plan/plan.xml"}}) {
+    std::ofstream(out(file)) << "edited";
+    const auto declined = runQuillon(home + "--answer no " + command + arg(file));
+    EXPECT_EQ(declined.status, 1) << command;
+    EXPECT_NE(declined.err.find(out(file).string() + " exists"), npos) << declined.err;
+    EXPECT_EQ(fileText(out(file)), "edited") << command;
+  }
+  EXPECT_EQ(runQuillon(home + "--answer yes export --bid --project 1" + arg("plan/plan.xml")).status, 0);
+  EXPECT_NE(fileText(out("plan/plan.xml")), "edited");
   EXPECT_EQ(runQuillon(home + "export-library" + arg("lib.xml")).status, 0);
   EXPECT_EQ(tableNames(loaded(out("lib.xml"))).size(), 7u);
+  Strings names;
+  for (const auto& e : fs::directory_iterator(out(""))) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (Strings{"lib.xml", "plan"})) << "no temporary or extra file stays";
+  for (const auto& args :
+       {std::string("export --project 99") + arg("x.xml"), std::string("html --project 999"),
+        std::string("html --resource 5"), std::string("tree --project 99"),
+        std::string("save-template --project 99 --name N"),
+        std::string("new-bs --template 99 --name N --root R"),
+        std::string("new-bs --template 21 --name N --parent 99999 --layer 1")}) {
+    const auto missing = runQuillon(home + args);
+    EXPECT_EQ(missing.status, 3) << args;
+    EXPECT_NE(missing.err.find(" does not exist"), npos) << args << missing.err;
+  }
   EXPECT_EQ(runQuillon(home + "html --resource 21 -o" + arg("checks.html")).status, 0);
   EXPECT_NE(fileText(out("checks.html")).find("<!DOCTYPE html>"), npos);
   // The exporters take the package file; the library tree extends its filter.
@@ -439,12 +462,12 @@ TEST_F(ExportTest, CommandsReachTheDriversAndRefuseBadUsage) {
   EXPECT_EQ(tableNames(loaded(out("pkg.xml"))), (Strings{"T_RESOURCE_TREE", "T_ACCORDED_CHECK_INFO"}));
 
   for (const auto& args :
-       {"export --project 1" + arg("a"), "export" + arg("b.dat"), std::string("html"),
-        std::string("html --project 1 --resource 2"), std::string("html --project 4000000000")}) {
+       {"export" + arg("b.dat"), std::string("html"), std::string("html --project 1 --resource 2"),
+        std::string("html --project 4000000000")}) {
     EXPECT_EQ(runQuillon(home + args).status, 2) << args;
   }
   EXPECT_NE(runQuillon(home + "html --project 4000000000").err.find("out of range"), npos);
-  EXPECT_FALSE(fs::exists(out("a")) || fs::exists(out("b")));
+  EXPECT_FALSE(fs::exists(out("b.dat")) || fs::exists(out("x.xml")));
 }
 
 }  // namespace

@@ -59,7 +59,7 @@ nodes=$(value B "select count(*) from T_RESOURCE_TREE where RESOURCE_ID = $first
 "$Q" --home B list projects | grep -qE "^ +$project +货物类 .*办公桌采购" || fail "list projects of B: no typed project"
 
 # C, with no project at all, imports it.
-"$Q" --home B --answer yes export --project "$project" out/desk.dat >/dev/null
+"$Q" --home B --answer yes export --project "$project" out/desk/desk.xml >/dev/null
 "$Q" --home C import out/desk/desk.xml --parent 0 --layer 0 --doc-root C/docs >/dev/null ||
   fail "C could not import its first project"
 imported=$(value C "select PROJECT_ID from TJ_PROCUREMENT_PROJECT")

@@ -1,5 +1,6 @@
 // The commands for people: all or nothing, truthful reasons, and output that
 // parses whatever bytes a legacy row holds.
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 #include <libxml/parser.h>
 
@@ -149,8 +150,9 @@ TEST_F(PeopleCommandsTest, AStoppedSaveNamesTheRowAndLeavesTheLibraryAlone) {
   EXPECT_EQ(count("select count(*) from T_RESOURCE_TREE"), library);
 
   // Owners past 16 bits have pages too.
-  ASSERT_EQ(q("call ExecuteSql " + shellQuote("update T_ACCORDED_CHECK set PROJECT_ID = 900001")).out,
-            "true\n");
+  for (const char* table : {"T_ACCORDED_CHECK", "TJ_PROCUREMENT_PROJECT"})
+    ASSERT_EQ(q("call ExecuteSql " + shellQuote(fmt::format("update {} set PROJECT_ID = 900001", table))).out,
+              "true\n");
   const auto page = q("html --project 900001");
   EXPECT_EQ(page.status, 0) << page.err;
   EXPECT_NE(page.out.find("投标人具有独立承担民事责任的能力"), std::string::npos);
@@ -158,7 +160,7 @@ TEST_F(PeopleCommandsTest, AStoppedSaveNamesTheRowAndLeavesTheLibraryAlone) {
 
 TEST_F(PeopleCommandsTest, ImportIsAllOrNothingAndACheckKeepsNothing) {
   const auto out = dir.path() / "out";
-  ASSERT_EQ(q("export --project 1 " + shellQuote((out / "plan.dat").string())).status, 0);
+  ASSERT_EQ(q("export --project 1 " + shellQuote((out / "plan" / "plan.xml").string())).status, 0);
   const fs::path package = out / "plan" / "plan.xml";
   const std::string docName = "2026年度办公设备采购项目招标文件";
   std::ofstream(out / "plan" / (docName + ".DOC")) << "word";
@@ -238,12 +240,12 @@ TEST_F(PeopleCommandsTest, LegacyBytesLeaveEveryOutputParseable) {
                 .out,
             "true\n");
   const auto out = dir.path() / "out";
-  const auto plan = q("export --project 1 " + shellQuote((out / "plan.dat").string()));
+  const auto plan = q("export --project 1 " + shellQuote((out / "plan" / "plan.xml").string()));
   ASSERT_EQ(plan.status, 0) << plan.err;
   EXPECT_NE(plan.err.find("note: 2 values were not valid UTF-8"), std::string::npos) << plan.err;
   EXPECT_TRUE(parsesAsXml(out / "plan" / "plan.xml"));
-  ASSERT_EQ(q("export --bid --project 1 " + shellQuote((out / "bid.dat").string())).status, 0);
-  EXPECT_TRUE(parsesAsXml(out / "bid.dat.xml"));
+  ASSERT_EQ(q("export --bid --project 1 " + shellQuote((out / "bid.xml").string())).status, 0);
+  EXPECT_TRUE(parsesAsXml(out / "bid.xml"));
 
   const auto html = q("html --project 1");
   ASSERT_EQ(html.status, 0) << html.err;

@@ -79,7 +79,7 @@ TEST_F(TreeCliTest, MembersTheTreeViewAndErrors) {
   EXPECT_EQ(q("call GetBsTypeByNodeID 1 1"), "0|2\n|");
   EXPECT_EQ(q("tree --project 7"), "0|Cover (type 2, node 1)\n└── O'Brien (type 3, node 2)\n|");
   EXPECT_EQ(q("call DeleteTreeNode 1 1"), "0||");
-  EXPECT_EQ(q("tree --project 7"), "0||project 7 has no nodes\n");
+  EXPECT_EQ(q("tree --project 7"), "3||quillon: error: project 7 does not exist\n");
   // An error of the call ends it with status 3, a usage error with 2.
   EXPECT_EQ(q("call GetBsTypeByNodeID 404 1").rfind("3||", 0), 0u);
   const auto noOwner = q("call InserMaxNo 1");

@@ -13,6 +13,10 @@ namespace quillon {
 // is then untouched.
 QUILLON_API void writeFileAtomically(const std::filesystem::path& file, std::string_view content);
 
+// Renames a finished file over `to` and makes the rename survive a power
+// failure. Throws quillon::Error with the reason.
+QUILLON_API void renameDurably(const std::filesystem::path& from, const std::filesystem::path& to);
+
 // Temporary files and folders carry the number of the process that made
 // them, so that what a killed process left can be told from what a running
 // one is still writing. This removes, from `folder`, what processes that are

@@ -113,6 +113,12 @@ bool AtomicFile::commitIfAbsent() {
 
 namespace quillon {
 
+void renameDurably(const std::filesystem::path& from, const std::filesystem::path& to) {
+  if (std::rename(from.c_str(), to.c_str()) != 0)
+    throw Error(fmt::format("cannot write {}: {}", to.string(), std::generic_category().message(errno)));
+  platform::syncFolderOf(to);
+}
+
 void writeFileAtomically(const std::filesystem::path& file, std::string_view content) {
   platform::AtomicFile::removeLeftoversBeside(file);
   platform::AtomicFile out(file);

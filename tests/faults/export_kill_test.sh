@@ -6,19 +6,17 @@ source "$(dirname "$0")/lib.sh"
 home=$work/home
 big_home "$home" 30000
 out=$work/out
-mkdir -p "$out/plan"
+mkdir -p "$out"
 # Stand-ins for a running writer's files: this script is alive.
-touch "$out/plan/.quillon-tmp-$$-alive" "$out/.quillon-partial-$$-alive.xml"
+touch "$out/.quillon-tmp-$$-alive" "$out/.quillon-partial-$$-alive.xml"
+# A killed export may leave its package under either kind of temporary name.
+watch="$out/.quillon-*-[0-9]*"
 
 for kind in tender bid; do
   if [ $kind = tender ]; then
-    args=(export --project 1 "$out/plan.dat")
-    folder=$out/plan
-    watch="$folder/.quillon-tmp-[0-9]*"
+    args=(export --project 1 "$out/plan.xml")
   else
-    args=(export --bid --project 1 "$out/bid.dat")
-    folder=$out
-    watch="$folder/.quillon-partial-[0-9]*"
+    args=(export --bid --project 1 "$out/bid.xml")
   fi
   killed=0
   for try in $(seq 1 5); do
@@ -28,7 +26,7 @@ for kind in tender bid; do
     ) &
     pid=$!
     while kill -0 $pid 2>/dev/null; do
-      if [ "$(cat /proc/$pid/comm 2>/dev/null)" = quillon ] && compgen -G "${watch/\[0-9\]\*/$pid-*}" >/dev/null; then
+      if [ "$(cat /proc/$pid/comm 2>/dev/null)" = quillon ] && compgen -G "$out/.quillon-*-$pid-*" >/dev/null; then
         kill -KILL $pid 2>/dev/null || true
         break
       fi
@@ -45,7 +43,7 @@ for kind in tender bid; do
   [ -z "$left" ] || fail "the $kind export left what killed exports wrote: $left"
   echo "$kind export killed $killed time(s) while writing: the next export removed $kind leftovers"
 done
-[ -e "$out/plan/.quillon-tmp-$$-alive" ] && [ -e "$out/.quillon-partial-$$-alive.xml" ] ||
+[ -e "$out/.quillon-tmp-$$-alive" ] && [ -e "$out/.quillon-partial-$$-alive.xml" ] ||
   fail "an export removed the temporary file of a process still running"
-"$Q" --home "$home" import --check "$out/plan/plan.xml" >/dev/null || fail "the package written after the kills does not check"
+"$Q" --home "$home" import --check "$out/plan.xml" >/dev/null || fail "the package written after the kills does not check"
 echo "export kill test passed"

@@ -6,7 +6,7 @@
 source "$(dirname "$0")/lib.sh"
 home=$work/home
 "$Q" --home "$home" init --demo >/dev/null
-"$Q" --home "$home" --answer yes export --project 1 "$work/out/plan.dat" >/dev/null
+"$Q" --home "$home" --answer yes export --project 1 "$work/out/plan/plan.xml" >/dev/null
 package=$work/out/plan/plan.xml
 name=$(value "$home" "select NODE_NAME from T_PROJECT_TREE where PROJECT_ID = 1 and TYPE_ID = 2")
 echo "the document" >"$work/out/plan/$name.doc"
@@ -71,7 +71,7 @@ done
 # take its folder for a dead import's leftovers.
 "$Q" --home "$home" call ExecuteSql \
   "update T_PROJECT_TREE set NODE_NAME = '.quillon-import-99999' where PROJECT_ID = 1 and TYPE_ID = 2" >/dev/null
-"$Q" --home "$home" --answer yes export --project 1 "$work/named/p.dat" >/dev/null
+"$Q" --home "$home" --answer yes export --project 1 "$work/named/p/p.xml" >/dev/null
 echo "the document" >"$work/named/p/.quillon-import-99999.doc"
 for try in 1 2; do
   "$Q" --home "$home" import "$work/named/p/p.xml" --parent 0 --layer 0 --doc-root "$work/named-docs" >/dev/null

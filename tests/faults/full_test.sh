@@ -13,10 +13,10 @@ fi
 cleanup_hooks+=("umount -l '$disk'")
 home=$disk/home
 big_home "$home" 20000
-"$Q" --home "$home" --answer yes export --project 1 "$work/package/plan.dat" >/dev/null
+"$Q" --home "$home" --answer yes export --project 1 "$work/package/plan/plan.xml" >/dev/null
 package=$work/package/plan/plan.xml
 template=$("$Q" --home "$home" save-template --project 1 --name 大模板 | sed -n 's/^resource //p')
-"$Q" --home "$home" --answer yes export --project 1 "$disk/out/plan.dat" >/dev/null
+"$Q" --home "$home" --answer yes export --project 1 "$disk/out/plan/plan.xml" >/dev/null
 good=$(md5sum <"$disk/out/plan/plan.xml")
 
 # Leave about 1 MB free: every operation below needs more.
@@ -38,9 +38,9 @@ expect_full() {
 expect_full import "$Q" --home "$home" import "$package" --parent 0 --layer 0 --doc-root "$disk/docs"
 expect_full new-bs "$Q" --home "$home" new-bs --template "$template" --name 新项目 --root 根
 expect_full save-template "$Q" --home "$home" save-template --project 1 --name 又一个模板
-expect_full export "$Q" --home "$home" --answer yes export --project 1 "$disk/out/plan.dat"
+expect_full export "$Q" --home "$home" --answer yes export --project 1 "$disk/out/plan/plan.xml"
 [ "$(md5sum <"$disk/out/plan/plan.xml")" = "$good" ] || fail "the failed export broke the good package"
-expect_full "export --bid" "$Q" --home "$home" --answer yes export --bid --project 1 "$disk/out/plan.dat"
+expect_full "export --bid" "$Q" --home "$home" --answer yes export --bid --project 1 "$disk/out/plan/plan.xml"
 [ "$(md5sum <"$disk/out/plan/plan.xml")" = "$good" ] || fail "the failed bid export broke the good package"
 ls -a "$disk/out" | grep -q partial && fail "a failed export left a partial file"
 
@@ -51,7 +51,7 @@ rm "$disk/filler"
 # copied, so the import fails whole.
 small=$work/small
 "$Q" --home "$small" init --demo >/dev/null
-"$Q" --home "$small" --answer yes export --project 1 "$work/small-out/plan.dat" >/dev/null
+"$Q" --home "$small" --answer yes export --project 1 "$work/small-out/plan/plan.xml" >/dev/null
 name=$(value "$small" "select NODE_NAME from T_PROJECT_TREE where PROJECT_ID = 1 and TYPE_ID = 2")
 head -c 3000000 /dev/urandom >"$work/small-out/plan/$name.doc"
 free_kb=$(df -k --output=avail "$disk" | tail -1)

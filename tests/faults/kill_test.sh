@@ -9,14 +9,14 @@ big_home "$home" 40000
 delays=(0.05 0.1 0.2 0.3 0.5 0.8)
 
 # Export: the reference is a finished export; the "old" package is another.
-"$Q" --home "$home" --answer yes export --project 1 "$work/ref/plan.dat" >/dev/null
+"$Q" --home "$home" --answer yes export --project 1 "$work/ref/plan/plan.xml" >/dev/null
 reference=$work/ref/plan/plan.xml
 mkdir -p "$work/out/plan"
 echo '<?xml version="1.0"?><Table/>' >"$work/out/plan/plan.xml"
 old=$(cat "$work/out/plan/plan.xml")
 kills=0
 for delay in "${delays[@]}"; do
-  outcome=$(run_killed_after "$delay" "$Q" --home "$home" --answer yes export --project 1 "$work/out/plan.dat")
+  outcome=$(run_killed_after "$delay" "$Q" --home "$home" --answer yes export --project 1 "$work/out/plan/plan.xml")
   case $outcome in
     killed) kills=$((kills + 1)) ;;
     finished) ;;

@@ -61,7 +61,7 @@ mv "$work/sheet.xsl" "$sheet"
 # An unreadable document beside a package: the import fails whole (no row,
 # no folder), names the file, and leaves the source as it was; once readable
 # the same package imports with its file.
-"$Q" --home "$home" --answer yes export --project 1 "$work/out/plan.dat" >/dev/null
+"$Q" --home "$home" --answer yes export --project 1 "$work/out/plan/plan.xml" >/dev/null
 name=$(value "$home" "select NODE_NAME from T_PROJECT_TREE where PROJECT_ID = 1 and TYPE_ID = 2")
 echo "the document" >"$work/out/plan/$name.doc"
 chmod -R a+rX "$work/out"
