@@ -1,5 +1,6 @@
 // The updatable result set and value conversions.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include "quillon/error.h"
 #include "test_support.h"
@@ -54,6 +55,46 @@ TEST_F(RecordsetTest, AddNewEditDeleteThroughTheCursor) {
   rs.moveNext();
   EXPECT_TRUE(rs.atEnd());
   EXPECT_EQ(rows("select NODE_ID, STS from T_PROJECT_TREE"), (std::vector<std::string>{"10|I"}));
+}
+
+// What the engine itself answers for a query, through a connection of the
+// test's own.
+std::vector<std::string> engineRows(const std::filesystem::path& file, const std::string& sql) {
+  sqlite3* db = nullptr;
+  sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+  sqlite3_stmt* stmt = nullptr;
+  EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+  std::vector<std::string> out;
+  while (sqlite3_step(stmt) == SQLITE_ROW) {
+    std::string line;
+    for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
+      const auto* text = sqlite3_column_text(stmt, i);
+      line += (i ? "|" : "") + (text ? std::string(reinterpret_cast<const char*>(text)) : "NULL");
+    }
+    out.push_back(line);
+  }
+  sqlite3_finalize(stmt);
+  sqlite3_close(db);
+  return out;
+}
+
+TEST_F(RecordsetTest, RowsAreTheEnginesOwnForTheCallersText) {
+  open(true);
+  for (const std::string sql : {
+           "select TYPE_NAME from T_PROJECT_TYPE order by 1",
+           "select TYPE_ID, TYPE_NAME from T_PROJECT_TYPE order by 2 desc",
+           "select * from T_PROJECT_TYPE order by 1 desc",
+           "select distinct PROJECT_ID from T_PROJECT_TREE order by 1",
+           "SELECT DISTINCT TYPE_ID FROM T_RESOURCE_TREE ORDER BY 1",
+           "select PROJECT_ID from T_PROJECT_TREE group by PROJECT_ID order by 1",
+           "select PROJECT_ID, count(*) from T_PROJECT_TREE group by 1 order by 2 desc, 1",
+           "select NODE_ID, (select count(*) from T_PROJECT_TREE c where c.PARENT_NOED_ID = p.NODE_ID) from "
+           "T_PROJECT_TREE p order by 2 desc, 1 limit 5",
+           "select TYPE_ID from T_PROJECT_TYPE union select 9 order by 1 desc",
+           "select NODE_NAME as \"from\", 'group' from T_PROJECT_TREE /* from */ order by 1 limit 3",
+       }) {
+    EXPECT_EQ(rows(sql), engineRows(dir.path() / "Data" / "zbs.mdb", sql)) << sql;
+  }
 }
 
 TEST_F(RecordsetTest, MovingOnAbandonsAnEdit) {

@@ -11,8 +11,8 @@
 namespace quillon::platform {
 
 struct QueryShape {
-  int offset = 0;     // 1 when column 0 is the injected rowid
-  std::string table;  // base table when updatable, else empty
+  int rowidColumn = -1;  // the added row locator's column, when updatable
+  std::string table;     // base table when updatable, else empty
   std::vector<std::string> names;
   std::vector<std::string> originNames;
   std::vector<int> declaredTypes;

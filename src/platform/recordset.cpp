@@ -1,5 +1,5 @@
 // The updatable result set. A SELECT over one table is prepared a second time
-// with the table's rowid in front of its columns, so that the current row can
+// with the table's rowid after its columns, so that the current row can
 // be changed or deleted; every other query gives a read-only set. Rows are
 // stepped one at a time, never read ahead.
 #include <fmt/format.h>
@@ -56,16 +56,15 @@ int typeFromValue(const Value& v) {
   }
 }
 
-// Inserts "rowid," after the leading SELECT keyword; empty when the text does
-// not start with one.
+// Adds the row locator after the caller's columns, so that positions in
+// ORDER BY and the like still name the columns the caller wrote; empty when
+// the text gives no place for it.
 std::string withRowid(std::string_view sql) {
-  const std::size_t end = platform::afterLeadingWord(sql, "select");
-  if (end == std::string_view::npos || end == sql.size() ||
-      !std::isspace(static_cast<unsigned char>(sql[end])))
-    return {};
-  std::string out(sql.substr(0, end));
-  out += " rowid,";
-  out += sql.substr(end);
+  const std::size_t from = platform::rowLocatorInsertPoint(sql);
+  if (from == std::string_view::npos) return {};
+  std::string out(sql.substr(0, from));
+  out += ", rowid ";
+  out += sql.substr(from);
   return out;
 }
 
@@ -80,7 +79,7 @@ Statement prepareOrNull(sqlite3* db, const std::string& sql) {
 
 // Prepares `sql` and works out whether its rows can be changed: they can when
 // every column comes straight from one table, and then the statement is
-// prepared again with that table's rowid in front.
+// prepared again with that table's rowid after the caller's columns.
 PreparedQuery analyse(Database& db, const std::string& sql) {
   sqlite3* h = db.handle();
   Statement plain = prepareOrNull(h, sql);
@@ -106,7 +105,7 @@ PreparedQuery analyse(Database& db, const std::string& sql) {
     Statement withId = rewritten.empty() ? Statement() : prepareOrNull(h, rewritten);
     if (withId && sqlite3_column_count(withId.get()) == columns + 1) {
       query.stmt = std::move(withId);
-      shape.offset = 1;
+      shape.rowidColumn = columns;
       shape.table = table;
     }
   }
@@ -114,11 +113,10 @@ PreparedQuery analyse(Database& db, const std::string& sql) {
 
   sqlite3_stmt* s = query.stmt.get();
   for (int i = 0; i < columns; ++i) {
-    const int c = i + shape.offset;
-    shape.names.emplace_back(sqlite3_column_name(s, c));
-    const char* origin = sqlite3_column_origin_name(s, c);
+    shape.names.emplace_back(sqlite3_column_name(s, i));
+    const char* origin = sqlite3_column_origin_name(s, i);
     shape.originNames.emplace_back(origin ? origin : "");
-    shape.declaredTypes.push_back(typeFromDeclaration(sqlite3_column_decltype(s, c)));
+    shape.declaredTypes.push_back(typeFromDeclaration(sqlite3_column_decltype(s, i)));
   }
   return query;
 }
@@ -158,13 +156,11 @@ struct Recordset::Impl {
   void step() {
     mode = Mode::None;
     deleted = false;
-    const int offset = shape().offset;
     const int rc = sqlite3_step(stmt());
     if (rc == SQLITE_ROW) {
       atEnd = false;
-      if (offset) rowid = sqlite3_column_int64(stmt(), 0);
-      for (int i = 0; i < count(); ++i)
-        row[static_cast<std::size_t>(i)] = platform::columnValue(stmt(), i + offset);
+      if (shape().rowidColumn >= 0) rowid = sqlite3_column_int64(stmt(), shape().rowidColumn);
+      for (int i = 0; i < count(); ++i) row[static_cast<std::size_t>(i)] = platform::columnValue(stmt(), i);
       return;
     }
     atEnd = true;

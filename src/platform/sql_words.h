@@ -17,4 +17,12 @@ inline std::size_t afterLeadingWord(std::string_view sql, std::string_view word)
   return i + word.size();
 }
 
+// Where ", rowid" can be added to a SELECT's own column list so that every
+// column the caller asked for keeps its position: the offset of the
+// statement's top-level FROM. npos when the text is not one plain SELECT over
+// rows that a row locator can name one by one (DISTINCT, GROUP BY, a
+// compound or a window would give other rows with it), or when it cannot
+// be read with certainty.
+std::size_t rowLocatorInsertPoint(std::string_view sql);
+
 }  // namespace quillon::platform
