@@ -5,6 +5,7 @@
 #include "export/compliance_view.h"
 #include "export/export_drivers.h"
 #include "export/table_exporters.h"
+#include "fileutil/path_helpers.h"
 #include "quillon/dbfunc.h"
 
 namespace quillon {
@@ -47,21 +48,26 @@ bool DBFunc::acc2Html(std::int16_t ori, std::int16_t id, std::string& html) {
 }
 
 bool DBFunc::EduceBs(std::int32_t SelectID, const std::string& OutputName, const std::string& ori) {
-  return calls::reads(*session_, [&] { return ExportDrivers(*session_).EduceBs(SelectID, OutputName, ori); });
+  return calls::reads(*session_, [&] {
+    return ExportDrivers(*session_).EduceBs(SelectID, pub::SlashSeparated(OutputName), ori);
+  });
 }
 
 bool DBFunc::OutputBS(std::int32_t SelectID, const std::string& OutputName, const std::string& ori) {
-  return calls::reads(*session_,
-                      [&] { return ExportDrivers(*session_).OutputBS(SelectID, OutputName, ori); });
+  return calls::reads(*session_, [&] {
+    return ExportDrivers(*session_).OutputBS(SelectID, pub::SlashSeparated(OutputName), ori);
+  });
 }
 
 bool DBFunc::OutputTBS(std::int32_t project_id, const std::string& OutputName, const std::string& ori) {
-  return calls::reads(*session_,
-                      [&] { return ExportDrivers(*session_).OutputTBS(project_id, OutputName, ori); });
+  return calls::reads(*session_, [&] {
+    return ExportDrivers(*session_).OutputTBS(project_id, pub::SlashSeparated(OutputName), ori);
+  });
 }
 
 bool DBFunc::EduceResource(const std::string& OutputName) {
-  return calls::reads(*session_, [&] { return ExportDrivers(*session_).EduceResource(OutputName); });
+  return calls::reads(
+      *session_, [&] { return ExportDrivers(*session_).EduceResource(pub::SlashSeparated(OutputName)); });
 }
 
 }  // namespace quillon

@@ -2,32 +2,40 @@
 // object's public fields that place an imported tree.
 #include "component/calls.h"
 #include "core/session.h"
+#include "fileutil/path_helpers.h"
 #include "import/import_drivers.h"
 #include "quillon/dbfunc.h"
 
 namespace quillon {
 
 namespace {
+// "\" separates folders as "/" does in every path the caller gives.
 importing::TreePlacement placementOf(const DBFunc& object) {
-  return {object.InputBsPath, object.vNew_PARENT_NOED_ID, object.PARENT_LAYER_ID, object.projectPathOverride};
+  std::optional<std::string> projectPath = object.projectPathOverride;
+  if (projectPath) projectPath = pub::SlashSeparated(*projectPath);
+  return {pub::SlashSeparated(object.InputBsPath), object.vNew_PARENT_NOED_ID, object.PARENT_LAYER_ID,
+          projectPath};
 }
 }  // namespace
 
 Value DBFunc::InputBs(const std::string& InputName, bool FgOldBs) {
   return calls::writes(*session_, [&] {
-    return importing::ImportDrivers(*session_, placementOf(*this)).InputBs(InputName, FgOldBs);
+    return importing::ImportDrivers(*session_, placementOf(*this))
+        .InputBs(pub::SlashSeparated(InputName), FgOldBs);
   });
 }
 
 Value DBFunc::InputRESOURCE(const std::string& InputName, bool FgOldBs) {
   return calls::writes(*session_, [&] {
-    return importing::ImportDrivers(*session_, placementOf(*this)).InputRESOURCE(InputName, FgOldBs);
+    return importing::ImportDrivers(*session_, placementOf(*this))
+        .InputRESOURCE(pub::SlashSeparated(InputName), FgOldBs);
   });
 }
 
 Value DBFunc::InputTBs(const std::string& InputName, bool FgOldBs) {
   return calls::writes(*session_, [&] {
-    return importing::ImportDrivers(*session_, placementOf(*this)).InputTBs(InputName, FgOldBs);
+    return importing::ImportDrivers(*session_, placementOf(*this))
+        .InputTBs(pub::SlashSeparated(InputName), FgOldBs);
   });
 }
 

@@ -25,4 +25,11 @@ std::string ExtractFilePath(const std::string& path) {
   return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
 }
 
+std::string SlashSeparated(std::string path) {
+  for (auto& c : path) {
+    if (c == '\\') c = '/';
+  }
+  return path;
+}
+
 }  // namespace quillon::pub

@@ -19,4 +19,9 @@ std::string GetFileNameNoExt(const std::string& strFileName);
 // either kind; the empty text when there is none.
 std::string ExtractFilePath(const std::string& path);
 
+// The path with every "\" turned into "/". A caller's paths go through this
+// once, where a member takes them, so that the helpers above and the file
+// operations see the same folders.
+std::string SlashSeparated(std::string path);
+
 }  // namespace quillon::pub

@@ -9,6 +9,7 @@
 #include "fileutil/copy_dir.h"
 #include "fileutil/file_copy.h"
 #include "fileutil/file_ops.h"
+#include "fileutil/path_helpers.h"
 #include "fileutil/safe_name.h"
 #include "fileutil/settings_file.h"
 #include "import/record_copy.h"
@@ -89,7 +90,7 @@ std::string TreeImport::projectPath() const {
   if (placement_.projectPath) return *placement_.projectPath;
   // Read for every document: the application may move its projects between
   // two documents of one package.
-  return pub::ProjectPathIn(session_.settingsFile().string());
+  return pub::SlashSeparated(pub::ProjectPathIn(session_.settingsFile().string()));
 }
 
 void TreeImport::placeBidFiles(const std::string& sourceFolder, const std::string& name, std::int32_t node) {
