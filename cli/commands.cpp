@@ -1,5 +1,7 @@
 #include "commands.h"
 
+#include <cstdlib>
+
 #include <fmt/format.h>
 
 #include "import_journal.h"
@@ -55,7 +57,19 @@ void addReachableCommands(CLI::App& app, Globals& globals, int argc, const char*
   for (const auto& entry : commandSetups()) entry.setup(app, globals);
 }
 
-std::filesystem::path Globals::homePath() const { return resolveComponentFolder(home); }
+// A person's data lives in their own data folder, never beside the program
+// (which is /usr/bin on a desk); a host program keeps the library's default.
+std::filesystem::path Globals::homePath() const {
+  const auto set = [](const char* name) -> const char* {
+    const char* value = std::getenv(name);
+    return value && *value ? value : nullptr;
+  };
+  if (!home.empty() || set("QUILLON_HOME")) return resolveComponentFolder(home);
+  if (const char* data = set("XDG_DATA_HOME"); data && data[0] == '/')
+    return std::filesystem::path(data) / "quillon";
+  if (const char* user = set("HOME")) return std::filesystem::path(user) / ".local" / "share" / "quillon";
+  return resolveComponentFolder(home);
+}
 
 std::unique_ptr<CliHost> Globals::makeHost() const {
   std::optional<bool> a;

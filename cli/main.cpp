@@ -19,7 +19,8 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
   Globals globals;
   app.add_option("--home", globals.home,
-                 "Component folder (default: $QUILLON_HOME, else the folder of the quillon library)")
+                 "Installation folder (default: $QUILLON_HOME, else $XDG_DATA_HOME/quillon, else "
+                 "~/.local/share/quillon)")
       ->check([](const std::string& v) {
         return v.empty() ? std::string("--home needs a folder, got the empty text") : "";
       });

@@ -75,6 +75,14 @@ TEST_F(CliTest, InitRefusesToReplaceWithoutForce) {
   EXPECT_EQ(r.status, 3);
   EXPECT_NE(r.err.find("already exists"), std::string::npos);
   EXPECT_EQ(q("init --force --demo").status, 0);
+  // Without --home and QUILLON_HOME a person's installation is in their data folder.
+  const std::string user = "unset QUILLON_HOME; export HOME=" + shellQuote(dir.path().string()) + ";";
+  EXPECT_EQ(runQuillon("init", "", user + "unset XDG_DATA_HOME; ").status, 0);
+  EXPECT_TRUE(std::filesystem::exists(dir.path() / ".local/share/quillon/Data/zbs.mdb"));
+  EXPECT_EQ(
+      runQuillon("init", "", user + "export XDG_DATA_HOME=" + shellQuote(dir.path() / "xdg") + "; ").status,
+      0);
+  EXPECT_TRUE(std::filesystem::exists(dir.path() / "xdg/quillon/Data/zbs.mdb"));
 }
 
 TEST_F(CliTest, SecondProcessIsRefusedWhileTheDatabaseIsHeld) {
