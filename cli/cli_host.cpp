@@ -40,7 +40,20 @@ void humanBlock(const std::string& title, const std::string& text, const char* t
             << forTerminal(text) << "\n";
 }
 
+MessageStyle processStyle = MessageStyle::Human;
+
+void line(const char* kind, const std::string& text, const char* humanPrefix) {
+  if (processStyle == MessageStyle::Json)
+    std::cerr << "{\"kind\":\"" << kind << "\",\"text\":" << jsonString(text) << "}" << std::endl;
+  else
+    std::cerr << humanPrefix << forTerminal(text) << "\n";
+}
+
 }  // namespace
+
+void setMessageStyle(MessageStyle style) { processStyle = style; }
+void note(const std::string& text) { line("note", text, ""); }
+void usageNote(const std::string& text) { line("usage", text, "quillon: error: "); }
 
 void CliHost::message(const std::string& title, const std::string& text, Icon icon) {
   if (style_ == MessageStyle::Json) {

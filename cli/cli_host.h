@@ -9,6 +9,12 @@ namespace quillon::cli {
 
 enum class MessageStyle { Human, Json };
 
+// Lines on stderr outside a message box follow the --messages style of the
+// process: a note, or a usage error.
+void setMessageStyle(MessageStyle style);
+void note(const std::string& text);
+void usageNote(const std::string& text);
+
 class CliHost final : public Host {
  public:
   CliHost(MessageStyle style, std::optional<bool> answer) : style_(style), answer_(answer) {}

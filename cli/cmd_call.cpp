@@ -79,6 +79,7 @@ int runShell(DBFunc& object, CliHost& host) {
 const bool registered = addCommand({"call", "shell"}, [](CLI::App& app, Globals& g) {
   auto* call = app.add_subcommand("call", "Create one object, invoke MEMBER with ARGs, print the result");
   call->prefix_command();
+  call->fallthrough(false);  // every word after the member is its argument
   call->footer(
       "Usage: quillon call MEMBER [ARG...]\n"
       "Results print as true/false, decimal numbers or text; an empty result prints nothing.\n"
@@ -92,7 +93,7 @@ const bool registered = addCommand({"call", "shell"}, [](CLI::App& app, Globals&
   call->callback([&g, call] {
     const auto words = call->remaining();
     if (words.empty()) {
-      std::cerr << call->help();
+      usageNote("call needs MEMBER [ARG...]; quillon help call lists the members");
       g.exitCode = 2;
       return;
     }

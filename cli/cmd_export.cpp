@@ -64,9 +64,10 @@ int withExportObject(const Globals& g, const ExportBody& body) {
 // in their place, and the person should know that it does.
 void noteReplaced(const DBFunc& object) {
   if (const auto n = object.valuesReplaced(); n > 0)
-    std::cerr << "note: " << n << (n == 1 ? " value was" : " values were")
-              << " not valid UTF-8 text or held characters XML cannot carry; written with U+FFFD in their "
-                 "place\n";
+    note(
+        fmt::format("note: {} {} not valid UTF-8 text or held characters XML cannot carry; written with "
+                    "U+FFFD in their place",
+                    n, n == 1 ? "value was" : "values were"));
 }
 
 enum class Package { Tender, Bid, Library };
@@ -98,8 +99,8 @@ int writePackage(DBFunc& object, CliHost& host, const WatchingHost& watching, Pa
   removeLeftovers(folder, kPartialPrefix, "-");
   if (fs::exists(fs::symlink_status(out, ec)) &&
       !host.question("导出", fmt::format("{} exists. Replace it?", out.string()), Icon::Question)) {
-    std::cerr << "nothing written: " << out.string() << " exists and replacing it was declined (--answer yes "
-              << "replaces it)\n";
+    note(fmt::format("nothing written: {} exists and replacing it was declined (--answer yes replaces it)",
+                     out.string()));
     return 1;
   }
 
@@ -242,7 +243,7 @@ const bool registered = addCommand({"export", "export-library", "html"}, [](CLI:
       "not be made (the reason is shown).");
   html->callback([&g, h] {
     if (h->project.empty() == h->resource.empty()) {
-      std::cerr << "html: give --project ID or --resource ID\n";
+      usageNote("html: give --project ID or --resource ID");
       g.exitCode = 2;
       return;
     }

@@ -80,7 +80,7 @@ const bool registered = addCommand({"list"}, [](CLI::App& app, Globals& g) {
       if (*json)
         printJson(docs, templates);
       else if (docs.empty())
-        std::cerr << "no " << *what << " in this installation\n";
+        note("no " + *what + " in this installation");
       else
         printTable(docs, templates);
       return 0;

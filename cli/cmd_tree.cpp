@@ -37,7 +37,7 @@ const bool registered = addCommand({"tree"}, [](CLI::App& app, Globals& g) {
   cmd->callback([&g, opts] {
     const bool onProject = !opts->project.empty();
     if (onProject == !opts->resource.empty()) {
-      std::cerr << "tree: give --project ID or --resource ID\n";
+      usageNote("tree: give --project ID or --resource ID");
       g.exitCode = 2;
       return;
     }
@@ -57,9 +57,9 @@ const bool registered = addCommand({"tree"}, [](CLI::App& app, Globals& g) {
       }
       const std::string owner = (onProject ? "project " : "template ") + std::to_string(id);
       if (!opts->all && !object.treeOutline(ori, id, true).empty())
-        std::cerr << owner << " has no live nodes; --all shows its invalidated ones\n";
+        note(owner + " has no live nodes; --all shows its invalidated ones");
       else
-        std::cerr << owner << " has no nodes\n";
+        note(owner + " has no nodes");
       return 0;
     });
   });

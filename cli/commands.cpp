@@ -1,11 +1,14 @@
 #include "commands.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <iostream>
 
 #include <fmt/format.h>
 
 #include "import_journal.h"
 #include "members.h"
+#include "nearest.h"
 #include "quillon/component_folder.h"
 
 namespace quillon::cli {
@@ -55,6 +58,32 @@ void addReachableCommands(CLI::App& app, Globals& globals, int argc, const char*
     }
   }
   for (const auto& entry : commandSetups()) entry.setup(app, globals);
+  std::vector<std::string> names;
+  for (const auto* sub : app.get_subcommands({})) names.push_back(sub->get_name());
+  names.push_back("help");
+
+  auto* help = app.add_subcommand("help", "Show the help of the command line or of one command");
+  auto topic = std::make_shared<std::string>();
+  help->add_option("COMMAND", *topic, "The command to show the help of");
+  help->callback([&app, &globals, topic, names] {
+    if (topic->empty()) {
+      std::cout << app.help();
+      return;
+    }
+    CLI::App* sub = nullptr;
+    for (auto* candidate : app.get_subcommands({})) {
+      if (candidate->get_name() == *topic && *topic != "help") sub = candidate;
+    }
+    if (!sub) {
+      usageNote(fmt::format("'{}' is not a command{}", *topic, didYouMean(*topic, names)));
+      globals.exitCode = 2;
+      return;
+    }
+    std::cout << sub->help();
+  });
+  if (!named.empty() && std::find(names.begin(), names.end(), named) == names.end())
+    throw CLI::ValidationError(
+        fmt::format("'{}' is not a command{}; see quillon --help", named, didYouMean(named, names)));
 }
 
 // A person's data lives in their own data folder, never beside the program
@@ -122,7 +151,7 @@ int Globals::withObjectOn(Host& shown, CliHost& errors, const std::function<int(
       return 3;
     }
   } catch (const UsageError& e) {
-    errors.error(e.what());
+    usageNote(e.what());
     return 2;
   } catch (const std::exception& e) {
     errors.error(e.what());

@@ -47,6 +47,8 @@ bool addCommand(std::vector<std::string> names, CommandSetup setup);
 // costs more than a short call takes, so when the first word names one
 // command only that one is built; help across commands and unknown words
 // get them all, so the messages and listings stay those of the full set.
+// A first word that names no command is a usage error with a suggestion;
+// `quillon help COMMAND` shows a command's help.
 void addReachableCommands(CLI::App& app, Globals& globals, int argc, const char* const* argv);
 
 }  // namespace quillon::cli

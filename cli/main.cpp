@@ -17,7 +17,17 @@ int main(int argc, char** argv) {
       },
       "Print the version of the command and of the library it runs on, then exit");
   app.require_subcommand(1);
+  // Global options may also follow the command (quillon list projects --home office).
+  app.fallthrough();
   Globals globals;
+  // Known before parsing, so that a usage error is written in the style asked for.
+  bool json = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string word = argv[i];
+    json = json || word == "--messages=json" ||
+           (word == "--messages" && i + 1 < argc && std::string(argv[i + 1]) == "json");
+  }
+  if (json) setMessageStyle(MessageStyle::Json);
   app.add_option("--home", globals.home,
                  "Installation folder (default: $QUILLON_HOME, else $XDG_DATA_HOME/quillon, else "
                  "~/.local/share/quillon)")
@@ -38,10 +48,14 @@ int main(int argc, char** argv) {
       "Exit status: 0 when the command ran (for call: whatever the member returned), 2 for a usage\n"
       "error, 3 when the call ended with an error (its description on stderr); export and\n"
       "export-library exit 1 when an overwrite question is answered no.");
-  addReachableCommands(app, globals, argc, argv);
   try {
+    addReachableCommands(app, globals, argc, argv);
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
+    if (e.get_exit_code() != 0 && json) {
+      usageNote(e.what());
+      return 2;
+    }
     const int code = app.exit(e);
     return code == 0 ? 0 : 2;
   }

@@ -1,4 +1,5 @@
 #include "members.h"
+#include "nearest.h"
 
 #include <fmt/format.h>
 
@@ -70,7 +71,11 @@ int runMember(DBFunc& object, const std::string& name, const std::vector<std::st
               std::ostream& out, CliHost& host) {
   const auto it = members().find(name);
   try {
-    if (it == members().end()) throw UsageError(fmt::format("unknown member '{}'", name));
+    if (it == members().end()) {
+      std::vector<std::string> names;
+      for (const auto& [known, member] : members()) names.push_back(known);
+      throw UsageError(fmt::format("unknown member '{}'{}", name, didYouMean(name, names)));
+    }
     const Member& m = it->second;
     if (args.size() < m.minArgs || (m.maxArgs && args.size() > *m.maxArgs))
       throw UsageError(fmt::format("usage: {} {}", name, m.params));

@@ -1,6 +1,8 @@
 // The command line contract that scripts rely on.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "cli_support.h"
 #include "quillon/setup.h"
 #include "test_support.h"
@@ -48,6 +50,35 @@ TEST_F(CliTest, JsonMessagesAreOneObjectPerLine) {
             "00002\\r\\n详细信息："
             "no such table: no_table\",\"icon\":\"critical\"}\n"
             "{\"kind\":\"reason\",\"member\":\"Db_GetCount\",\"text\":\"no such table: no_table\"}\n");
+}
+
+// With --messages json every line on stderr is one JSON object, whatever wrote it.
+TEST_F(CliTest, JsonMessagesCoverUsageErrorsAndNotes) {
+  for (const std::string args :
+       {"--messages json lst", "--messages json list projects --bogus", "--messages json tree --project 999",
+        "--messages json list projects", "--messages json call", "--messages json html"}) {
+    const auto r = q(args);
+    std::istringstream lines(r.err);
+    int count = 0;
+    for (std::string line; std::getline(lines, line); ++count)
+      EXPECT_EQ(line.rfind("{\"kind\":", 0), 0u) << args << ": " << line;
+    EXPECT_GT(count, 0) << args;
+  }
+}
+
+TEST_F(CliTest, TyposGetSuggestionsAndOptionsGoAnywhere) {
+  const auto command = q("lst");
+  EXPECT_EQ(command.status, 2);
+  EXPECT_NE(command.err.find("did you mean 'list'?"), std::string::npos) << command.err;
+  const auto member = q("call GetMaxN T_PROJECT_TREE NODE_ID");
+  EXPECT_EQ(member.status, 2);
+  EXPECT_NE(member.err.find("did you mean 'GetMaxNo'?"), std::string::npos) << member.err;
+  const auto help = runQuillon("help list");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("Usage: list"), std::string::npos) << help.out;
+  EXPECT_EQ(runQuillon("help lst").status, 2);
+  const auto after = runQuillon("list templates --home " + shellQuote(dir.path().string()));
+  EXPECT_EQ(after.status, 0) << after.err;
 }
 
 TEST_F(CliTest, ShellKeepsOneObjectAndItsFields) {
