@@ -2,6 +2,10 @@
 #include <iostream>
 #include <sstream>
 
+#include <unistd.h>
+
+#include <fmt/format.h>
+
 #include "commands.h"
 #include "members.h"
 
@@ -50,15 +54,35 @@ std::vector<std::string> splitWords(const std::string& line) {
   return words;
 }
 
+constexpr const char* kShellHelp =
+    "MEMBER ARG...     call a member, as quillon call does ('help MEMBER' shows its parameters)\n"
+    "set FIELD VALUE   write a data member (InputBsPath, vNew_PARENT_NOED_ID, PARENT_LAYER_ID)\n"
+    "get FIELD         print a data member\n"
+    "help              this text, and the members\n"
+    "# ...             a comment; end the session with Ctrl-D\n";
+
 int runShell(DBFunc& object, CliHost& host) {
+  // A person at a terminal gets a prompt and help; a script's lines run as
+  // they come, with nothing added to the output.
+  const bool terminal = ::isatty(STDIN_FILENO) != 0;
+  const auto prompt = [terminal] {
+    if (terminal) std::cerr << "quillon> " << std::flush;
+  };
+  if (terminal) std::cerr << "One object for this session; 'help' lists what you can type.\n";
   int status = 0;
   std::string line;
-  while (std::getline(std::cin, line)) {
+  for (prompt(); std::getline(std::cin, line); prompt()) {
     int lineStatus = 0;
     try {
       const auto words = splitWords(line);
       if (words.empty() || words[0][0] == '#') continue;
-      if (words[0] == "set") {
+      if (words[0] == "help" && words.size() == 1) {
+        std::cout << kShellHelp << "\n" << memberList() << std::flush;
+      } else if (words[0] == "help") {
+        const auto it = members().find(words[1]);
+        if (it == members().end()) throw UsageError(fmt::format("unknown member '{}'", words[1]));
+        std::cout << words[1] << " " << it->second.params << std::endl;
+      } else if (words[0] == "set") {
         if (words.size() != 3) throw UsageError("usage: set FIELD VALUE");
         setField(object, words[1], words[2]);
       } else if (words[0] == "get") {
@@ -105,7 +129,8 @@ const bool registered = addCommand({"call", "shell"}, [](CLI::App& app, Globals&
   auto* shell = app.add_subcommand(
       "shell", "One object for the session: run 'MEMBER ARG...' lines from stdin (shell-style quoting)");
   shell->footer(
-      "Lines: MEMBER ARG... (as quillon call), 'set FIELD VALUE', 'get FIELD'; '#' starts a comment.\n"
+      "Lines: MEMBER ARG... (as quillon call), 'set FIELD VALUE', 'get FIELD', 'help [MEMBER]'; '#' starts\n"
+      "a comment. On a terminal a prompt (quillon> ) is shown on stderr.\n"
       "Exit status: 0 when every line ran, else the status of the last line that failed (2 or 3).");
   shell->callback([&g] { g.exitCode = g.withObject(runShell); });
 });

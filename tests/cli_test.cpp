@@ -89,9 +89,11 @@ TEST_F(CliTest, ShellKeepsOneObjectAndItsFields) {
                    "# a comment\n"
                    "GetGUID\n"
                    "set InputBsPath \"/tmp/a b/\"\n"
-                   "get InputBsPath\n");
+                   "get InputBsPath\n"
+                   "help GetMaxNo\n");
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "5\ntrue\n10\n/tmp/a b/\n");
+  EXPECT_EQ(r.out, "5\ntrue\n10\n/tmp/a b/\nGetMaxNo Table RowName\n");
+  EXPECT_EQ(r.err, "") << "no prompt when the lines do not come from a terminal";
   EXPECT_EQ(q("shell", "NoSuch\nGetGUID\n").status, 2);
 }
 
