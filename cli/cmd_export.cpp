@@ -159,6 +159,44 @@ struct HtmlOptions {
   std::string output;
 };
 
+std::string htmlEscaped(const std::string& text) {
+  std::string out;
+  for (const char c : text) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+// A page printed or kept must say whose checks it shows: the title and the
+// heading of the style sheet's page get the document's name and number. A
+// style sheet of the office's own without them is left as it is.
+void nameThePage(DBFunc& object, bool onProject, std::int32_t id, std::string& html) {
+  std::string name;
+  for (const auto& d : object.listDocuments(onProject ? 1 : 2)) {
+    if (d.id == id) name = d.name;
+  }
+  const std::string subject = htmlEscaped(
+      fmt::format("{}{}{} {}", name, name.empty() ? "" : " · ", onProject ? "project" : "template", id));
+  if (const auto end = html.find("</title>"); end != std::string::npos) html.insert(end, " · " + subject);
+  if (const auto end = html.find("</h1>"); end != std::string::npos)
+    html.insert(end + 5, "\n<p class=\"subject\" style=\"text-align:center\">" + subject + "</p>");
+}
+
 int showChecks(DBFunc& object, const HtmlOptions& o) {
   const bool onProject = !o.project.empty();
   const auto id = static_cast<std::int32_t>(parseInteger(onProject ? o.project : o.resource,
@@ -171,6 +209,7 @@ int showChecks(DBFunc& object, const HtmlOptions& o) {
   std::string html;
   // A failure has been shown by the component.
   if (!object.complianceHtml(onProject ? 1 : 2, id, html)) return 3;
+  nameThePage(object, onProject, id, html);
   if (o.output.empty()) {
     std::cout << html << std::flush;
     return 0;
@@ -237,8 +276,9 @@ const bool registered = addCommand({"export", "export-library", "html"}, [](CLI:
   project->excludes(resource);
   html->add_option("-o,--output", h->output, "Write the page to FILE instead of stdout")->type_name("FILE");
   html->footer(
-      "Give exactly one of --project and --resource; ID is any project or template number. The page\n"
-      "comes from the style sheet Conf/AccordedCheck.xsl of the component folder.\n"
+      "Give exactly one of --project and --resource. The page comes from the style sheet\n"
+      "Conf/AccordedCheck.xsl of the component folder; its title and heading get the document's name and\n"
+      "number.\n"
       "Exit status: 0 shown, 2 usage error, 3 the project or template does not exist or the page could\n"
       "not be made (the reason is shown).");
   html->callback([&g, h] {

@@ -11,6 +11,7 @@
 #include "commands.h"
 #include "import_journal.h"
 #include "import_staging.h"
+#include "json.h"
 #include "members.h"
 #include "quillon/component_folder.h"
 #include "quillon/transaction.h"
@@ -79,6 +80,7 @@ struct ImportOptions {
   bool bid = false;
   bool replaceOld = false;
   bool check = false;
+  bool json = false;
 };
 
 // Where the document folders of a stored import end up.
@@ -148,11 +150,42 @@ void printReport(const Attempt& a, Kind kind, const fs::path& package) {
     std::cout << fmt::format("  would rename \"{}\" to \"{}\" (the library holds that name)\n", from, to);
 }
 
+// What the import added (or, with --check, would add), as one JSON line.
+std::string reportJson(const Attempt& a, Kind kind, const fs::path& package, bool check) {
+  nlohmann::json report{{"package", package.string()}, {"check", check}, {"imports", a.problem.empty()}};
+  if (!a.problem.empty()) {
+    report["problem"] = a.problem;
+    return jsonLine(report);
+  }
+  report[kind == Kind::Library ? "resource" : "project"] = a.owner.toInt64();
+  nlohmann::json documents = nlohmann::json::array();
+  for (const auto& [node, name] : a.documents)
+    documents.push_back({{"node", std::stoll(node)}, {"name", name}});
+  report["documents"] = documents;
+  nlohmann::json rows = nlohmann::json::object();
+  for (const auto& [table, n] : a.after) rows[table] = n - a.before.at(table);
+  report["rows"] = rows;
+  if (kind != Kind::Library) {
+    report["folders"] = a.foldersAndFiles.first;
+    report["files"] = a.foldersAndFiles.second;
+  }
+  nlohmann::json renamed = nlohmann::json::array();
+  for (const auto& [from, to] : a.renamed) renamed.push_back({{"from", from}, {"to", to}});
+  report["renamed"] = renamed;
+  return jsonLine(report);
+}
+
 int importPackage(DBFunc& object, CliHost& host, const ImportOptions& o, Kind kind) {
   const fs::path package = fs::absolute(o.package);
   const auto refuse = [&](const std::string& why) {
     if (o.check) {
-      std::cout << "package " << package.string() << "\nwould not import: " << why << "\n";
+      if (o.json) {
+        Attempt refused;
+        refused.problem = why;
+        std::cout << reportJson(refused, kind, package, true) << "\n";
+      } else {
+        std::cout << "package " << package.string() << "\nwould not import: " << why << "\n";
+      }
       return 1;
     }
     host.error(why);
@@ -195,7 +228,10 @@ int importPackage(DBFunc& object, CliHost& host, const ImportOptions& o, Kind ki
                                   object.GetMaxNo("T_PROJECT_TREE", "NODE_ID")));
   const Attempt a = attempt(object, kind, o, package, staging ? &*staging : nullptr);
   if (o.check) {
-    printReport(a, kind, package);
+    if (o.json)
+      std::cout << reportJson(a, kind, package, true) << "\n";
+    else
+      printReport(a, kind, package);
     return a.problem.empty() ? 0 : 1;
   }
   if (!a.problem.empty()) {
@@ -215,6 +251,10 @@ int importPackage(DBFunc& object, CliHost& host, const ImportOptions& o, Kind ki
     staging->handOver();
     finishImport(object, *entry);
   }
+  if (o.json) {
+    std::cout << reportJson(a, kind, package, false) << "\n";
+    return 0;
+  }
   std::cout << (kind == Kind::Library ? "resource " : "project ") << a.owner.toText() << "\n";
   printAdded(a.before, a.after);
   if (staging)
@@ -230,6 +270,11 @@ constexpr const char* kCheckHelp =
     "per table, files) or why it would fail; nothing is written to the database or the disk. Exit status 0 "
     "when the package would import, 1 when it would not";
 
+constexpr const char* kJsonHelp =
+    "Print the report as one JSON object: package, check, imports (true or false), problem (when it does "
+    "not import), project or resource, documents [{node, name}], rows {table: added}, folders, files, "
+    "renamed [{from, to}]";
+
 const bool registered = addCommand({"import", "import-library"}, [](CLI::App& app, Globals& g) {
   auto o = std::make_shared<ImportOptions>();
   auto* cmd = app.add_subcommand("import", "Import a tender-document package as a new project or bid");
@@ -242,6 +287,7 @@ const bool registered = addCommand({"import", "import-library"}, [](CLI::App& ap
                 "Import as the start of a bid: the tender's root becomes 标书 under a new 投标书 beside the "
                 "bid sections, and the document folders (node number) go to ProjectPath of SysUser.ini");
   cmd->add_flag("--check", o->check, kCheckHelp);
+  cmd->add_flag("--json", o->json, kJsonHelp);
   cmd->footer(
       "--parent and --layer are required unless --check is given, --doc-root too without --bid. The\n"
       "document's files are taken from the package's folder (NAME.doc, NAME.PDF, 合并标书.PDF, 附件 and\n"
@@ -262,6 +308,7 @@ const bool registered = addCommand({"import", "import-library"}, [](CLI::App& ap
   lib->add_flag("--replace-old", l->replaceOld,
                 "Invalidate the library's templates of the same names (default: rename the imported ones)");
   lib->add_flag("--check", l->check, kCheckHelp);
+  lib->add_flag("--json", l->json, kJsonHelp);
   lib->footer(
       "All or nothing: on any failure the library is as before; exit status 3 with the reason. Prints the\n"
       "first new template number, the rows added per table and each template renamed for a name clash.");

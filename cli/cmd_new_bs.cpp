@@ -6,6 +6,7 @@
 
 #include "commands.h"
 #include "existence.h"
+#include "json.h"
 #include "members.h"
 #include "quillon/numbering.h"
 #include "quillon/text.h"
@@ -21,6 +22,7 @@ struct NewBsOptions {
   std::int32_t parent = 0;
   std::int32_t layer = 0;
   std::string root;
+  bool json = false;
 };
 
 // The project's own root (type 9, layer 1), as the application makes one for
@@ -79,7 +81,13 @@ int newBs(DBFunc& object, CliHost& host, NewBsOptions o, bool projectGiven) {
     return 3;
   }
   whole.commit();
-  std::cout << "project " << project << "\n" << object.treeOutline(1, project, false);
+  if (o.json) {
+    nlohmann::json tree = nlohmann::json::array();
+    for (const auto& node : object.treeNodes(1, project, false)) tree.push_back(outlineJson(node));
+    std::cout << jsonLine({{"project", project}, {"tree", tree}}) << "\n";
+  } else {
+    std::cout << "project " << project << "\n" << object.treeOutline(1, project, false);
+  }
   return 0;
 }
 
@@ -109,13 +117,14 @@ const bool registered = addCommand({"new-bs"}, [](CLI::App& app, Globals& g) {
                                "Instead of --parent and --layer: first make the project's root node (type 9, "
                                "layer 1) with this name, and hang the document under it");
   root->excludes(parent)->excludes(layer);
+  cmd->add_flag(
+      "--json", o->json,
+      "Print one JSON object instead: {\"project\": N, \"tree\": [nodes as tree --json gives them]}");
   cmd->footer(
-      "Prints \"project N\" and the new project's tree (live nodes). "
-      "All or nothing: exit status 3, with the reason, when the template or the --parent node (0 for none) "
-      "does "
-      "not exist, the template has no document node, a copy step "
-      "fails or the database cannot store the copy; nothing of the new project is then stored. Exit status "
-      "2 for a usage error, such as a name that is not UTF-8 text.");
+      "Prints \"project N\" and the new project's tree (live nodes). All or nothing: exit status 3, with\n"
+      "the reason, when the template or the --parent node (0 for none) does not exist, the template has no\n"
+      "document node, a copy step fails or the database cannot store the copy; nothing of the new project\n"
+      "is then stored. Exit status 2 for a usage error, such as a name that is not UTF-8 text.");
   cmd->callback([&g, o, project, parent, layer, root] {
     if (root->count() == 0 && (parent->count() == 0 || layer->count() == 0))
       throw CLI::ValidationError("new-bs needs --parent and --layer, or --root");

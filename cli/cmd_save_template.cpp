@@ -5,6 +5,7 @@
 
 #include "commands.h"
 #include "existence.h"
+#include "json.h"
 #include "members.h"
 #include "quillon/numbering.h"
 #include "quillon/transaction.h"
@@ -15,6 +16,7 @@ namespace {
 struct SaveOptions {
   std::int32_t project = 0;
   std::string name;
+  bool json = false;
 };
 
 int saveTemplate(DBFunc& object, CliHost& host, const SaveOptions& o) {
@@ -40,7 +42,10 @@ int saveTemplate(DBFunc& object, CliHost& host, const SaveOptions& o) {
   }
   object.SavaBsInResource(std::to_string(o.project), "", Value(o.name));
   whole.commit();
-  std::cout << "resource " << resource << "\n";
+  if (o.json)
+    std::cout << jsonLine({{"resource", resource}}) << "\n";
+  else
+    std::cout << "resource " << resource << "\n";
   return 0;
 }
 
@@ -54,12 +59,11 @@ const bool registered = addCommand({"save-template"}, [](CLI::App& app, Globals&
   cmd->add_option("--project", o->project, "PROJECT_ID of the project to save")->required();
   cmd->add_option("--name", o->name, "Name of the template (its document node and project record)")
       ->required();
+  cmd->add_flag("--json", o->json, "Print {\"resource\": N} instead");
   cmd->footer(
-      "All or nothing: exit status 3, with the reason, when the project does not exist or has no tree, a "
-      "copy "
-      "step fails or "
-      "the database cannot store the copy; nothing of the new template is then stored. Exit status 2 for "
-      "a usage error, such as a name that is not UTF-8 text.");
+      "All or nothing: exit status 3, with the reason, when the project does not exist or has no tree, a\n"
+      "copy step fails or the database cannot store the copy; nothing of the new template is then stored.\n"
+      "Exit status 2 for a usage error, such as a name that is not UTF-8 text.");
   cmd->callback([&g, o] {
     g.exitCode =
         g.withStrictObject([&](DBFunc& object, CliHost& host) { return saveTemplate(object, host, *o); });

@@ -4,6 +4,7 @@
 
 #include "commands.h"
 #include "existence.h"
+#include "json.h"
 #include "members.h"
 
 namespace quillon::cli {
@@ -13,6 +14,7 @@ struct TreeOptions {
   std::string project;
   std::string resource;
   bool all = false;
+  bool json = false;
 };
 
 const bool registered = addCommand({"tree"}, [](CLI::App& app, Globals& g) {
@@ -25,6 +27,9 @@ const bool registered = addCommand({"tree"}, [](CLI::App& app, Globals& g) {
           ->type_name("ID");
   project->excludes(resource);
   cmd->add_flag("--all", opts->all, "Also show invalidated nodes (STS 'I'), marked [invalidated]");
+  cmd->add_flag("--json", opts->json,
+                "One JSON object per node, in the outline's order: node, parent, name, type, depth (0 at the "
+                "top), live, parentCycle");
   cmd->footer(
       "Give exactly one of --project and --resource.\n"
       "One line per node: NAME (type TYPE_ID, node NODE_ID), children under their parent in\n"
@@ -50,6 +55,11 @@ const bool registered = addCommand({"tree"}, [](CLI::App& app, Globals& g) {
         requireProject(object, id);
       else
         requireTemplate(object, id);
+      if (opts->json) {
+        for (const auto& node : object.treeNodes(ori, id, opts->all))
+          std::cout << jsonLine(outlineJson(node)) << "\n";
+        return 0;
+      }
       const std::string outline = object.treeOutline(ori, id, opts->all);
       if (!outline.empty()) {
         std::cout << outline << std::flush;

@@ -23,4 +23,19 @@ std::string jsonValue(const Value& v) {
   }
 }
 
+std::string jsonLine(const nlohmann::json& value) {
+  return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+nlohmann::json outlineJson(const OutlineNode& n) {
+  const auto number = [](const std::optional<std::int64_t>& v) { return v ? nlohmann::json(*v) : nullptr; };
+  return {{"node", n.node},
+          {"parent", number(n.parent)},
+          {"name", n.name},
+          {"type", number(n.type)},
+          {"depth", n.depth},
+          {"live", n.live},
+          {"parentCycle", n.parentCycle}};
+}
+
 }  // namespace quillon::cli

@@ -455,6 +455,9 @@ TEST_F(ExportTest, CommandsReachTheDriversAndRefuseBadUsage) {
   }
   EXPECT_EQ(runQuillon(home + "html --resource 21 -o" + arg("checks.html")).status, 0);
   EXPECT_NE(fileText(out("checks.html")).find("<!DOCTYPE html>"), npos);
+  EXPECT_NE(
+      fileText(out("checks.html")).find("<title>符合性检查表 · 货物类公开招标文件范本 · template 21</title>"),
+      npos);
   // The exporters take the package file; the library tree extends its filter.
   const auto tree = runQuillon(home + "call OutputTreeToXml" + arg("pkg.xml") + " 'RESOURCE_ID=21' 2");
   EXPECT_EQ(tree.out.rfind("true\nRESOURCE_ID=21 AND resource_id NOT IN(", 0), 0u) << tree.out << tree.err;

@@ -232,6 +232,41 @@ TEST_F(PeopleCommandsTest, ImportedTemplatesAreRenamedOrReplaceTheOldOnes) {
   EXPECT_EQ(count("select STS from T_RESOURCE_TREE where NODE_ID = 101"), "\"I\"");
 }
 
+// Scripts read the results of the writing commands as JSON, agreeing with the rows.
+TEST_F(PeopleCommandsTest, WritingCommandsReportAsJson) {
+  const auto json = [&](const std::string& args) {
+    const auto r = q(args);
+    EXPECT_EQ(r.status,
+              args.find("--check") != std::string::npos && args.find("missing") != std::string::npos)
+        << args << r.err;
+    return nlohmann::json::parse(r.out);
+  };
+  const auto made = json("new-bs --json --template 21 --name 新 --root 根");
+  const int project = made["project"];
+  EXPECT_EQ(made["tree"].size(),
+            std::stoul(count(fmt::format(
+                "select count(*) from T_PROJECT_TREE where STS = 'V' and PROJECT_ID = {}", project))));
+  EXPECT_EQ(made["tree"][0]["depth"], 0);
+  EXPECT_EQ(made["tree"][1]["parent"], made["tree"][0]["node"]);
+  const auto saved = json("save-template --json --project " + std::to_string(project) + " --name 范本");
+  EXPECT_EQ(saved["resource"], 28);  // after the demo's 21 to 27
+  EXPECT_EQ(q("tree --resource 28").status, 0);
+
+  const auto package = shellQuote((dir.path() / "out" / "p.xml").string());
+  ASSERT_EQ(q("export --project 1 " + package).status, 0);
+  const auto check = json("import --check --json " + package);
+  EXPECT_TRUE(check["imports"]);
+  const auto done = json("import --json " + package + " --parent 0 --layer 0 --doc-root " +
+                         shellQuote((dir.path() / "docs").string()));
+  EXPECT_EQ(done["project"], check["project"]);
+  EXPECT_EQ(done["rows"]["T_ACCORDED_CHECK"].dump(),
+            count(fmt::format("select count(*) from T_ACCORDED_CHECK where PROJECT_ID = {}",
+                              int(done["project"]))));
+  EXPECT_EQ(json("import --check --json missing.xml")["imports"], false);
+  const auto lines = q("tree --json --project " + std::to_string(project)).out;
+  EXPECT_EQ(nlohmann::json::parse(lines.substr(0, lines.find('\n'))), made["tree"][0]);
+}
+
 TEST_F(PeopleCommandsTest, LegacyBytesLeaveEveryOutputParseable) {
   corruptProjectName("62adff01e080af");  // "b", stray bytes, a control, a cut sequence
   ASSERT_EQ(q("call ExecuteSql " + shellQuote("update T_ACCORDED_CHECK set CONTENT = cast(x'41ff02' as text) "

@@ -81,6 +81,8 @@ class QUILLON_API DBFunc {
   // the owner has no node to show. Throws quillon::Error when the database
   // cannot be read.
   std::string treeOutline(std::int16_t ori, std::int32_t ownerId, bool all);
+  // The same nodes, in the same order, for programs.
+  std::vector<OutlineNode> treeNodes(std::int16_t ori, std::int32_t ownerId, bool all);
 
   // The projects (ori = 1) or the templates (any other ori) that have a tree,
   // in number order, each with its name, project type and live node, check

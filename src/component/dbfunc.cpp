@@ -43,6 +43,10 @@ std::string DBFunc::treeOutline(std::int16_t ori, std::int32_t ownerId, bool all
   return calls::reads(*session_, [&] { return tree::renderOutline(*session_, ori, ownerId, all); });
 }
 
+std::vector<OutlineNode> DBFunc::treeNodes(std::int16_t ori, std::int32_t ownerId, bool all) {
+  return calls::reads(*session_, [&] { return tree::outlineNodes(*session_, ori, ownerId, all); });
+}
+
 std::int32_t DBFunc::Db_GetCount(const std::string& Table, const std::string& strFilter) {
   return calls::plain(*session_, [&] { return db::Queries(*session_).Db_GetCount(Table, strFilter); });
 }

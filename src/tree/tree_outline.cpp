@@ -75,7 +75,7 @@ class Outline {
  public:
   explicit Outline(std::vector<Node> nodes) : nodes_(std::move(nodes)) {}
 
-  std::string render() {
+  void render() {
     byId_.reserve(nodes_.size());
     for (std::size_t i = 0; i < nodes_.size(); ++i) byId_.emplace(nodes_[i].id, i);
 
@@ -99,8 +99,10 @@ class Outline {
 
     for (const std::size_t r : roots) draw(r, false);
     drawCycles();
-    return std::move(out_);
   }
+
+  std::string& text() { return out_; }
+  std::vector<OutlineNode>& lines() { return lines_; }
 
  private:
   struct Pending {
@@ -141,7 +143,7 @@ class Outline {
       lastAt[p.depth] = p.last;
       for (std::size_t level = 1; level < p.depth; ++level) out_ += lastAt[level] ? "    " : "│   ";
       if (p.depth > 0) out_ += p.last ? "└── " : "├── ";
-      appendLabel(nodes_[p.node], cycle && p.node == root);
+      appendLabel(nodes_[p.node], cycle && p.node == root, static_cast<int>(p.depth));
 
       const auto& kids = nodes_[p.node].children;
       std::vector<std::size_t> fresh;
@@ -154,7 +156,8 @@ class Outline {
     }
   }
 
-  void appendLabel(const Node& n, bool cycle) {
+  void appendLabel(const Node& n, bool cycle, int depth) {
+    lines_.push_back({n.id, n.parent, n.name, n.type, depth, n.live, cycle});
     out_ += n.name;
     out_ += " (type ";
     out_ += n.type ? std::to_string(*n.type) : std::string("-");
@@ -169,12 +172,21 @@ class Outline {
   std::vector<Node> nodes_;
   std::unordered_map<std::int64_t, std::size_t> byId_;
   std::string out_;
+  std::vector<OutlineNode> lines_;
 };
 
 }  // namespace
 
 std::string renderOutline(Session& session, int ori, std::int32_t ownerId, bool all) {
-  return Outline(readNodes(session, ori, ownerId, all)).render();
+  Outline outline(readNodes(session, ori, ownerId, all));
+  outline.render();
+  return std::move(outline.text());
+}
+
+std::vector<OutlineNode> outlineNodes(Session& session, int ori, std::int32_t ownerId, bool all) {
+  Outline outline(readNodes(session, ori, ownerId, all));
+  outline.render();
+  return std::move(outline.lines());
 }
 
 }  // namespace quillon::tree

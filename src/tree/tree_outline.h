@@ -3,8 +3,10 @@
 // box-drawing guides as tree(1).
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/session.h"
+#include "quillon/document_summary.h"
 
 namespace quillon::tree {
 
@@ -18,5 +20,7 @@ namespace quillon::tree {
 // node appears exactly once. Returns the empty text when the owner has no node
 // to show. Throws quillon::Error when the database cannot be read.
 std::string renderOutline(Session& session, int ori, std::int32_t ownerId, bool all);
+// The nodes of that outline, in its order.
+std::vector<OutlineNode> outlineNodes(Session& session, int ori, std::int32_t ownerId, bool all);
 
 }  // namespace quillon::tree
