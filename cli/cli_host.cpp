@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "json.h"
+#include "quillon/error.h"
 
 namespace quillon::cli {
 namespace {
@@ -87,9 +88,14 @@ bool CliHost::askTerminal(const std::string& title, const std::string& text) {
   return line == "y" || line == "Y" || line == "yes" || line == "是";
 }
 
-void CliHost::error(const std::string& text) {
+void CliHost::error(const std::string& text, const std::exception* cause) {
   if (style_ == MessageStyle::Json) {
-    std::cerr << "{\"kind\":\"error\",\"text\":" << jsonString(text) << "}" << std::endl;
+    std::string extra;
+    if (const auto* e = dynamic_cast<const Error*>(cause)) {
+      extra = ",\"errorKind\":" + jsonString(errorKindName(e->kind()));
+      if (!e->dbfCode().empty()) extra += ",\"code\":" + jsonString(e->dbfCode());
+    }
+    std::cerr << "{\"kind\":\"error\",\"text\":" << jsonString(text) << extra << "}" << std::endl;
     return;
   }
   std::cerr << "quillon: error: " << forTerminal(text) << "\n";

@@ -1,6 +1,7 @@
 #pragma once
 // The command's host: message boxes and questions as readable blocks or as
 // JSON lines on stderr.
+#include <exception>
 #include <optional>
 
 #include "quillon/host.h"
@@ -20,8 +21,9 @@ class CliHost final : public Host {
   CliHost(MessageStyle style, std::optional<bool> answer) : style_(style), answer_(answer) {}
   void message(const std::string& title, const std::string& text, Icon icon) override;
   bool question(const std::string& title, const std::string& text, Icon icon) override;
-  // An error that ended a call.
-  void error(const std::string& text);
+  // An error that ended a call; with --messages json its kind and DBF code
+  // go with it when `cause` is the component's error.
+  void error(const std::string& text, const std::exception* cause = nullptr);
   // Why a member returned its failure value; the command goes on.
   void reason(const std::string& member, const std::string& text);
 

@@ -10,6 +10,7 @@
 #include "members.h"
 #include "nearest.h"
 #include "quillon/component_folder.h"
+#include "quillon/error.h"
 
 namespace quillon::cli {
 
@@ -128,8 +129,10 @@ int Globals::withObjectOn(Host& shown, CliHost& errors, const std::function<int(
     // moving its document folders in is finished (or taken back) first.
     if (object.connected()) recoverImports(object);
     if (strict) {
-      if (!object.connected()) {
-        errors.error(fmt::format("cannot use the database: {}; nothing was done", object.lastError()));
+      try {
+        object.requireConnected();
+      } catch (const Error& e) {
+        errors.error(fmt::format("cannot use the database: {}; nothing was done", e.what()), &e);
         return 3;
       }
       object.setStrict(true);
@@ -147,14 +150,14 @@ int Globals::withObjectOn(Host& shown, CliHost& errors, const std::function<int(
       // The object may know more than the error says (the row and column
       // that stopped a copy); the error's own text begins the reason.
       const std::string& why = object.lastError();
-      errors.error(why.rfind(e.what(), 0) == 0 ? why : e.what());
+      errors.error(why.rfind(e.what(), 0) == 0 ? why : e.what(), &e);
       return 3;
     }
   } catch (const UsageError& e) {
     usageNote(e.what());
     return 2;
   } catch (const std::exception& e) {
-    errors.error(e.what());
+    errors.error(e.what(), &e);
     return 3;
   }
 }

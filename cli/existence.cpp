@@ -4,6 +4,8 @@
 
 #include <stdexcept>
 
+#include "quillon/error.h"
+
 namespace quillon::cli {
 namespace {
 
@@ -11,7 +13,7 @@ namespace {
 constexpr const char* kNamesSomething = "(TYPE_ID IS NOT NULL OR NODE_NAME IS NOT NULL)";
 
 void require(bool found, const char* what, std::int64_t number) {
-  if (!found) throw std::runtime_error(fmt::format("{} {} does not exist", what, number));
+  if (!found) throw Error(ErrorKind::NotFound, fmt::format("{} {} does not exist", what, number));
 }
 
 }  // namespace

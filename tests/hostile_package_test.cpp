@@ -93,6 +93,7 @@ class HostilePackageTest : public HomeTest {
       ADD_FAILURE() << "imported: " << where;
     } catch (const Error& e) {
       EXPECT_NE(std::string(e.what()).find(where), std::string::npos) << e.what();
+      EXPECT_EQ(e.kind(), ErrorKind::InvalidPackage) << e.what();
     }
     EXPECT_EQ(everything(), before) << where;
     EXPECT_FALSE(fs::exists(dir.path() / "docs")) << where;

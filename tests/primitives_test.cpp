@@ -1,6 +1,7 @@
 // Query primitives and the coded failure reports.
 #include <gtest/gtest.h>
 
+#include "quillon/error.h"
 #include "test_support.h"
 
 namespace quillon::test {
@@ -25,6 +26,15 @@ TEST_F(PrimitivesTest, CountFailureShowsCodedReport) {
   EXPECT_EQ(host.shown[0].icon, Icon::Critical);
   EXPECT_EQ(host.shown[0].text,
             "执行语句错误！\r\n错误编号：DBF-00002\r\n详细信息：no such table: no_such_table");
+  // Where a silent failure throws, the error carries the report's code and its kind.
+  obj->setStrict(true);
+  try {
+    obj->Db_GetCount("no_such_table", "");
+    ADD_FAILURE() << "a strict count did not throw";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.kind(), ErrorKind::InvalidInput);
+    EXPECT_EQ(e.dbfCode(), "DBF-00002");
+  }
 }
 
 TEST_F(PrimitivesTest, MaxNoIsLargestPlusOneOrOne) {
@@ -75,6 +85,13 @@ TEST(ConnectionTest, MissingDatabaseReportsThenEveryServiceFailsItsOwnWay) {
   EXPECT_EQ(host.shown[0].icon, Icon::Critical);
   EXPECT_EQ(host.shown[0].text.rfind("数据库连接失败！\r\n错误编号：DBF-00001\r\n详细信息：", 0), 0u);
   EXPECT_NE(obj.lastError().find("does not exist"), std::string::npos) << obj.lastError();
+  try {
+    obj.requireConnected();
+    ADD_FAILURE() << "requireConnected did not throw";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.kind(), ErrorKind::NotFound);
+    EXPECT_EQ(e.dbfCode(), "DBF-00001");
+  }
 
   EXPECT_EQ(obj.Db_GetCount("T_GUID", ""), -1);
   ASSERT_EQ(host.shown.size(), 2u);

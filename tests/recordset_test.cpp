@@ -191,6 +191,7 @@ TEST(ValueTest, ConversionsFollowTheHostRules) {
   EXPECT_THROW(Value(std::int64_t{2147483648LL}).toInt32(), Error);
   EXPECT_THROW(Value(40000).toInt16(), Error);
   EXPECT_EQ(Value(-32768).toInt16(), -32768);
+  EXPECT_THROW(Value("7").integer(), Error);  // raw access to another kind: not a std:: exception
 }
 
 TEST(ValueTest, LeadingNumberIsTheNumericPrefix) {

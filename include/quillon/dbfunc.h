@@ -28,7 +28,16 @@ class QUILLON_API DBFunc {
   // SysUser.ini. It is `componentFolder` when given, else $QUILLON_HOME, else
   // the folder of the library's own file. `host` shows the messages and
   // must outlive the object. A connection failure is reported through the
-  // host (DBF-00001) and leaves the object without a connection.
+  // host (DBF-00001) and leaves the object without a connection: the
+  // constructor does not throw. Call requireConnected() (or connected())
+  // before relying on it; members of an object without a connection fail.
+  //
+  // Lifetime and threads: one object is one connection, held for exclusive
+  // use until the object is destroyed (another process, or another object
+  // on the same folder, gets DBF-00001). Use an object from one thread at a
+  // time; objects on different folders may run on different threads. A
+  // Recordset keeps the connection alive and may outlive the object, but is
+  // used on the object's thread only.
   explicit DBFunc(Host& host, const std::filesystem::path& componentFolder = {});
   ~DBFunc();
   DBFunc(const DBFunc&) = delete;
@@ -45,6 +54,9 @@ class QUILLON_API DBFunc {
   std::optional<std::string> projectPathOverride;
 
   bool connected() const;
+  // Throws the quillon::Error that kept the database from opening (kind
+  // Locked, NotFound, IO or Engine, code DBF-00001); nothing when connected.
+  void requireConnected() const;
   const std::filesystem::path& componentFolder() const;
 
   // Why the last member called failed, also when it failed silently (a

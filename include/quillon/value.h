@@ -42,10 +42,11 @@ class QUILLON_API Value {
   std::int32_t toInt32() const;
   std::int16_t toInt16() const;
 
-  // Raw access for callers that switch on kind().
-  std::int64_t integer() const { return std::get<std::int64_t>(v_); }
-  double real() const { return std::get<double>(v_); }
-  const std::string& text() const { return std::get<std::string>(v_); }
+  // Raw access for callers that switch on kind(); another kind throws
+  // quillon::Error ("Type mismatch").
+  std::int64_t integer() const { return held<std::int64_t>(); }
+  double real() const { return held<double>(); }
+  const std::string& text() const { return held<std::string>(); }
 
   friend bool operator==(const Value&, const Value&) = default;
 
@@ -53,6 +54,13 @@ class QUILLON_API Value {
   struct NullTag {
     friend bool operator==(NullTag, NullTag) { return true; }
   };
+  template <typename T>
+  const T& held() const {
+    if (const T* p = std::get_if<T>(&v_)) return *p;
+    throwTypeMismatch();
+  }
+  [[noreturn]] static void throwTypeMismatch();
+
   std::variant<std::monostate, NullTag, std::int64_t, double, std::string> v_;
 };
 

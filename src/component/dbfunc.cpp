@@ -22,8 +22,15 @@ DBFunc::DBFunc(Host& host, const std::filesystem::path& componentFolder)
     session_->db = platform::Database::open(session_->databaseFile());
   } catch (const std::exception& e) {
     session_->noteFailure(e.what());
+    const auto* known = dynamic_cast<const Error*>(&e);
+    session_->openFailure.emplace(known ? known->kind() : ErrorKind::Engine, e.what(),
+                                  std::string(report::kConnectionFailed));
     report::coded(host, kConnectFailed, report::kConnectionFailed, e.what());
   }
+}
+
+void DBFunc::requireConnected() const {
+  if (session_->openFailure) throw *session_->openFailure;
 }
 
 DBFunc::~DBFunc() = default;

@@ -13,9 +13,12 @@ void Session::noteFailure(std::string_view why) {
   if (lastError.empty()) lastError = why.empty() ? "unknown failure" : why;
 }
 
-void Session::silentFailure(const std::exception& e) {
+void Session::silentFailure(const std::exception& e, std::string_view dbfCode) {
   noteFailure(e.what());
-  if (strict) throw Error(e.what());
+  if (!strict) return;
+  const auto* known = dynamic_cast<const Error*>(&e);
+  throw Error(known ? known->kind() : ErrorKind::Engine, e.what(),
+              std::string(dbfCode.empty() && known ? std::string_view(known->dbfCode()) : dbfCode));
 }
 
 }  // namespace quillon

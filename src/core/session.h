@@ -5,6 +5,7 @@
 #include <exception>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -13,6 +14,7 @@
 #include "core/installation_layout.h"
 #include "platform/database.h"
 #include "platform/transaction.h"
+#include "quillon/error.h"
 #include "quillon/host.h"
 
 namespace quillon {
@@ -32,6 +34,8 @@ struct Session {
   // Names the last call gave imported rows in place of the package's
   // (a template renamed for a clash): package name, stored name.
   std::vector<std::pair<std::string, std::string>> namesChanged;
+  // Why the connection could not be made, when it could not.
+  std::optional<Error> openFailure;
 
   // The connection, or an Error describing its absence.
   platform::Database& database() const;
@@ -42,7 +46,7 @@ struct Session {
   // A failure the call answers with its failure value (after its report,
   // where it shows one): noted, and thrown again as quillon::Error in strict
   // mode, where a command must not go on as if the work had been done.
-  void silentFailure(const std::exception& e);
+  void silentFailure(const std::exception& e, std::string_view dbfCode = {});
 
   // Runs the work of one public operation as one commit, keeping what was
   // written before a failure (see platform/transaction.h).

@@ -13,10 +13,10 @@ Value asNumber(const Value& v) {
     case Value::Kind::Real:
       return v;
     case Value::Kind::Null:
-      throw Error("Invalid use of Null");
+      throw Error(ErrorKind::InvalidInput, "Invalid use of Null");
     case Value::Kind::Empty:
       // An empty variant writes nothing between two commas: no statement.
-      throw Error("Syntax error: a number is missing in the statement");
+      throw Error(ErrorKind::InvalidInput, "Syntax error: a number is missing in the statement");
     case Value::Kind::Text: {
       const double d = v.toDouble();
       if (std::trunc(d) == d && std::fabs(d) < 9.0e15) return Value(static_cast<std::int64_t>(d));
@@ -34,7 +34,7 @@ Value nullStandIn(int fieldType) {
 }
 
 std::int32_t plusOne(std::int32_t v) {
-  if (v == std::numeric_limits<std::int32_t>::max()) throw Error("Overflow");
+  if (v == std::numeric_limits<std::int32_t>::max()) throw Error(ErrorKind::InvalidInput, "Overflow");
   return v + 1;
 }
 

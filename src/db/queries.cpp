@@ -44,7 +44,7 @@ std::int32_t Queries::Db_GetCount(const std::string& Table, const std::string& s
     return result;
   } catch (const std::exception& e) {
     report::coded(session_.host, kCountFailed, report::kStatementFailed, e.what());
-    session_.silentFailure(e);
+    session_.silentFailure(e, report::kStatementFailed);
     return -1;
   }
 }
@@ -55,7 +55,7 @@ std::int32_t Queries::GetMaxNo(const std::string& Table, const std::string& RowN
     return nextFromMax(rs);
   } catch (const std::exception& e) {
     report::coded(session_.host, kSerialFailed, report::kSerialFailed, e.what());
-    session_.silentFailure(e);
+    session_.silentFailure(e, report::kSerialFailed);
     return -1;
   }
 }

@@ -26,7 +26,8 @@ void readRow(const Recordset& rs, const TableCopy& table, std::vector<Value>& ro
 
 Value fieldValue(const Recordset& rs, const TableCopy& table, const std::vector<Value>& row, const Out& out) {
   if (out.field < 0 || out.field >= static_cast<int>(row.size()))
-    throw Error(fmt::format("column {} is not selected from {}", out.field, table.sourceTable));
+    throw Error(ErrorKind::InvalidInput,
+                fmt::format("column {} is not selected from {}", out.field, table.sourceTable));
   const Value& v = row[static_cast<std::size_t>(out.field)];
   if (!v.isNull()) return v;
   if (out.literal) return Value(out.literal);
@@ -52,7 +53,7 @@ Value outValue(const Recordset& rs, const TableCopy& table, const std::vector<Va
     case Out::From::Literal:
       return bound(Value(out.literal), out.form);
   }
-  throw Error("unknown value source");
+  throw Error(ErrorKind::InvalidInput, "unknown value source");
 }
 
 Recordset openSource(Session& session, const TableCopy& table, const Value& source) {

@@ -1,4 +1,5 @@
 #include "quillon/setup.h"
+#include "platform/error_kinds.h"
 
 #include <fmt/format.h>
 
@@ -23,7 +24,9 @@ namespace {
 void createFolder(const fs::path& folder) {
   std::error_code ec;
   fs::create_directories(folder, ec);
-  if (ec) throw Error(fmt::format("cannot create folder {}: {}", folder.string(), ec.message()));
+  if (ec)
+    throw Error(platform::kindOfErrno(ec.value()),
+                fmt::format("cannot create folder {}: {}", folder.string(), ec.message()));
 }
 
 // What SQLite keeps beside a database: a journal or log left from the old
@@ -32,7 +35,9 @@ void removeSidecars(const fs::path& file) {
   for (const char* suffix : {"-wal", "-shm", "-journal"}) {
     std::error_code ec;
     fs::remove(fs::path(file.string() + suffix), ec);
-    if (ec) throw Error(fmt::format("cannot remove {}{}: {}", file.string(), suffix, ec.message()));
+    if (ec)
+      throw Error(platform::kindOfErrno(ec.value()),
+                  fmt::format("cannot remove {}{}: {}", file.string(), suffix, ec.message()));
   }
 }
 
@@ -46,7 +51,8 @@ InitResult initializeHome(const fs::path& home, const InitOptions& options) {
 
   const bool replacing = fs::exists(result.database);
   if (replacing && !options.force)
-    throw Error(fmt::format("{} already exists; use --force to replace it", result.database.string()));
+    throw Error(ErrorKind::Refused,
+                fmt::format("{} already exists; use --force to replace it", result.database.string()));
   // Refuse to pull the file away from a program that holds it, and keep
   // others out until the new one stands in its place: until then the old
   // database is whole.
@@ -61,7 +67,8 @@ InitResult initializeHome(const fs::path& home, const InitOptions& options) {
   errno = 0;
   const int fd = ::mkstemp(partial.data());
   if (fd < 0)
-    throw Error(fmt::format("cannot create {}: {}", result.database.string(), std::strerror(errno)));
+    throw Error(platform::kindOfErrno(errno),
+                fmt::format("cannot create {}: {}", result.database.string(), std::strerror(errno)));
   ::close(fd);
   std::error_code ec;
   try {
@@ -79,11 +86,13 @@ InitResult initializeHome(const fs::path& home, const InitOptions& options) {
     if (ec) {
       std::error_code ignored;
       fs::remove(partial, ignored);
-      throw Error(fmt::format("cannot create {}: {}", result.database.string(), ec.message()));
+      throw Error(platform::kindOfErrno(ec.value()),
+                  fmt::format("cannot create {}: {}", result.database.string(), ec.message()));
     }
   } else if (const int error = platform::renameIfAbsent(partial, result.database); error != 0) {
     fs::remove(partial, ec);
-    throw Error(error == EEXIST
+    throw Error(error == EEXIST ? ErrorKind::Refused : platform::kindOfErrno(error),
+                error == EEXIST
                     ? fmt::format("{} already exists; use --force to replace it", result.database.string())
                     : fmt::format("cannot create {}: {}", result.database.string(), std::strerror(error)));
   }

@@ -1,4 +1,5 @@
 #include "fileutil/file_copy.h"
+#include "platform/error_kinds.h"
 
 #include <fcntl.h>
 #include <fmt/format.h>
@@ -21,11 +22,13 @@ bool CopyOpenedFile(const OpenFile& source, const std::filesystem::path& from,
   // other reason the file cannot be opened is a copy that failed.
   if (!source) {
     if (source.error() == ENOENT || source.error() == ELOOP || source.error() == ENOTDIR) return false;
-    throw Error(fmt::format("cannot read {}: {}", from.string(), std::strerror(source.error())));
+    throw Error(platform::kindOfErrno(source.error()),
+                fmt::format("cannot read {}: {}", from.string(), std::strerror(source.error())));
   }
   struct stat st {};
   if (::fstat(source.fd(), &st) != 0)
-    throw Error(fmt::format("cannot read {}: {}", from.string(), std::strerror(errno)));
+    throw Error(platform::kindOfErrno(errno),
+                fmt::format("cannot read {}: {}", from.string(), std::strerror(errno)));
   if (!S_ISREG(st.st_mode)) return false;
   std::error_code ec;
   // Spares writing a copy that could not be kept.
@@ -37,7 +40,9 @@ bool CopyOpenedFile(const OpenFile& source, const std::filesystem::path& from,
   for (;;) {
     const ssize_t n = ::read(source.fd(), buffer.data(), buffer.size());
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) throw Error(fmt::format("cannot read {}: {}", from.string(), std::strerror(errno)));
+    if (n < 0)
+      throw Error(platform::kindOfErrno(errno),
+                  fmt::format("cannot read {}: {}", from.string(), std::strerror(errno)));
     if (n == 0) break;
     target.write(buffer.data(), static_cast<size_t>(n));
   }

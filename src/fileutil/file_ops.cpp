@@ -1,4 +1,5 @@
 #include "fileutil/file_ops.h"
+#include "platform/error_kinds.h"
 
 #include <unistd.h>
 
@@ -21,7 +22,7 @@ void MakeFolderIfMissing(const std::string& folder) {
   std::error_code ec;
   if (fs::is_directory(folder, ec)) return;
   fs::create_directory(folder, ec);
-  if (ec) throw Error(ec.message());
+  if (ec) throw Error(platform::kindOfErrno(ec.value()), ec.message());
 }
 
 // A file for DelFile: a regular file, or a link whose target is one. Folders,

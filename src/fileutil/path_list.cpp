@@ -71,7 +71,7 @@ std::string GetFileFromList(const std::string& FileList, int16_t FileNumber) {
   if (CountCharacters(list) <= 4) return {};
   const auto items = ItemsAfterSeparators(list);
   if (FileNumber < 1 || static_cast<std::size_t>(FileNumber) > items.size()) {
-    throw Error("Invalid procedure call or argument");
+    throw Error(ErrorKind::InvalidInput, "Invalid procedure call or argument");
   }
   return std::string(items[static_cast<std::size_t>(FileNumber) - 1]);
 }

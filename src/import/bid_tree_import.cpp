@@ -47,7 +47,8 @@ constexpr std::array<BidSection, 6> kBidSections{{
 
 bool TreeImport::inputTreeFromXmlEx(std::int16_t ori, std::int32_t oldOwner, const std::string& sourceFolder,
                                     bool /*FgOldBs: the project side has no names to check*/) {
-  if (!db::projectSide(ori)) throw Error("a bid tree is imported on the project side only");
+  if (!db::projectSide(ori))
+    throw Error(ErrorKind::InvalidInput, "a bid tree is imported on the project side only");
   const TreeSide side(ori);
   const auto list = records(element(package_, side.table), side.table);
   db::Queries queries(session_);

@@ -33,14 +33,16 @@ XmlDocument loadPackage(const std::string& file) {
       return doc;
     case platform::xml::PackageParse::HasDoctype:
       throw Error(
+          ErrorKind::InvalidPackage,
           fmt::format("the package {} declares a DOCTYPE; packages never do, and it was not read", file));
     case platform::xml::PackageParse::NotUtf8:
       throw Error(
+          ErrorKind::InvalidPackage,
           fmt::format("the package {} is not UTF-8 text (packages are UTF-8); it was not read", file));
     case platform::xml::PackageParse::OutOfMemory:
-      throw Error(fmt::format("out of memory while reading the package {}", file));
+      throw Error(ErrorKind::Engine, fmt::format("out of memory while reading the package {}", file));
     default:
-      throw Error(fmt::format("the package {} is not well-formed XML", file));
+      throw Error(ErrorKind::InvalidPackage, fmt::format("the package {} is not well-formed XML", file));
   }
 }
 
@@ -70,7 +72,7 @@ Value ImportDrivers::run(const std::string& InputName, bool FgOldBs, std::int16_
   const auto tree = records(element(package, treeTable), treeTable);
   if (tree.empty()) {
     if (!project) return Value();
-    throw Error(fmt::format("the package's {} element has no record", treeTable));
+    throw Error(ErrorKind::InvalidPackage, fmt::format("the package's {} element has no record", treeTable));
   }
   const std::int32_t oldOwner = firstNumber(tree, treeTable, ownerColumn);
   // Decided before the placeholder: a refused package leaves no trace.

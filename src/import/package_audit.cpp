@@ -26,7 +26,8 @@ namespace table = db::table;
 
 [[noreturn]] void refuse(std::string_view tableName, std::size_t index, std::string_view column,
                          const std::string& why) {
-  throw Error(fmt::format("the package was refused: record {} of {}, column {}: {}", index + 1, tableName,
+  throw Error(ErrorKind::InvalidPackage,
+              fmt::format("the package was refused: record {} of {}, column {}: {}", index + 1, tableName,
                           column, why));
 }
 
@@ -35,7 +36,7 @@ std::vector<std::int32_t> captured(const std::vector<pugi::xml_node>& list, std:
   try {
     return capturedNumbers(list, tableName, column);
   } catch (const Error& e) {
-    throw Error(fmt::format("the package was refused: {}", e.what()));
+    throw Error(ErrorKind::InvalidPackage, fmt::format("the package was refused: {}", e.what()));
   }
 }
 
@@ -229,7 +230,8 @@ void PackageAudit::check(std::int16_t ori, std::int32_t oldOwner, bool bidTree) 
   const bool factorsCome = hasRecords(project ? factorElement : element(package_, items));
   std::unordered_set<std::int32_t> factorNumbers;
   if (factorsCome) {
-    if (itemList.empty()) throw Error(fmt::format("the package's {} element has no record", items));
+    if (itemList.empty())
+      throw Error(ErrorKind::InvalidPackage, fmt::format("the package's {} element has no record", items));
     const auto factorList = records(factorElement, factors);
     mustLinkInside(captured(factorList, factors, "GRADE_ITEM_ID"), {itemNumbers.begin(), itemNumbers.end()},
                    factors, "GRADE_ITEM_ID", "scoring item");

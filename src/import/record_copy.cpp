@@ -17,12 +17,13 @@ namespace xml = platform::xml;
 
 pugi::xml_node element(const XmlDocument& package, std::string_view name) {
   const auto root = xml::firstChild(xml::native(package), package::kRoot);
-  if (!root) throw Error("the package has no Table element");
+  if (!root) throw Error(ErrorKind::InvalidPackage, "the package has no Table element");
   return xml::firstChild(root, name);
 }
 
 std::vector<pugi::xml_node> records(pugi::xml_node tableElement, std::string_view name) {
-  if (!tableElement) throw Error(fmt::format("the package has no {} element", name));
+  if (!tableElement)
+    throw Error(ErrorKind::InvalidPackage, fmt::format("the package has no {} element", name));
   return xml::selectChildren(tableElement, package::kRecord);
 }
 
@@ -32,7 +33,8 @@ bool hasRecords(pugi::xml_node tableElement) {
 
 std::int32_t firstNumber(const std::vector<pugi::xml_node>& list, std::string_view table,
                          std::string_view column) {
-  if (list.empty()) throw Error(fmt::format("the package's {} element has no record", table));
+  if (list.empty())
+    throw Error(ErrorKind::InvalidPackage, fmt::format("the package's {} element has no record", table));
   return asIdentifier(xml::text(xml::firstChild(list.front(), column)));
 }
 
@@ -46,7 +48,8 @@ std::vector<std::int32_t> capturedNumbers(const std::vector<pugi::xml_node>& lis
       try {
         last = asIdentifier(xml::text(field));
       } catch (const Error& e) {
-        throw Error(fmt::format("record {} of {}, column {}: {}", i + 1, table, column, e.what()));
+        throw Error(ErrorKind::InvalidPackage,
+                    fmt::format("record {} of {}, column {}: {}", i + 1, table, column, e.what()));
       }
     }
     numbers.push_back(last);
@@ -65,7 +68,7 @@ std::int32_t asIdentifier(const std::string& text) { return roundToInt32(leading
 std::int32_t shifted(std::int32_t next, std::int32_t number, std::int32_t first) {
   const std::int64_t sum = std::int64_t{next} + number - first;
   if (sum < std::numeric_limits<std::int32_t>::min() || sum > std::numeric_limits<std::int32_t>::max())
-    throw Error("Overflow");
+    throw Error(ErrorKind::InvalidPackage, "Overflow");
   return static_cast<std::int32_t>(sum);
 }
 

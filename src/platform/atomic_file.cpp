@@ -1,4 +1,5 @@
 #include "platform/atomic_file.h"
+#include "platform/error_kinds.h"
 
 #include <fcntl.h>
 #include <fmt/core.h>
@@ -52,14 +53,15 @@ AtomicFile::AtomicFile(std::filesystem::path target)
     : target_(std::move(target)), temporary_(temporaryNameFor(target_)) {
   errno = 0;
   const int fd = ::mkstemp(temporary_.data());
-  if (fd < 0) throw Error(fmt::format("cannot create {}: {}", target_.string(), describe(errno)));
+  if (fd < 0)
+    throw Error(kindOfErrno(errno), fmt::format("cannot create {}: {}", target_.string(), describe(errno)));
   ::fchmod(fd, 0644);
   file_ = ::fdopen(fd, "wb");
   if (!file_) {
     const int error = errno;
     ::close(fd);
     ::unlink(temporary_.c_str());
-    throw Error(fmt::format("cannot create {}: {}", target_.string(), describe(error)));
+    throw Error(kindOfErrno(error), fmt::format("cannot create {}: {}", target_.string(), describe(error)));
   }
 }
 
@@ -88,13 +90,14 @@ void AtomicFile::finishWriting() {
   if (error == 0 && ::fsync(::fileno(file_)) != 0) error = errno;
   if (std::fclose(file_) != 0 && error == 0) error = errno ? errno : EIO;
   file_ = nullptr;
-  if (error != 0) throw Error(fmt::format("cannot write {}: {}", target_.string(), describe(error)));
+  if (error != 0)
+    throw Error(kindOfErrno(error), fmt::format("cannot write {}: {}", target_.string(), describe(error)));
 }
 
 void AtomicFile::commit() {
   finishWriting();
   if (std::rename(temporary_.c_str(), target_.c_str()) != 0)
-    throw Error(fmt::format("cannot write {}: {}", target_.string(), describe(errno)));
+    throw Error(kindOfErrno(errno), fmt::format("cannot write {}: {}", target_.string(), describe(errno)));
   committed_ = true;
   syncFolderOf(target_);
 }
@@ -103,7 +106,8 @@ bool AtomicFile::commitIfAbsent() {
   finishWriting();
   const int error = renameIfAbsent(temporary_, target_);
   if (error == EEXIST) return false;
-  if (error != 0) throw Error(fmt::format("cannot write {}: {}", target_.string(), describe(error)));
+  if (error != 0)
+    throw Error(kindOfErrno(error), fmt::format("cannot write {}: {}", target_.string(), describe(error)));
   committed_ = true;
   syncFolderOf(target_);
   return true;
@@ -115,7 +119,8 @@ namespace quillon {
 
 void renameDurably(const std::filesystem::path& from, const std::filesystem::path& to) {
   if (std::rename(from.c_str(), to.c_str()) != 0)
-    throw Error(fmt::format("cannot write {}: {}", to.string(), std::generic_category().message(errno)));
+    throw Error(platform::kindOfErrno(errno),
+                fmt::format("cannot write {}: {}", to.string(), std::generic_category().message(errno)));
   platform::syncFolderOf(to);
 }
 

@@ -24,16 +24,39 @@ bool blankTail(const char* tail) {
   return true;
 }
 
+ErrorKind kindOfEngineCode(int code) {
+  switch (code & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      return ErrorKind::Locked;
+    case SQLITE_FULL:
+      return ErrorKind::StorageFull;
+    case SQLITE_IOERR:
+    case SQLITE_CANTOPEN:
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+      return ErrorKind::IO;
+    case SQLITE_ERROR:  // the text of a statement: no such table, a syntax error
+    case SQLITE_CONSTRAINT:
+    case SQLITE_MISMATCH:
+    case SQLITE_RANGE:
+    case SQLITE_TOOBIG:
+      return ErrorKind::InvalidInput;
+    default:
+      return ErrorKind::Engine;
+  }
+}
+
 Statement prepare(sqlite3* db, std::string_view sql) {
   sqlite3_stmt* raw = nullptr;
   const char* tail = nullptr;
   if (sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &raw, &tail) != SQLITE_OK)
     throwEngineError(db);
   Statement stmt(raw);
-  if (!stmt) throw Error("the statement text is empty");
+  if (!stmt) throw Error(ErrorKind::InvalidInput, "the statement text is empty");
   if (tail && tail < sql.data() + sql.size() &&
       !blankTail(std::string(tail, sql.data() + sql.size()).c_str()))
-    throw Error("the text holds more than one statement");
+    throw Error(ErrorKind::InvalidInput, "the text holds more than one statement");
   return stmt;
 }
 
@@ -43,8 +66,9 @@ void stepToEnd(sqlite3* db, sqlite3_stmt* stmt) {
   }
   if (rc != SQLITE_DONE) {
     const std::string message = sqlite3_errmsg(db);
+    const ErrorKind kind = kindOfEngineCode(sqlite3_errcode(db));
     sqlite3_reset(stmt);
-    throw Error(message);
+    throw Error(kind, message);
   }
   sqlite3_reset(stmt);
 }
@@ -59,7 +83,10 @@ bool changesSchema(std::string_view sql) {
 
 }  // namespace
 
-void throwEngineError(sqlite3* db) { throw Error(db ? sqlite3_errmsg(db) : "out of memory"); }
+void throwEngineError(sqlite3* db) {
+  if (!db) throw Error(ErrorKind::Engine, "out of memory");
+  throw Error(kindOfEngineCode(sqlite3_errcode(db)), sqlite3_errmsg(db));
+}
 
 void bindValue(sqlite3_stmt* stmt, int index, const Value& v) {
   switch (v.kind()) {
@@ -107,22 +134,24 @@ std::shared_ptr<Database> Database::open(const std::filesystem::path& file) {
   // a URI by the engine.
   std::error_code ec;
   const std::filesystem::path path = std::filesystem::absolute(file, ec);
-  if (ec) throw Error(fmt::format("unable to open database file: {}", ec.message()));
+  if (ec) throw Error(ErrorKind::IO, fmt::format("unable to open database file: {}", ec.message()));
   if (!std::filesystem::is_regular_file(path, ec))
-    throw Error(fmt::format("unable to open database file: {} does not exist", path.string()));
+    throw Error(ErrorKind::NotFound,
+                fmt::format("unable to open database file: {} does not exist", path.string()));
   auto lock = ProcessLock::acquire(path);
   sqlite3* raw = nullptr;
   const int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) {
     const std::string message = raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc);
     sqlite3_close_v2(raw);
-    throw Error(message);
+    throw Error(kindOfEngineCode(rc), message);
   }
   // The engine opens a file it may not write read-only without a word; every
   // operation that writes would then fail one statement at a time.
   if (sqlite3_db_readonly(raw, "main") == 1) {
     sqlite3_close_v2(raw);
-    throw Error(fmt::format("attempt to write a readonly database: {} cannot be written", path.string()));
+    throw Error(ErrorKind::IO,
+                fmt::format("attempt to write a readonly database: {} cannot be written", path.string()));
   }
   auto db = std::make_shared<Database>(Key{}, raw, std::move(lock));
   sqlite3_db_config(raw, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
@@ -142,7 +171,7 @@ void Database::create(const std::filesystem::path& file, std::string_view script
   if (rc != SQLITE_OK) {
     const std::string message = raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc);
     sqlite3_close_v2(raw);
-    throw Error(message);
+    throw Error(kindOfEngineCode(rc), message);
   }
   auto db = std::make_shared<Database>(Key{}, raw, nullptr);
   db->executeScript(script);
@@ -155,7 +184,7 @@ void Database::executeScript(std::string_view script) {
   if (sqlite3_exec(db_, text.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
     const std::string description = message ? message : sqlite3_errmsg(db_);
     sqlite3_free(message);
-    throw Error(description);
+    throw Error(kindOfEngineCode(sqlite3_errcode(db_)), description);
   }
 }
 

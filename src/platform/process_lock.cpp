@@ -1,4 +1,5 @@
 #include "platform/process_lock.h"
+#include "platform/error_kinds.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -29,12 +30,13 @@ std::map<std::pair<dev_t, ino_t>, std::weak_ptr<ProcessLock>>& registry() {
 
 std::shared_ptr<ProcessLock> ProcessLock::acquire(const std::filesystem::path& file) {
   const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw Error(std::string("unable to open database file: ") + std::strerror(errno));
+  if (fd < 0)
+    throw Error(kindOfErrno(errno), std::string("unable to open database file: ") + std::strerror(errno));
   struct stat st {};
   if (::fstat(fd, &st) != 0) {
     const int err = errno;
     ::close(fd);
-    throw Error(std::string("unable to open database file: ") + std::strerror(err));
+    throw Error(kindOfErrno(err), std::string("unable to open database file: ") + std::strerror(err));
   }
   const std::lock_guard guard(registryMutex);
   const auto key = std::make_pair(st.st_dev, st.st_ino);
@@ -48,8 +50,8 @@ std::shared_ptr<ProcessLock> ProcessLock::acquire(const std::filesystem::path& f
     const int err = errno;
     ::close(fd);
     if (err == EWOULDBLOCK)
-      throw Error("database is locked: the file is in exclusive use by another program");
-    throw Error(std::string("unable to lock database file: ") + std::strerror(err));
+      throw Error(ErrorKind::Locked, "database is locked: the file is in exclusive use by another program");
+    throw Error(ErrorKind::IO, std::string("unable to lock database file: ") + std::strerror(err));
   }
   auto lock = std::make_shared<ProcessLock>(Key{}, fd);
   registry()[key] = lock;

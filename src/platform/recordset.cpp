@@ -85,7 +85,7 @@ PreparedQuery analyse(Database& db, const std::string& sql) {
   Statement plain = prepareOrNull(h, sql);
   if (!plain) platform::throwEngineError(h);
   if (sqlite3_stmt_readonly(plain.get()) == 0 || sqlite3_column_count(plain.get()) == 0)
-    throw Error("the text is not a query that returns rows");
+    throw Error(ErrorKind::InvalidInput, "the text is not a query that returns rows");
 
   PreparedQuery query;
   platform::QueryShape& shape = query.shape;
@@ -150,7 +150,8 @@ struct Recordset::Impl {
   sqlite3_stmt* stmt() const { return query.stmt.get(); }
 
   void checkPosition(int position) const {
-    if (position < 0 || position >= count()) throw Error("Item not found in this collection.");
+    if (position < 0 || position >= count())
+      throw Error(ErrorKind::InvalidInput, "Item not found in this collection.");
   }
 
   void step() {
@@ -175,12 +176,13 @@ struct Recordset::Impl {
   }
 
   void requireCurrent() const {
-    if (atEnd) throw Error(kNoCurrentRecord);
-    if (deleted) throw Error("Record is deleted.");
+    if (atEnd) throw Error(ErrorKind::InvalidInput, kNoCurrentRecord);
+    if (deleted) throw Error(ErrorKind::InvalidInput, "Record is deleted.");
   }
 
   void requireUpdatable() const {
-    if (shape().table.empty()) throw Error("Cannot update. Database or object is read-only.");
+    if (shape().table.empty())
+      throw Error(ErrorKind::InvalidInput, "Cannot update. Database or object is read-only.");
   }
 };
 
@@ -205,7 +207,7 @@ Recordset::~Recordset() = default;
 
 namespace {
 Recordset::Impl& openImpl(const std::unique_ptr<Recordset::Impl>& impl) {
-  if (!impl) throw Error("Object is invalid or no longer set.");
+  if (!impl) throw Error(ErrorKind::InvalidInput, "Object is invalid or no longer set.");
   return *impl;
 }
 }  // namespace
@@ -223,7 +225,7 @@ void Recordset::moveFirst() {
 
 void Recordset::moveNext() {
   auto& r = openImpl(impl_);
-  if (r.atEnd) throw Error(kNoCurrentRecord);
+  if (r.atEnd) throw Error(ErrorKind::InvalidInput, kNoCurrentRecord);
   r.onFirstRow = false;
   r.step();
 }
@@ -251,7 +253,7 @@ int Recordset::fieldIndex(std::string_view name) const {
     const auto& n = r.shape().names[static_cast<std::size_t>(i)];
     if (n.size() == name.size() && strncasecmp(n.data(), name.data(), n.size()) == 0) return i;
   }
-  throw Error(fmt::format("Item not found in this collection: {}", name));
+  throw Error(ErrorKind::InvalidInput, fmt::format("Item not found in this collection: {}", name));
 }
 
 const Value& Recordset::value(int position) const {
@@ -287,16 +289,18 @@ void Recordset::edit() {
 void Recordset::setValue(int position, Value v) {
   auto& r = openImpl(impl_);
   r.checkPosition(position);
-  if (r.mode == Impl::Mode::None) throw Error("Update or CancelUpdate without AddNew or Edit.");
+  if (r.mode == Impl::Mode::None)
+    throw Error(ErrorKind::InvalidInput, "Update or CancelUpdate without AddNew or Edit.");
   const auto p = static_cast<std::size_t>(position);
-  if (r.shape().originNames[p].empty()) throw Error("Field cannot be updated.");
+  if (r.shape().originNames[p].empty()) throw Error(ErrorKind::InvalidInput, "Field cannot be updated.");
   r.pending[p] = std::move(v);
   r.dirty[p] = true;
 }
 
 void Recordset::update() {
   auto& r = openImpl(impl_);
-  if (r.mode == Impl::Mode::None) throw Error("Update or CancelUpdate without AddNew or Edit.");
+  if (r.mode == Impl::Mode::None)
+    throw Error(ErrorKind::InvalidInput, "Update or CancelUpdate without AddNew or Edit.");
   std::vector<Value> params;
   std::string sql;
   if (r.mode == Impl::Mode::AddNew) {

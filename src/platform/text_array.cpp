@@ -5,7 +5,7 @@
 namespace quillon {
 
 const std::string& TextArray::at(int index) const {
-  if (!has(index)) throw Error("Subscript out of range");
+  if (!has(index)) throw Error(ErrorKind::InvalidInput, "Subscript out of range");
   return items[static_cast<std::size_t>(index - lowerBound)];
 }
 

@@ -49,7 +49,7 @@ std::string_view trimBlanks(std::string_view s) {
 double strictNumber(const std::string& text) {
   const std::string_view s = trimBlanks(text);
   const std::size_t n = numberPrefix(s);
-  if (n == 0 || n != s.size()) throw Error(kTypeMismatch);
+  if (n == 0 || n != s.size()) throw Error(ErrorKind::InvalidInput, kTypeMismatch);
   return std::strtod(std::string(s).c_str(), nullptr);
 }
 
@@ -67,23 +67,25 @@ double leadingNumber(std::string_view text) {
 std::int32_t roundToInt32(double v) {
   const double r = std::nearbyint(v);  // default rounding mode: half to even
   if (!(r >= std::numeric_limits<std::int32_t>::min() && r <= std::numeric_limits<std::int32_t>::max()))
-    throw Error(kOverflow);
+    throw Error(ErrorKind::InvalidInput, kOverflow);
   return static_cast<std::int32_t>(r);
 }
 
 std::int16_t roundToInt16(double v) {
   const double r = std::nearbyint(v);
   if (!(r >= std::numeric_limits<std::int16_t>::min() && r <= std::numeric_limits<std::int16_t>::max()))
-    throw Error(kOverflow);
+    throw Error(ErrorKind::InvalidInput, kOverflow);
   return static_cast<std::int16_t>(r);
 }
+
+void Value::throwTypeMismatch() { throw Error(ErrorKind::InvalidInput, kTypeMismatch); }
 
 std::string Value::toText() const {
   switch (kind()) {
     case Kind::Empty:
       return {};
     case Kind::Null:
-      throw Error(kInvalidUseOfNull);
+      throw Error(ErrorKind::InvalidInput, kInvalidUseOfNull);
     case Kind::Integer:
       return std::to_string(integer());
     case Kind::Real:
@@ -99,7 +101,7 @@ double Value::toDouble() const {
     case Kind::Empty:
       return 0.0;
     case Kind::Null:
-      throw Error(kInvalidUseOfNull);
+      throw Error(ErrorKind::InvalidInput, kInvalidUseOfNull);
     case Kind::Integer:
       return static_cast<double>(integer());
     case Kind::Real:
@@ -113,7 +115,8 @@ double Value::toDouble() const {
 std::int64_t Value::toInt64() const {
   if (kind() == Kind::Integer) return integer();
   const double r = std::nearbyint(toDouble());
-  if (!(r >= -9.2233720368547758e18 && r < 9.2233720368547758e18)) throw Error(kOverflow);
+  if (!(r >= -9.2233720368547758e18 && r < 9.2233720368547758e18))
+    throw Error(ErrorKind::InvalidInput, kOverflow);
   return static_cast<std::int64_t>(r);
 }
 
@@ -121,7 +124,7 @@ std::int32_t Value::toInt32() const {
   if (kind() == Kind::Integer) {
     const std::int64_t v = integer();
     if (v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max())
-      throw Error(kOverflow);
+      throw Error(ErrorKind::InvalidInput, kOverflow);
     return static_cast<std::int32_t>(v);
   }
   return roundToInt32(toDouble());
@@ -131,7 +134,7 @@ std::int16_t Value::toInt16() const {
   if (kind() == Kind::Integer) {
     const std::int64_t v = integer();
     if (v < std::numeric_limits<std::int16_t>::min() || v > std::numeric_limits<std::int16_t>::max())
-      throw Error(kOverflow);
+      throw Error(ErrorKind::InvalidInput, kOverflow);
     return static_cast<std::int16_t>(v);
   }
   return roundToInt16(toDouble());

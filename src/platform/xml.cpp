@@ -85,20 +85,23 @@ void setText(pugi::xml_node node, std::string_view value) {
     node.set_value(value.data(), value.size());
     return;
   }
-  if (!node) throw Error("cannot set the text of a null XML node");
+  if (!node) throw Error(ErrorKind::InvalidInput, "cannot set the text of a null XML node");
   node.remove_children();
   if (value.empty()) return;
   auto data = node.append_child(pugi::node_pcdata);
-  if (!data) throw Error(fmt::format("the XML node '{}' cannot hold text", node.name()));
+  if (!data)
+    throw Error(ErrorKind::InvalidInput, fmt::format("the XML node '{}' cannot hold text", node.name()));
   data.set_value(value.data(), value.size());
 }
 
 pugi::xml_node appendElement(pugi::xml_node parent, std::string_view name, std::string_view value,
                              std::size_t* replaced) {
-  if (!isElementName(name)) throw Error(fmt::format("'{}' is not a valid XML element name", name));
+  if (!isElementName(name))
+    throw Error(ErrorKind::InvalidInput, fmt::format("'{}' is not a valid XML element name", name));
   auto element = parent.append_child(pugi::node_element);
   if (!element) {
-    throw Error(fmt::format("cannot append the element '{}' to this XML node", name));
+    throw Error(ErrorKind::InvalidInput,
+                fmt::format("cannot append the element '{}' to this XML node", name));
   }
   // pugixml wants a terminated name; column names fit the buffer, so the
   // common case allocates nothing beyond pugixml's own node memory.

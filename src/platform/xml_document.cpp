@@ -30,7 +30,7 @@ namespace platform::xml {
 
 FileText::FileText(const std::filesystem::path& file) {
   std::FILE* in = std::fopen(file.c_str(), "rb");
-  if (!in) throw Error(fmt::format("cannot read the package {}", file.string()));
+  if (!in) throw Error(ErrorKind::NotFound, fmt::format("cannot read the package {}", file.string()));
   bool ok = std::fseek(in, 0, SEEK_END) == 0;
   const long size = ok ? std::ftell(in) : -1;
   ok = ok && size >= 0 && std::fseek(in, 0, SEEK_SET) == 0;
@@ -41,10 +41,11 @@ FileText::FileText(const std::filesystem::path& file) {
   }
   std::fclose(in);
   if (ok && !data_)
-    throw Error(fmt::format("out of memory: the package {} takes {} bytes", file.string(), size));
+    throw Error(ErrorKind::Engine,
+                fmt::format("out of memory: the package {} takes {} bytes", file.string(), size));
   if (!ok) {
     if (data_) pugi::get_memory_deallocation_function()(data_);
-    throw Error(fmt::format("cannot read the package {}", file.string()));
+    throw Error(ErrorKind::IO, fmt::format("cannot read the package {}", file.string()));
   }
 }
 

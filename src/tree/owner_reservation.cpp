@@ -36,7 +36,7 @@ std::int32_t OwnerReservation::nextOwnerId(std::int16_t ori) {
   const std::optional<std::int64_t> largest = largestOwnerId(ori);
   if (!largest) return 1;
   const std::int64_t next = *largest + 1;
-  if (next > std::numeric_limits<std::int32_t>::max()) throw Error("Overflow");
+  if (next > std::numeric_limits<std::int32_t>::max()) throw Error(ErrorKind::Refused, "Overflow");
   return static_cast<std::int32_t>(next);
 }
 
@@ -50,12 +50,12 @@ void OwnerReservation::InserMaxNo(std::int16_t ori) {
       queries.GetMaxNo(std::string(project ? db::table::kProjectTree : db::table::kResourceTree), "NODE_ID");
   // GetMaxNo has shown its report already; a placeholder numbered -1 would
   // only collide with the next import's.
-  if (node < 0) throw Error("no node number could be taken for the placeholder row");
+  if (node < 0) throw Error(ErrorKind::Refused, "no node number could be taken for the placeholder row");
 
   // NULL when no table of the side holds an owner yet: there is nothing to
   // add one to, and the conversion says so.
   const std::int64_t next = rs.value(0).toInt64() + 1;
-  if (next > std::numeric_limits<std::int32_t>::max()) throw Error("Overflow");
+  if (next > std::numeric_limits<std::int32_t>::max()) throw Error(ErrorKind::Refused, "Overflow");
   rs.close();
 
   const std::string sql = std::string(project ? "Insert into T_PROJECT_TREE(NODE_ID,PROJECT_ID) values("

@@ -76,8 +76,8 @@ std::string treeInsertStatement(const TextArray& PROJECT_TREE) {
       sql += db::quoted(value);
     } else {
       if (!decimalNumber(value))
-        throw Error("Type mismatch: element " + std::to_string(index) + " (" + std::string(e.column) +
-                    ") is not a number");
+        throw Error(ErrorKind::InvalidInput, "Type mismatch: element " + std::to_string(index) + " (" +
+                                                 std::string(e.column) + ") is not a number");
       sql += value;
     }
   }
@@ -91,7 +91,7 @@ bool TreeInsert::T_PROJECT_TREE_Insert(const TextArray& PROJECT_TREE) {
     return true;
   } catch (const std::exception& e) {
     report::coded(session_.host, kInsertFailed, report::kSerialFailed, e.what());
-    session_.silentFailure(e);
+    session_.silentFailure(e, report::kSerialFailed);
     return false;
   }
 }
