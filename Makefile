@@ -6,7 +6,7 @@ BENCH_BUILD ?= build-release
 SANITIZE_BUILD ?= build-sanitize
 FUZZ_SECONDS ?= 600
 
-.PHONY: all deps deps-fuzz build test demo bench sanitize-build test-sanitize fuzz clean
+.PHONY: all deps deps-fuzz build test demo docs bench sanitize-build test-sanitize fuzz clean
 
 all: build
 
@@ -22,8 +22,17 @@ build: deps $(BUILD)/build.ninja
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# The demo renders the page in a browser, which only it installs.
 demo: build
+	@QUILLON_WITH_BROWSER=1 scripts/install-deps.sh
 	@scripts/demo.sh $(BUILD)/quillon $(HOME_DEMO)
+
+# The API reference of the public headers, in $(BUILD)/docs/html; a warning
+# fails it.
+docs:
+	@QUILLON_WITH_DOCS=1 scripts/install-deps.sh
+	mkdir -p $(BUILD)/docs
+	QUILLON_DOCS_OUT=$(BUILD)/docs doxygen docs/Doxyfile
 
 # The benchmark suite in a Release build of its own; the report and plot go
 # to docs/performance.md and docs/performance.png.

@@ -12,12 +12,17 @@ packages=(
 if [ "${QUILLON_WITH_BENCH:-0}" = "1" ]; then
   packages+=(sqlite3 gnuplot-nox)
 fi
+# The API reference.
+if [ "${QUILLON_WITH_DOCS:-0}" = "1" ]; then
+  packages+=(doxygen)
+fi
 # The sanitized build and the fuzz targets are made with clang and libFuzzer.
 if [ "${QUILLON_WITH_FUZZ:-0}" = "1" ]; then
   packages+=(clang libclang-rt-14-dev)
 fi
-# The HTML view is checked in a real browser when one is there.
-if [ "${QUILLON_WITH_BROWSER:-1}" = "1" ]; then
+# The HTML view is checked in a real browser when one is there; only the demo
+# (and CI, which asks for it) installs one.
+if [ "${QUILLON_WITH_BROWSER:-0}" = "1" ]; then
   packages+=(chromium fonts-wqy-microhei)
 fi
 

@@ -9,24 +9,24 @@
 
 namespace quillon {
 
-// Rows are reported in steps of this many, and once more when a table ends.
+/// Rows are reported in steps of this many, and once more when a table ends.
 inline constexpr std::int64_t kProgressStep = 1000;
 
 class QUILLON_API ProgressListener {
  public:
   virtual ~ProgressListener() = default;
-  // `expectedRows` is what the table's query matches, counted before the rows
-  // are read (a table that skips non-live rows may write fewer); -1 when the
-  // count failed.
+  /// `expectedRows` is what the table's query matches, counted before the rows
+  /// are read (a table that skips non-live rows may write fewer); -1 when the
+  /// count failed.
   virtual void tableStarted(std::string_view table, std::int64_t expectedRows) = 0;
   virtual void rowsWritten(std::string_view table, std::int64_t rows) = 0;
-  // Also after a failure, before the failure is reported. Tables whose query
-  // cannot be opened are not reported at all.
+  /// Also after a failure, before the failure is reported. Tables whose query
+  /// cannot be opened are not reported at all.
   virtual void tableFinished(std::string_view table, std::int64_t rows) = 0;
 };
 
-// Installs `listener` for the work run on this thread while the scope lives.
-// Scopes nest; the innermost listens.
+/// Installs `listener` for the work run on this thread while the scope lives.
+/// Scopes nest; the innermost listens.
 class QUILLON_API ProgressScope {
  public:
   explicit ProgressScope(ProgressListener& listener);
@@ -38,7 +38,7 @@ class QUILLON_API ProgressScope {
   ProgressListener* previous_;
 };
 
-// The listener of this thread, or null.
+/// The listener of this thread, or null.
 QUILLON_API ProgressListener* currentProgressListener();
 
 }  // namespace quillon

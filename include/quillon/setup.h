@@ -8,21 +8,21 @@
 namespace quillon {
 
 struct InitOptions {
-  bool demo = false;     // fill the look-up tables and a demo library
-  bool force = false;    // replace an existing database
-  bool library = false;  // the library root and its category nodes (implied by demo)
+  bool demo = false;     ///< fill the look-up tables and a demo library
+  bool force = false;    ///< replace an existing database
+  bool library = false;  ///< the library root and its category nodes (implied by demo)
 };
 
 struct InitResult {
   std::filesystem::path database;
   std::filesystem::path styleSheet;
   std::filesystem::path settings;
-  bool styleSheetWritten = false;  // an existing style sheet is kept
-  bool settingsWritten = false;    // an existing settings file is kept
+  bool styleSheetWritten = false;  ///< an existing style sheet is kept
+  bool settingsWritten = false;    ///< an existing settings file is kept
 };
 
-// Throws quillon::Error when the database exists and `force` is not set, or
-// when the database is in use by another program.
+/// Throws quillon::Error when the database exists and `force` is not set, or
+/// when the database is in use by another program.
 QUILLON_API InitResult initializeHome(const std::filesystem::path& home, const InitOptions& options);
 
 }  // namespace quillon

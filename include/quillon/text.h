@@ -6,8 +6,8 @@
 
 namespace quillon {
 
-// Whether `text` is well-formed UTF-8 (no overlong forms, no surrogates,
-// nothing above U+10FFFF).
+/// Whether `text` is well-formed UTF-8 (no overlong forms, no surrogates,
+/// nothing above U+10FFFF).
 QUILLON_API bool isValidUtf8(std::string_view text);
 
 }  // namespace quillon

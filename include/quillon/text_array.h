@@ -16,7 +16,7 @@ struct TextArray {
   bool has(int index) const {
     return index >= lowerBound && index - lowerBound < static_cast<int>(items.size());
   }
-  const std::string& at(int index) const;  // throws quillon::Error when absent
+  const std::string& at(int index) const;  ///< throws quillon::Error when absent
 };
 
 }  // namespace quillon

@@ -16,15 +16,15 @@ class Transaction;
 
 class QUILLON_API Transaction {
  public:
-  // Waits for the write lock like any writer; throws quillon::Error when the
-  // object has no connection or the transaction cannot begin.
+  /// Waits for the write lock like any writer; throws quillon::Error when the
+  /// object has no connection or the transaction cannot begin.
   explicit Transaction(DBFunc& object);
   ~Transaction();
   Transaction(const Transaction&) = delete;
   Transaction& operator=(const Transaction&) = delete;
 
-  // Stores the work; throws quillon::Error with the engine's reason when it
-  // cannot, and the work is then rolled back.
+  /// Stores the work; throws quillon::Error with the engine's reason when it
+  /// cannot, and the work is then rolled back.
   void commit();
 
  private:

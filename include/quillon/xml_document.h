@@ -13,18 +13,18 @@ namespace quillon {
 class QUILLON_API XmlDocument {
  public:
   struct Impl;
-  XmlDocument();  // an empty document
+  XmlDocument();  ///< an empty document
   XmlDocument(XmlDocument&&) noexcept;
   XmlDocument& operator=(XmlDocument&&) noexcept;
   ~XmlDocument();
 
-  // A failed load leaves the document empty and returns false.
+  /// A failed load leaves the document empty and returns false.
   bool loadText(std::string_view xml);
   bool loadFile(const std::filesystem::path& file);
-  // Writes UTF-8, replacing an existing file; throws quillon::Error.
+  /// Writes UTF-8, replacing an existing file; throws quillon::Error.
   void saveFile(const std::filesystem::path& file) const;
   std::string toString() const;
-  bool empty() const;  // no document element
+  bool empty() const;  ///< no document element
 
   Impl& impl() { return *impl_; }
   const Impl& impl() const { return *impl_; }
