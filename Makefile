@@ -4,9 +4,10 @@ JOBS ?= $(shell nproc)
 HOME_DEMO ?= demo-home
 BENCH_BUILD ?= build-release
 SANITIZE_BUILD ?= build-sanitize
+PACKAGE_BUILD ?= build-package
 FUZZ_SECONDS ?= 600
 
-.PHONY: all deps deps-fuzz build test demo docs bench sanitize-build test-sanitize fuzz clean
+.PHONY: all deps deps-fuzz build test demo docs package bench sanitize-build test-sanitize fuzz clean
 
 all: build
 
@@ -26,6 +27,16 @@ test: build
 demo: build
 	@QUILLON_WITH_BROWSER=1 scripts/install-deps.sh
 	@scripts/demo.sh $(BUILD)/quillon $(HOME_DEMO)
+
+# The Debian packages quillon and libquillon-dev, in $(PACKAGE_BUILD), then
+# checked unpacked into a scratch root.
+package:
+	@QUILLON_WITH_PACKAGE=1 scripts/install-deps.sh
+	cmake -S . -B $(PACKAGE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+	  -DQUILLON_BUILD_TESTS=OFF -DQUILLON_BUILD_BENCH=OFF
+	cmake --build $(PACKAGE_BUILD) -j $(JOBS)
+	cd $(PACKAGE_BUILD) && cpack -G DEB
+	scripts/package-check.sh $(PACKAGE_BUILD)
 
 # The API reference of the public headers, in $(BUILD)/docs/html; a warning
 # fails it.

@@ -73,7 +73,7 @@ void addReachableCommands(CLI::App& app, Globals& globals, int argc, const char*
     }
     CLI::App* sub = nullptr;
     for (auto* candidate : app.get_subcommands({})) {
-      if (candidate->get_name() == *topic && *topic != "help") sub = candidate;
+      if (candidate->get_name() == *topic) sub = candidate;
     }
     if (!sub) {
       usageNote(fmt::format("'{}' is not a command{}", *topic, didYouMean(*topic, names)));

@@ -12,6 +12,10 @@ packages=(
 if [ "${QUILLON_WITH_BENCH:-0}" = "1" ]; then
   packages+=(sqlite3 gnuplot-nox)
 fi
+# The Debian packages and their check.
+if [ "${QUILLON_WITH_PACKAGE:-0}" = "1" ]; then
+  packages+=(dpkg-dev man-db)
+fi
 # The API reference.
 if [ "${QUILLON_WITH_DOCS:-0}" = "1" ]; then
   packages+=(doxygen)

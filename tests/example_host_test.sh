@@ -27,7 +27,7 @@ mv "$work/prefix" "$work/moved"
 [[ $("$work/moved/bin/quillon" --version) == "quillon "* ]]
 "$work/moved/bin/quillon" --home "$work/office" init --demo >/dev/null
 loads=$(LD_DEBUG=files "$work/moved/bin/quillon" --home "$work/office" html --resource 21 -o "$work/checks.html" 2>&1)
-grep -qF "file=$work/moved/lib/libquillon_xslt.so" <<<"$loads" || {
+grep -qF "file=$work/moved/lib/quillon/libquillon_xslt.so" <<<"$loads" || {
   printf '%s\n' "$loads" | grep xslt
   echo "the moved quillon did not load the XSLT module of its own prefix"
   exit 1

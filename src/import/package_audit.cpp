@@ -40,18 +40,6 @@ std::vector<std::int32_t> captured(const std::vector<pugi::xml_node>& list, std:
   }
 }
 
-// The number the value rule stores for a record: 0 without the element.
-std::int32_t stored(pugi::xml_node record, std::string_view tableName, std::size_t index,
-                    std::string_view column) {
-  const auto field = platform::xml::firstChild(record, column);
-  if (!field) return 0;
-  try {
-    return asIdentifier(platform::xml::text(field));
-  } catch (const Error& e) {
-    refuse(tableName, index, column, e.what());
-  }
-}
-
 std::int64_t largest(Session& session, std::string_view tableName, std::string_view column) {
   Recordset rs = session.database().openRecordset(db::maxSql(std::string(tableName), std::string(column)));
   const Value& v = rs.value(0);
@@ -76,7 +64,6 @@ struct Reach {
 };
 
 void take(Reach& reach, const Renumbering& r, const std::vector<std::int32_t>& numbers, bool unique) {
-  std::unordered_set<std::int32_t> seen;
   for (std::size_t i = 0; i < numbers.size(); ++i) {
     const std::int64_t n = r.next + numbers[i] - r.first;
     if (n <= r.held)
@@ -84,10 +71,19 @@ void take(Reach& reach, const Renumbering& r, const std::vector<std::int32_t>& n
              fmt::format("{} lies below the package's first number {} and would become {}, which this "
                          "installation holds already",
                          numbers[i], r.first, n));
-    if (unique && !seen.insert(numbers[i]).second)
-      refuse(r.table, i, r.column, fmt::format("{} is given to two records", numbers[i]));
     if (n > reach.largest) reach = {n, i, r.table};
   }
+  if (!unique) return;
+  // Sorted, a number given twice stands next to itself; the message names
+  // the second record that gives it.
+  std::vector<std::int32_t> sorted(numbers);
+  std::sort(sorted.begin(), sorted.end());
+  const auto twice = std::adjacent_find(sorted.begin(), sorted.end());
+  if (twice == sorted.end()) return;
+  const auto first = std::find(numbers.begin(), numbers.end(), *twice);
+  const auto second = std::find(first + 1, numbers.end(), *twice);
+  refuse(r.table, static_cast<std::size_t>(second - numbers.begin()), r.column,
+         fmt::format("{} is given to two records", *twice));
 }
 
 // An import may move a column's largest number by its records plus the
@@ -111,15 +107,19 @@ void bound(const Reach& reach, std::string_view column, std::int64_t before, std
 // new number above the installation's and given once, the largest (with
 // `added` rows of the import's own after it) within the slack. Returns the
 // package's numbers.
-std::vector<std::int32_t> oneShift(const std::vector<pugi::xml_node>& list, std::string_view tableName,
-                                   std::string_view column, std::int64_t before, std::int64_t taken = 0,
-                                   std::int64_t added = 0) {
-  const auto numbers = captured(list, tableName, column);
+void oneShift(const std::vector<std::int32_t>& numbers, std::string_view tableName, std::string_view column,
+              std::int64_t before, std::int64_t taken = 0, std::int64_t added = 0) {
   Reach reach;
   take(reach, {tableName, column, before + taken, before + taken + 1, numbers.empty() ? 0 : numbers.front()},
        numbers, true);
   reach.largest += added;
-  bound(reach, column, before, static_cast<std::int64_t>(list.size()));
+  bound(reach, column, before, static_cast<std::int64_t>(numbers.size()));
+}
+
+std::vector<std::int32_t> oneShift(const std::vector<pugi::xml_node>& list, std::string_view tableName,
+                                   std::string_view column, std::int64_t before) {
+  auto numbers = captured(list, tableName, column);
+  oneShift(numbers, tableName, column, before);
   return numbers;
 }
 
@@ -178,14 +178,23 @@ void PackageAudit::check(std::int16_t ori, std::int32_t oldOwner, bool bidTree) 
   // one after it plus its distance from the package's first owner.
   Reach ownerReach{*ownerBefore + 1, 0, {}};
   std::int64_t ownerRecords = 0;
+  const auto ownedBy = [&](std::string_view name, const std::vector<std::int32_t>& owners) {
+    take(ownerReach, {name, side.owner, *ownerBefore, *ownerBefore + 2, oldOwner}, owners, false);
+    ownerRecords += static_cast<std::int64_t>(owners.size());
+  };
   const auto owned = [&](std::string_view name, const std::vector<pugi::xml_node>& list) {
-    take(ownerReach, {name, side.owner, *ownerBefore, *ownerBefore + 2, oldOwner},
-         captured(list, name, side.owner), false);
-    ownerRecords += static_cast<std::int64_t>(list.size());
+    ownedBy(name, captured(list, name, side.owner));
   };
   const auto treeList = records(element(package_, side.table), side.table);
   const auto itemList = records(element(package_, items), items);
-  owned(side.table, treeList);
+  // The tree is the bulk of a package: its four columns are read in one walk.
+  std::vector<std::vector<std::optional<std::int32_t>>> treeFields;
+  try {
+    treeFields = fieldNumbers(treeList, side.table, {side.owner, "NODE_ID", "PARENT_NOED_ID", "TYPE_ID"});
+  } catch (const Error& e) {
+    throw Error(ErrorKind::InvalidPackage, fmt::format("the package was refused: {}", e.what()));
+  }
+  ownedBy(side.table, carriedOver(treeFields[0]));
   owned(items, itemList);
   for (const std::string_view name :
        {project ? table::kProject : table::kProjectInfo, project ? table::kCheck : table::kCheckInfo,
@@ -200,15 +209,15 @@ void PackageAudit::check(std::int16_t ori, std::int32_t oldOwner, bool bidTree) 
   // Nodes: after the placeholder's, in the package's order; a bid adds its
   // six sections after them.
   const std::int64_t nodeBefore = largest(session_, side.table, "NODE_ID");
-  oneShift(treeList, side.table, "NODE_ID", nodeBefore, 1, bidTree ? 6 : 0);
+  oneShift(carriedOver(treeFields[1]), side.table, "NODE_ID", nodeBefore, 1, bidTree ? 6 : 0);
   if (ori == 2) {
     const auto skeleton = librarySkeleton(session_);
-    const auto parents = captured(treeList, side.table, "PARENT_NOED_ID");
+    const auto parents = carriedOver(treeFields[2]);
+    const auto types = zeroWhereMissing(treeFields[3]);
     std::unordered_set<std::int32_t> unheld;  // numbers no row holds, asked once each
     for (std::size_t i = 0; i < treeList.size(); ++i) {
       const std::int32_t parent = parents[i];
-      if (!keepsItsParent(stored(treeList[i], side.table, i, "TYPE_ID")) || parent == 0 ||
-          skeleton.count(parent) || unheld.count(parent))
+      if (!keepsItsParent(types[i]) || parent == 0 || skeleton.count(parent) || unheld.count(parent))
         continue;
       if (parent > nodeBefore + 1 || !held(session_, side.table, parent)) {
         unheld.insert(parent);

@@ -38,23 +38,51 @@ std::int32_t firstNumber(const std::vector<pugi::xml_node>& list, std::string_vi
   return asIdentifier(xml::text(xml::firstChild(list.front(), column)));
 }
 
-std::vector<std::int32_t> capturedNumbers(const std::vector<pugi::xml_node>& list, std::string_view table,
-                                          std::string_view column) {
-  std::vector<std::int32_t> numbers;
-  numbers.reserve(list.size());
-  std::int32_t last = 0;
+std::vector<std::vector<std::optional<std::int32_t>>> fieldNumbers(
+    const std::vector<pugi::xml_node>& list, std::string_view table,
+    const std::vector<std::string_view>& columns) {
+  std::vector<std::vector<std::optional<std::int32_t>>> numbers(columns.size());
+  for (auto& column : numbers) column.resize(list.size());
   for (std::size_t i = 0; i < list.size(); ++i) {
-    if (const auto field = xml::firstChild(list[i], column)) {
-      try {
-        last = asIdentifier(xml::text(field));
-      } catch (const Error& e) {
-        throw Error(ErrorKind::InvalidPackage,
-                    fmt::format("record {} of {}, column {}: {}", i + 1, table, column, e.what()));
+    std::size_t found = 0;
+    for (auto field = list[i].first_child(); field && found < columns.size(); field = field.next_sibling()) {
+      for (std::size_t c = 0; c < columns.size(); ++c) {
+        if (numbers[c][i] || !xml::isElementCalled(field, columns[c])) continue;
+        try {
+          numbers[c][i] = asIdentifier(xml::text(field));
+        } catch (const Error& e) {
+          throw Error(ErrorKind::InvalidPackage,
+                      fmt::format("record {} of {}, column {}: {}", i + 1, table, columns[c], e.what()));
+        }
+        ++found;
+        break;
       }
     }
-    numbers.push_back(last);
   }
   return numbers;
+}
+
+std::vector<std::int32_t> carriedOver(const std::vector<std::optional<std::int32_t>>& numbers) {
+  std::vector<std::int32_t> out;
+  out.reserve(numbers.size());
+  std::int32_t last = 0;
+  for (const auto& n : numbers) {
+    if (n) last = *n;
+    out.push_back(last);
+  }
+  return out;
+}
+
+std::vector<std::int32_t> zeroWhereMissing(const std::vector<std::optional<std::int32_t>>& numbers) {
+  std::vector<std::int32_t> out;
+  out.reserve(numbers.size());
+  for (const auto& n : numbers) out.push_back(n.value_or(0));
+  return out;
+}
+
+std::vector<std::int32_t> capturedNumbers(const std::vector<pugi::xml_node>& list, std::string_view table,
+                                          std::string_view column) {
+  return carriedOver(fieldNumbers(list, table, {column}).front());
 }
 
 std::unordered_set<std::int32_t> packageNodes(const std::vector<pugi::xml_node>& list,

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -62,6 +63,16 @@ bool copyRecords(Session& session, std::string_view table, std::string_view colu
 // the column when one does not fit in 32 bits.
 std::vector<std::int32_t> capturedNumbers(const std::vector<pugi::xml_node>& list, std::string_view table,
                                           std::string_view column);
+// The numbers of several columns in one walk over each record's fields:
+// per column, one entry per record, empty where the record lacks the
+// element. Throws as capturedNumbers does.
+std::vector<std::vector<std::optional<std::int32_t>>> fieldNumbers(
+    const std::vector<pugi::xml_node>& list, std::string_view table,
+    const std::vector<std::string_view>& columns);
+// A column of fieldNumbers as the copy captures it (the number before where
+// the element is missing), or as the value rule stores it (0).
+std::vector<std::int32_t> carriedOver(const std::vector<std::optional<std::int32_t>>& numbers);
+std::vector<std::int32_t> zeroWhereMissing(const std::vector<std::optional<std::int32_t>>& numbers);
 // The node numbers a package's tree records carry, as the copy captures
 // them: the links that the renumbering can keep inside the import.
 std::unordered_set<std::int32_t> packageNodes(const std::vector<pugi::xml_node>& list,

@@ -64,6 +64,8 @@ pugi::xml_node documentElement(const XmlDocument& document);
 std::vector<pugi::xml_node> selectChildren(pugi::xml_node parent, std::string_view name);
 // The first of them; a null node when there is none.
 pugi::xml_node firstChild(pugi::xml_node parent, std::string_view name);
+// An element of that name.
+bool isElementCalled(pugi::xml_node node, std::string_view name);
 
 // All character data (text and CDATA) of the node and its descendants, in
 // document order.

@@ -19,18 +19,26 @@ namespace {
 constexpr const char* kModule = "libquillon_xslt.so";
 
 // Where the module may be: beside the library (or program) this code is in,
-// one folder up from it (a test program in the build tree), in the library
-// folder of the prefix a program built with this code is installed in (the
+// one folder up from it (a test program in the build tree), in the private
+// folder (quillon/) beside the installed library or in the library folder
+// of the prefix a program built with this code is installed in (the
 // command, wherever the prefix was moved), and where the build and the
 // installation put it.
 std::vector<std::filesystem::path> candidates() {
   std::vector<std::filesystem::path> found;
   Dl_info self{};
   if (dladdr(reinterpret_cast<void*>(&candidates), &self) != 0 && self.dli_fname) {
-    const auto folder = std::filesystem::path(self.dli_fname).parent_path();
-    found.push_back(folder / kModule);
-    found.push_back(folder.parent_path() / kModule);
-    found.push_back((folder / QUILLON_XSLT_BIN_TO_LIB / kModule).lexically_normal());
+    // The program may have been started through a link: its real folder too.
+    std::error_code ec;
+    const std::filesystem::path named(self.dli_fname);
+    const auto real = std::filesystem::canonical(named, ec);
+    for (const auto& file : {named, ec ? named : real}) {
+      const auto folder = file.parent_path();
+      found.push_back(folder / kModule);
+      found.push_back(folder.parent_path() / kModule);
+      found.push_back(folder / "quillon" / kModule);
+      found.push_back((folder / QUILLON_XSLT_BIN_TO_LIB / "quillon" / kModule).lexically_normal());
+    }
   }
   for (const char* folder : {QUILLON_XSLT_BUILD_DIR, QUILLON_XSLT_INSTALL_DIR})
     found.push_back(std::filesystem::path(folder) / kModule);
