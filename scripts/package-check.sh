@@ -15,27 +15,32 @@ runtime=$(ls "$build"/quillon_*.deb)
 dev=$(ls "$build"/libquillon-dev_*.deb)
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
-dpkg-deb --info "$dev" | grep -q "Depends: quillon (= " || fail "libquillon-dev does not depend on quillon"
+# (Outputs are read whole first: grep -q closing a pipe early would fail it.)
+info=$(dpkg-deb --info "$dev")
+grep -qF "Depends: quillon (= " <<<"$info" || fail "libquillon-dev does not depend on quillon"
 for deb in "$runtime" "$dev"; do dpkg -x "$deb" "$root"; done
 quillon=$root/usr/bin/quillon
 [[ $("$quillon" --version) == "quillon "* ]] || fail "quillon --version"
 page=$root/usr/share/man/man1/quillon.1
 warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null || true)
 [ -z "$warnings" ] || fail "man -l warns: $warnings"
-MANWIDTH=80 man -l "$page" | grep -q "export-library" || fail "the manual page does not show"
+shown=$(MANWIDTH=80 man -l "$page")
+grep -q "export-library" <<<"$shown" || fail "the manual page does not show"
 for file in usr/share/bash-completion/completions/quillon usr/share/doc/quillon/copyright \
   usr/share/doc/quillon/changelog usr/share/quillon/AccordedCheck.xsl usr/include/quillon/dbfunc.h \
   usr/lib/*/cmake/quillon/quillonConfig.cmake usr/lib/*/pkgconfig/quillon.pc usr/lib/*/quillon/libquillon_xslt.so; do
   compgen -G "$root/$file" >/dev/null || fail "the packages lack /$file"
 done
 # Completion offers the commands and a command's options.
-complete() {
+completions() {
   # shellcheck disable=SC1091
   (PATH=$root/usr/bin:$PATH; source "$root/usr/share/bash-completion/completions/quillon"
    COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); _quillon; printf '%s\n' "${COMPREPLY[@]}")
 }
-complete quillon ex | grep -qx export-library || fail "completion does not offer export-library"
-complete quillon import --ch | grep -qx -- --check || fail "completion does not offer import --check"
+offered=$(completions quillon ex)
+grep -qx export-library <<<"$offered" || fail "completion does not offer export-library: $offered"
+offered=$(completions quillon import --ch)
+grep -qx -- --check <<<"$offered" || fail "completion does not offer import --check: $offered"
 bash "$source_dir/tests/readme_commands_test.sh" "$quillon" "$source_dir/README.md" ||
   fail "the README's commands fail against the packaged command"
 echo "packages $(basename "$runtime") and $(basename "$dev"): checked"
