@@ -58,6 +58,11 @@ nodes=$(value B "select count(*) from T_RESOURCE_TREE where RESOURCE_ID = $first
   fail "the new project does not hold the template's $nodes nodes and its root"
 "$Q" --home B list projects | grep -qE "^ +$project +货物类 .*办公桌采购" || fail "list projects of B: no typed project"
 
+# Saved back as a template, its catalogue entry goes under its type's category (货物类, node 2).
+saved=$("$Q" --home B save-template --json --project "$project" --name 办公桌采购范本 | sed 's/[^0-9]//g')
+[ "$(value B "select PARENT_NOED_ID from T_RESOURCE_TREE where RESOURCE_ID = $saved and TYPE_ID = 9")" = 2 ] ||
+  fail "the saved template's entry does not hang under its category"
+
 # C, with no project at all, imports it.
 "$Q" --home B --answer yes export --project "$project" out/desk/desk.xml >/dev/null
 "$Q" --home C import out/desk/desk.xml --parent 0 --layer 0 --doc-root C/docs >/dev/null ||

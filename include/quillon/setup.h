@@ -8,9 +8,9 @@
 namespace quillon {
 
 struct InitOptions {
-  bool demo = false;     ///< fill the look-up tables and a demo library
+  bool demo = false;     ///< add the demo library and project (implies library)
   bool force = false;    ///< replace an existing database
-  bool library = false;  ///< the library root and its category nodes (implied by demo)
+  bool library = false;  ///< the look-up tables, the library root and categories, templates 1-20 reserved
 };
 
 struct InitResult {
