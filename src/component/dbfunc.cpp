@@ -17,7 +17,7 @@ constexpr const char* kConnectFailed = "数据库连接失败！";
 
 DBFunc::DBFunc(Host& host, const std::filesystem::path& componentFolder)
     : session_(std::make_unique<Session>(
-          Session{host, resolveComponentFolder(componentFolder), nullptr, {}, false, 0, {}})) {
+          Session{host, resolveComponentFolder(componentFolder), nullptr, {}, false, 0, {}, {}})) {
   try {
     session_->db = platform::Database::open(session_->databaseFile());
   } catch (const std::exception& e) {

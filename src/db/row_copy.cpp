@@ -56,12 +56,6 @@ Value outValue(const Recordset& rs, const TableCopy& table, const std::vector<Va
   throw Error(ErrorKind::InvalidInput, "unknown value source");
 }
 
-Recordset openSource(Session& session, const TableCopy& table, const Value& source) {
-  return session.database().openRecordset(selectSql(table), std::span<const Value>(&source, 1));
-}
-
-}  // namespace
-
 std::string selectSql(const TableCopy& table) {
   return fmt::format("SELECT {} FROM {} WHERE {}=? AND sts='V'", table.sourceColumns, table.sourceTable,
                      table.sourceKey);
@@ -72,6 +66,12 @@ std::string insertSql(const TableCopy& table) {
   for (std::size_t i = 0; i < table.values.size(); ++i) marks += i ? ",?" : "?";
   return fmt::format("Insert into {}({}) VALUES ({})", table.targetTable, table.targetColumns, marks);
 }
+
+Recordset openSource(Session& session, const TableCopy& table, const Value& source) {
+  return session.database().openRecordset(selectSql(table), std::span<const Value>(&source, 1));
+}
+
+}  // namespace
 
 bool hasSourceRows(Session& session, const TableCopy& table, const Value& source) {
   return !openSource(session, table, source).atEnd();

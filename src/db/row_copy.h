@@ -101,8 +101,4 @@ CopyOutcome copyRows(Session& session, const TableCopy& table, const CopyKeys& k
 // Throws quillon::Error when the query cannot run.
 bool hasSourceRows(Session& session, const TableCopy& table, const Value& source);
 
-// The statement texts, for tests and diagnostics.
-std::string selectSql(const TableCopy& table);
-std::string insertSql(const TableCopy& table);
-
 }  // namespace quillon::copy

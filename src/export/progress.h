@@ -26,7 +26,6 @@ class TableProgress {
     if (started_) listener_->tableFinished(table_, rows_);
     started_ = false;
   }
-  std::int64_t rows() const { return rows_; }
 
  private:
   std::string_view table_;

@@ -52,20 +52,6 @@ bool TemplateInstantiation::initProjectGradeIngredients(std::int32_t resource_id
   return copy::copyRows(session_, tables::kGradeItems, {Value(resource_id), Value(project_id)}).ok;
 }
 
-bool TemplateInstantiation::initProjectGradeIngredientDetails(std::int32_t grade_item_id,
-                                                              std::int32_t new_grade_item_id) {
-  return copy::copyRows(session_, tables::kGradeFactors,
-                        {Value(grade_item_id), Value(), Value(new_grade_item_id)})
-      .ok;
-}
-
-bool TemplateInstantiation::initProjectGradeDetails(std::int32_t ingredient_id,
-                                                    std::int32_t new_INGREDIENT_ID) {
-  return copy::copyRows(session_, tables::kAutoRules,
-                        {Value(ingredient_id), Value(), Value(new_INGREDIENT_ID)})
-      .ok;
-}
-
 bool TemplateInstantiation::isHaveChild(std::int32_t PARENT_NOED_ID, std::int32_t Layer_ID) {
   return hasLiveChild("T_RESOURCE_TREE", PARENT_NOED_ID, Layer_ID);
 }

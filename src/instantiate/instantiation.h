@@ -43,15 +43,6 @@ class TemplateInstantiation {
   bool initProjectAccordedChecks(std::int32_t resource_id, std::int32_t project_id);
   bool initProjectOpenBidDetails(std::int32_t resource_id, std::int32_t project_id);
   bool initProjectGradeIngredients(std::int32_t resource_id, std::int32_t project_id);
-  bool initProjectGradeIngredientDetails(std::int32_t grade_item_id, std::int32_t new_grade_item_id);
-  bool initProjectGradeDetails(std::int32_t ingredient_id, std::int32_t new_INGREDIENT_ID);
-
-  // Copies the whole subtree below template node PARENT_NOED_ID (of layer
-  // Layer_ID) under project node New_PARENT_NOED_ID; its children get layer
-  // New_LAYER_ID. False on the first failure.
-  bool initProjectTreeBranches(std::int32_t PARENT_NOED_ID, std::int32_t Layer_ID,
-                               const std::string& project_id, std::int32_t New_PARENT_NOED_ID,
-                               std::int32_t New_LAYER_ID);
 
   // Whether a template (project) node has at least one live child on the next
   // layer. A node number of 0 has none; a failed count counts as none.

@@ -141,14 +141,6 @@ std::int32_t TemplateInstantiation::Get_Tree_NodeFromInfo(std::int32_t resource_
   }
 }
 
-bool TemplateInstantiation::initProjectTreeBranches(std::int32_t PARENT_NOED_ID, std::int32_t Layer_ID,
-                                                    const std::string& project_id,
-                                                    std::int32_t New_PARENT_NOED_ID,
-                                                    std::int32_t New_LAYER_ID) {
-  NodeNumbers numbers(session_);
-  return copyBranches(PARENT_NOED_ID, Layer_ID, project_id, New_PARENT_NOED_ID, New_LAYER_ID, numbers);
-}
-
 bool TemplateInstantiation::copyBranches(std::int32_t PARENT_NOED_ID, std::int32_t Layer_ID,
                                          const std::string& project_id, std::int32_t New_PARENT_NOED_ID,
                                          std::int32_t New_LAYER_ID, NodeNumbers& numbers) {

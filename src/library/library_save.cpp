@@ -31,20 +31,6 @@ bool LibrarySave::save_T_GRADE_INGREDIENTInResource(const std::string& project_i
   return copy::copyRows(session_, tables::kGradeItems, {Value(project_id), Value(resource_id)}).ok;
 }
 
-bool LibrarySave::save_T_GRADE_INGREDIENT_DETAILInResource(std::int32_t grade_item_id,
-                                                           std::int32_t new_grade_item_id) {
-  return copy::copyRows(session_, tables::kGradeFactors,
-                        {Value(grade_item_id), Value(), Value(new_grade_item_id)})
-      .ok;
-}
-
-bool LibrarySave::save_T_AUTO_GRADE_DETAILSInResource(std::int32_t ingredient_id,
-                                                      std::int32_t new_ingredient_id) {
-  return copy::copyRows(session_, tables::kAutoRules,
-                        {Value(ingredient_id), Value(), Value(new_ingredient_id)})
-      .ok;
-}
-
 bool LibrarySave::save_ProjectInResource(const std::string& project_id, const std::string& resource_id,
                                          const std::string& RESOURCE_NAME) {
   return copy::copyRows(session_, tables::kProject,

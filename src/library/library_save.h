@@ -34,8 +34,6 @@ class LibrarySave {
   bool saveOpenBIDInResource(const std::string& project_id, const std::string& resource_id);
   bool saveACCORDED_CHECKInResource(const std::string& project_id, const std::string& resource_id);
   bool save_T_GRADE_INGREDIENTInResource(const std::string& project_id, const std::string& resource_id);
-  bool save_T_GRADE_INGREDIENT_DETAILInResource(std::int32_t grade_item_id, std::int32_t new_grade_item_id);
-  bool save_T_AUTO_GRADE_DETAILSInResource(std::int32_t ingredient_id, std::int32_t new_ingredient_id);
   bool save_ProjectInResource(const std::string& project_id, const std::string& resource_id,
                               const std::string& RESOURCE_NAME);
 

@@ -252,8 +252,6 @@ Recordset Database::openRecordset(std::string_view sql, std::span<const Value> p
   return RecordsetImplFactory::open(shared_from_this(), sql, params);
 }
 
-std::int64_t Database::changes() const { return sqlite3_changes64(db_); }
-
 void Database::setBusyTimeout(int milliseconds) { sqlite3_busy_timeout(db_, milliseconds); }
 
 }  // namespace quillon::platform

@@ -48,8 +48,6 @@ class Database : public std::enable_shared_from_this<Database> {
   // SELECT is updatable; others are read-only.
   Recordset openRecordset(std::string_view sql);
   Recordset openRecordset(std::string_view sql, std::span<const Value> params);
-
-  std::int64_t changes() const;
   sqlite3* handle() const { return db_; }
 
   // Kept by the transaction scopes (platform/transaction.h): while one is
