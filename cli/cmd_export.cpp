@@ -13,6 +13,7 @@
 #include "existence.h"
 #include "members.h"
 #include "quillon/file_write.h"
+#include "quillon/recordset.h"
 #include "terminal_progress.h"
 
 namespace quillon::cli {
@@ -186,10 +187,17 @@ std::string htmlEscaped(const std::string& text) {
 // heading of the style sheet's page get the document's name and number. A
 // style sheet of the office's own without them is left as it is.
 void nameThePage(DBFunc& object, bool onProject, std::int32_t id, std::string& html) {
+  // The document node's name, else the first node's: as list shows it, for
+  // this one owner only.
   std::string name;
-  for (const auto& d : object.listDocuments(onProject ? 1 : 2)) {
-    if (d.id == id) name = d.name;
-  }
+  Recordset rs;
+  if (object.GetValue(
+          fmt::format("select NODE_NAME from {} where {} = {} order by TYPE_ID <> 2, NODE_ID limit 1",
+                      onProject ? "T_PROJECT_TREE" : "T_RESOURCE_TREE",
+                      onProject ? "PROJECT_ID" : "RESOURCE_ID", id),
+          rs) &&
+      !rs.atEnd() && !rs.value(0).isNull())
+    name = rs.value(0).toText();
   const std::string subject = htmlEscaped(
       fmt::format("{}{}{} {}", name, name.empty() ? "" : " · ", onProject ? "project" : "template", id));
   if (const auto end = html.find("</title>"); end != std::string::npos) html.insert(end, " · " + subject);

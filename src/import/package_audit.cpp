@@ -31,13 +31,20 @@ namespace table = db::table;
                           column, why));
 }
 
-std::vector<std::int32_t> captured(const std::vector<pugi::xml_node>& list, std::string_view tableName,
-                                   std::string_view column) {
+// The package's numbers in `columns`, a value that is no number refusing it.
+std::vector<std::vector<std::optional<std::int32_t>>> fieldsOf(const std::vector<pugi::xml_node>& list,
+                                                               std::string_view tableName,
+                                                               const std::vector<std::string_view>& columns) {
   try {
-    return capturedNumbers(list, tableName, column);
+    return fieldNumbers(list, tableName, columns);
   } catch (const Error& e) {
     throw Error(ErrorKind::InvalidPackage, fmt::format("the package was refused: {}", e.what()));
   }
+}
+
+std::vector<std::int32_t> captured(const std::vector<pugi::xml_node>& list, std::string_view tableName,
+                                   std::string_view column) {
+  return carriedOver(fieldsOf(list, tableName, {column}).front());
 }
 
 std::int64_t largest(Session& session, std::string_view tableName, std::string_view column) {
@@ -188,12 +195,8 @@ void PackageAudit::check(std::int16_t ori, std::int32_t oldOwner, bool bidTree) 
   const auto treeList = records(element(package_, side.table), side.table);
   const auto itemList = records(element(package_, items), items);
   // The tree is the bulk of a package: its four columns are read in one walk.
-  std::vector<std::vector<std::optional<std::int32_t>>> treeFields;
-  try {
-    treeFields = fieldNumbers(treeList, side.table, {side.owner, "NODE_ID", "PARENT_NOED_ID", "TYPE_ID"});
-  } catch (const Error& e) {
-    throw Error(ErrorKind::InvalidPackage, fmt::format("the package was refused: {}", e.what()));
-  }
+  const auto treeFields =
+      fieldsOf(treeList, side.table, {side.owner, "NODE_ID", "PARENT_NOED_ID", "TYPE_ID"});
   ownedBy(side.table, carriedOver(treeFields[0]));
   owned(items, itemList);
   for (const std::string_view name :

@@ -40,12 +40,18 @@ struct Connection {
       fail("cannot open the database after the input: " + std::string(sqlite3_errmsg(db)));
   }
   ~Connection() { sqlite3_close_v2(db); }
-  std::vector<std::string> column(const std::string& sql) const {
+  // Runs `sql`, handing each row's statement to `row`.
+  template <typename Row>
+  void each(const std::string& sql, Row&& row) const {
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK)
       fail(fmt::format("{}: {}", sql, sqlite3_errmsg(db)));
+    while (sqlite3_step(stmt) == SQLITE_ROW) row(stmt);
+    sqlite3_finalize(stmt);
+  }
+  std::vector<std::string> column(const std::string& sql) const {
     std::vector<std::string> out;
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
+    each(sql, [&](sqlite3_stmt* stmt) {
       std::string row;
       for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
         const auto* text = sqlite3_column_text(stmt, i);
@@ -53,20 +59,15 @@ struct Connection {
         row += '\x1f';
       }
       out.push_back(std::move(row));
-    }
-    sqlite3_finalize(stmt);
+    });
     return out;
   }
   // The column's numbers, NULLs left out.
   std::vector<std::int64_t> numbers(const std::string& sql) const {
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK)
-      fail(fmt::format("{}: {}", sql, sqlite3_errmsg(db)));
     std::vector<std::int64_t> out;
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
+    each(sql, [&](sqlite3_stmt* stmt) {
       if (sqlite3_column_type(stmt, 0) != SQLITE_NULL) out.push_back(sqlite3_column_int64(stmt, 0));
-    }
-    sqlite3_finalize(stmt);
+    });
     return out;
   }
   sqlite3* db = nullptr;
