@@ -25,7 +25,7 @@ std::unique_ptr<BenchHome> makeHome(const std::string& tag, const std::function<
   initializeHome(home->folder, InitOptions{});
   home->obj = std::make_unique<DBFunc>(home->host, home->folder);
   {
-    platform::Transaction tx(sessionOf(*home->obj).database());
+    engine::Transaction tx(sessionOf(*home->obj).database());
     fill(*home->obj);
     tx.commit();
   }

@@ -12,7 +12,8 @@
 #include "bench_support.h"
 #include "component/session_access.h"
 #include "core/session.h"
-#include "platform/database.h"
+#include "engine/database.h"
+#include "engine/sqlite/connection_impl.h"
 #include "trial.h"
 
 namespace quillon::bench {
@@ -66,7 +67,10 @@ template <typename Call>
 void againstFloor(benchmark::State& state, BenchHome& home, const char* floorSql, Call call) {
   auto member = [&] { return call(*home.obj); };
   for (auto _ : state) benchmark::DoNotOptimize(member());
-  PreparedFloor floor(sessionOf(*home.obj).database().handle(), floorSql);
+  // The floor runs on the member's own SQLite connection.
+  auto& connection =
+      dynamic_cast<engine::sqlite::SqliteConnection&>(sessionOf(*home.obj).database().connection());
+  PreparedFloor floor(connection.handle(), floorSql);
   constexpr int kRounds = 7, kCalls = 2'000;
   std::vector<double> ours, theirs;
   for (int round = 0; round < kRounds; ++round) {

@@ -150,7 +150,7 @@ TEST_F(ImportTablesTest, TableElementsPastSixteenBitsImportWhole) {
     int steps = 0;
   } progress;
   const ProgressScope listening(progress);
-  platform::Transaction once(sessionOf(*obj).database());  // as the members run it
+  engine::Transaction once(sessionOf(*obj).database());  // as the members run it
   importers().inputOpenBidFromXml(1, 1);
   once.commit();
   EXPECT_EQ(progress.events, (std::vector<std::int64_t>{40000, 40000}));

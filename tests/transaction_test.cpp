@@ -66,7 +66,7 @@ TEST_F(TransactionTest, FailedCommitOfAMemberIsAnErrorAndStoresNothing) {
 }
 
 TEST_F(TransactionTest, FailedBeginIsAnErrorAndTheNextCallRuns) {
-  sessionOf(*obj).database().setBusyTimeout(20);
+  sessionOf(*obj).database().connection().setBusyTimeout(20);
   sqlite3* other = nullptr;
   ASSERT_EQ(sqlite3_open((dir.path() / "Data" / "zbs.mdb").c_str(), &other), SQLITE_OK);
   ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);

@@ -11,6 +11,10 @@
 
 namespace quillon {
 
+namespace engine {
+struct RecordsetImplFactory;
+}
+
 // Engine type codes reported by Recordset::fieldType.
 namespace field_type {
 inline constexpr int kBoolean = 1;
@@ -33,9 +37,7 @@ inline constexpr int kBigInt = 16;
 /// use it on that object's thread only. Failures throw quillon::Error.
 class QUILLON_API Recordset {
  public:
-  struct Impl;
   Recordset();  ///< closed; every operation but isOpen() and close() fails
-  explicit Recordset(std::unique_ptr<Impl> impl);
   Recordset(Recordset&&) noexcept;
   Recordset& operator=(Recordset&&) noexcept;
   ~Recordset();
@@ -64,6 +66,9 @@ class QUILLON_API Recordset {
   void close();
 
  private:
+  struct Impl;
+  friend struct engine::RecordsetImplFactory;
+  explicit Recordset(std::unique_ptr<Impl> impl);
   std::unique_ptr<Impl> impl_;
 };
 

@@ -10,7 +10,7 @@
 
 namespace quillon {
 
-namespace platform {
+namespace engine {
 class Transaction;
 }
 
@@ -28,7 +28,7 @@ class QUILLON_API Transaction {
   void commit();
 
  private:
-  std::unique_ptr<platform::Transaction> scope_;
+  std::unique_ptr<engine::Transaction> scope_;
 };
 
 }  // namespace quillon

@@ -19,7 +19,7 @@ DBFunc::DBFunc(Host& host, const std::filesystem::path& componentFolder)
     : session_(std::make_unique<Session>(
           Session{host, resolveComponentFolder(componentFolder), nullptr, {}, false, 0, {}, {}})) {
   try {
-    session_->db = platform::Database::open(session_->databaseFile());
+    session_->db = engine::Database::open(session_->databaseFile());
   } catch (const std::exception& e) {
     session_->noteFailure(e.what());
     const auto* known = dynamic_cast<const Error*>(&e);

@@ -1,12 +1,12 @@
 #include "quillon/transaction.h"
 
 #include "core/session.h"
-#include "platform/transaction.h"
+#include "engine/transaction.h"
 
 namespace quillon {
 
 Transaction::Transaction(DBFunc& object)
-    : scope_(std::make_unique<platform::Transaction>(object.session_->database())) {}
+    : scope_(std::make_unique<engine::Transaction>(object.session_->database())) {}
 
 Transaction::~Transaction() = default;
 

@@ -4,7 +4,7 @@
 
 namespace quillon {
 
-platform::Database& Session::database() const {
+engine::Database& Session::database() const {
   if (!db) throw Error(kNoConnection);
   return *db;
 }

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "core/installation_layout.h"
-#include "platform/database.h"
-#include "platform/transaction.h"
+#include "engine/database.h"
+#include "engine/transaction.h"
 #include "quillon/error.h"
 #include "quillon/host.h"
 
@@ -22,7 +22,7 @@ namespace quillon {
 struct Session {
   Host& host;
   std::filesystem::path home;
-  std::shared_ptr<platform::Database> db;  // null when the connection failed
+  std::shared_ptr<engine::Database> db;  // null when the connection failed
   // Why the last public call failed; empty after a success.
   std::string lastError;
   // Set by callers (the command line) for which a silent failure is a
@@ -38,7 +38,7 @@ struct Session {
   std::optional<Error> openFailure;
 
   // The connection, or an Error describing its absence.
-  platform::Database& database() const;
+  engine::Database& database() const;
 
   // Notes why a call is failing, keeping the first reason given: later
   // failures of the same call are most often its consequences.
@@ -49,15 +49,15 @@ struct Session {
   void silentFailure(const std::exception& e, std::string_view dbfCode = {});
 
   // Runs the work of one public operation as one commit, keeping what was
-  // written before a failure (see platform/transaction.h).
+  // written before a failure (see engine/transaction.h).
   template <class Work>
   auto writing(Work&& work) {
-    return platform::keepWritten(db.get(), platform::TransactionMode::Immediate, std::forward<Work>(work));
+    return engine::keepWritten(db.get(), engine::Intent::Write, std::forward<Work>(work));
   }
   // The same for an operation that reads: one snapshot, no write lock.
   template <class Work>
   auto reading(Work&& work) {
-    return platform::keepWritten(db.get(), platform::TransactionMode::Deferred, std::forward<Work>(work));
+    return engine::keepWritten(db.get(), engine::Intent::Read, std::forward<Work>(work));
   }
 
   std::filesystem::path databaseFile() const { return layout::databaseFile(home); }

@@ -11,8 +11,8 @@
 
 #include "core/installation_layout.h"
 #include "db/embedded.h"
+#include "engine/database.h"
 #include "platform/atomic_file.h"
-#include "platform/database.h"
 #include "platform/process_lock.h"
 #include "quillon/error.h"
 #include "quillon/file_write.h"
@@ -75,7 +75,7 @@ InitResult initializeHome(const fs::path& home, const InitOptions& options) {
     std::string script(embedded::schema);
     if (options.library || options.demo) script += embedded::library;
     if (options.demo) script += embedded::demo;
-    platform::Database::create(partial, script);
+    engine::Database::create(partial, script);
   } catch (...) {
     fs::remove(partial, ec);
     throw;

@@ -87,7 +87,7 @@ Value SubtreeDelete::DeleteTreeNode(std::int32_t NODE_ID, std::int16_t ori) {
 }
 
 Value SubtreeDelete::deleteTreeChildNode(std::int32_t parent, std::int16_t ori) {
-  platform::Database& db = session_.database();
+  engine::Database& db = session_.database();
   const Statements statements(ori);
 
   std::unordered_set<std::int32_t> seen{parent};

@@ -12,21 +12,17 @@
 // would run after the engine ended the transaction on its own (it does after
 // some failures, such as a full disk) is refused, so nothing is written
 // outside the transaction that was meant to hold it.
+#include <string>
 #include <type_traits>
 
-#include "platform/database.h"
+#include "engine/database.h"
 
-namespace quillon::platform {
-
-enum class TransactionMode {
-  Deferred,   // for work that reads: takes the write lock only if it writes
-  Immediate,  // for work that writes: waits for the write lock up front
-};
+namespace quillon::engine {
 
 class Transaction {
  public:
   // Throws quillon::Error when the transaction cannot begin.
-  explicit Transaction(Database& db, TransactionMode mode = TransactionMode::Immediate);
+  explicit Transaction(Database& db, Intent intent = Intent::Write);
   ~Transaction();
   Transaction(const Transaction&) = delete;
   Transaction& operator=(const Transaction&) = delete;
@@ -42,12 +38,45 @@ class Transaction {
   bool done_ = false;
 };
 
+// A step inside a transaction whose rows are undone by themselves when it
+// fails, leaving what earlier steps wrote: an engine that ends the whole
+// transaction on any failed statement keeps them too. Outside a transaction
+// it is a no-op, as every statement there stands alone.
+class Savepoint {
+ public:
+  explicit Savepoint(Database& db);
+  ~Savepoint();
+  Savepoint(const Savepoint&) = delete;
+  Savepoint& operator=(const Savepoint&) = delete;
+  // Keeps the step's rows in the transaction.
+  void release();
+
+ private:
+  Database& db_;
+  std::string name_;
+  bool open_ = false;
+};
+
+// Runs `step` in a Savepoint: its rows stay when it returns, go when it throws.
+template <class Step>
+auto inSavepoint(Database& db, Step&& step) -> decltype(step()) {
+  Savepoint point(db);
+  if constexpr (std::is_void_v<decltype(step())>) {
+    step();
+    point.release();
+  } else {
+    auto result = step();
+    point.release();
+    return result;
+  }
+}
+
 // Runs `work` in a KeepWritten scope and returns its result. A null database
 // (an object without connection) runs `work` bare: it fails by its own rules.
 template <class Work>
-auto keepWritten(Database* db, TransactionMode mode, Work&& work) -> decltype(work()) {
+auto keepWritten(Database* db, Intent intent, Work&& work) -> decltype(work()) {
   if (!db) return work();
-  Transaction scope(*db, mode);
+  Transaction scope(*db, intent);
   try {
     if constexpr (std::is_void_v<decltype(work())>) {
       work();
@@ -66,4 +95,4 @@ auto keepWritten(Database* db, TransactionMode mode, Work&& work) -> decltype(wo
   }
 }
 
-}  // namespace quillon::platform
+}  // namespace quillon::engine

@@ -6,7 +6,7 @@
 #include "quillon/recordset.h"
 #include "quillon/value.h"
 
-namespace quillon::platform {
+namespace quillon::engine {
 
 class Database;
 
@@ -14,4 +14,4 @@ struct RecordsetImplFactory {
   static Recordset open(std::shared_ptr<Database> db, std::string_view sql, std::span<const Value> params);
 };
 
-}  // namespace quillon::platform
+}  // namespace quillon::engine

@@ -1,13 +1,12 @@
 #pragma once
-// Owning handles for the SQLite C API.
+// Owning handles for the SQLite C API, and values in and out of statements.
 #include <sqlite3.h>
 
 #include <memory>
-#include <string_view>
 
 #include "quillon/value.h"
 
-namespace quillon::platform {
+namespace quillon::engine::sqlite {
 
 struct StatementCloser {
   void operator()(sqlite3_stmt* s) const noexcept { sqlite3_finalize(s); }
@@ -20,4 +19,8 @@ void bindValue(sqlite3_stmt* stmt, int index, const Value& v);
 // The value of result column `col` of the current row.
 Value columnValue(sqlite3_stmt* stmt, int col);
 
-}  // namespace quillon::platform
+// Throws engine::EngineError for the connection's last failure.
+[[noreturn]] void throwFailure(sqlite3* db);
+[[noreturn]] void throwFailure(int code, const std::string& text);
+
+}  // namespace quillon::engine::sqlite

@@ -1,0 +1,80 @@
+#include "engine/database.h"
+
+#include <fmt/format.h>
+
+#include <utility>
+
+#include "engine/failure.h"
+#include "engine/recordset_impl.h"
+#include "engine/sqlite/sqlite_connection.h"
+
+namespace quillon::engine {
+namespace {
+
+std::function<std::shared_ptr<Connection>(std::shared_ptr<Connection>)>& connectionWrapper() {
+  static std::function<std::shared_ptr<Connection>(std::shared_ptr<Connection>)> wrap;
+  return wrap;
+}
+
+}  // namespace
+
+void wrapConnections(std::function<std::shared_ptr<Connection>(std::shared_ptr<Connection>)> wrap) {
+  connectionWrapper() = std::move(wrap);
+}
+
+Database::Database(std::shared_ptr<Connection> connection) : connection_(std::move(connection)) {}
+
+std::shared_ptr<Database> Database::open(const std::filesystem::path& file) {
+  std::shared_ptr<Connection> connection = sqlite::open(file);
+  if (const auto& wrap = connectionWrapper()) connection = wrap(std::move(connection));
+  return std::make_shared<Database>(std::move(connection));
+}
+
+void Database::create(const std::filesystem::path& file, std::string_view script) {
+  sqlite::create(file, script);
+}
+
+void Database::requireLiveTransaction() const {
+  if (scopes_ > 0 && !connection_->inTransaction())
+    throw EngineError(
+        Failure::TransactionEnded, 0,
+        fmt::format("the database ended the transaction after a failure ({}); nothing more is written",
+                    lastFailure_));
+}
+
+template <class Work>
+void Database::noting(Work&& work) {
+  requireLiveTransaction();
+  try {
+    work();
+  } catch (const Error& e) {
+    lastFailure_ = e.what();
+    throw;
+  }
+}
+
+void Database::execute(std::string_view sql, std::span<const Value> params) {
+  noting([&] { connection_->execute(sql, params); });
+}
+
+void Database::executeScript(std::string_view script) { connection_->executeScript(script); }
+
+void Database::insertRow(std::string_view table, std::span<const std::string> columns,
+                         std::span<const Value> values) {
+  noting([&] { connection_->insertRow(table, columns, values); });
+}
+
+void Database::updateRow(std::string_view table, const Value& locator, std::span<const std::string> columns,
+                         std::span<const Value> values) {
+  noting([&] { connection_->updateRow(table, locator, columns, values); });
+}
+
+void Database::deleteRow(std::string_view table, const Value& locator) {
+  noting([&] { connection_->deleteRow(table, locator); });
+}
+
+Recordset Database::openRecordset(std::string_view sql, std::span<const Value> params) {
+  return RecordsetImplFactory::open(shared_from_this(), sql, params);
+}
+
+}  // namespace quillon::engine
