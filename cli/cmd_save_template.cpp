@@ -28,24 +28,23 @@ int saveTemplate(DBFunc& object, CliHost& host, const SaveOptions& o) {
     host.error(fmt::format("project {} has no document tree; nothing was saved", o.project));
     return 3;
   }
-  // The save takes this same number: nothing is written in between.
-  const std::int32_t resource = object.GetMaxNo("T_RESOURCE_TREE", "RESOURCE_ID");
-  if (resource < 0) {
+  object.SavaBsInResource(std::to_string(o.project), "", Value(o.name));
+  const std::optional<std::int32_t> resource = object.ownerMade();
+  if (!resource) {
     host.error(
         fmt::format("could not take a new resource number: {}; nothing was saved", object.lastError()));
     return 3;
   }
-  if (resource > kLargestFreeNumber) {
-    host.error(fmt::format("the next resource number {} leaves fewer than {} numbers free; nothing was saved",
-                           resource, kNumberingSlack));
+  if (*resource > kLargestFreeNumber) {
+    host.error(fmt::format("the new resource number {} leaves fewer than {} numbers free; nothing was saved",
+                           *resource, kNumberingSlack));
     return 3;
   }
-  object.SavaBsInResource(std::to_string(o.project), "", Value(o.name));
   whole.commit();
   if (o.json)
-    std::cout << jsonLine({{"resource", resource}}) << "\n";
+    std::cout << jsonLine({{"resource", *resource}}) << "\n";
   else
-    std::cout << "resource " << resource << "\n";
+    std::cout << "resource " << *resource << "\n";
   return 0;
 }
 

@@ -73,6 +73,9 @@ class QUILLON_API DBFunc {
   /// The templates the last import renamed because the library held their
   /// names: the package's name and the name stored.
   const std::vector<std::pair<std::string, std::string>>& namesChanged() const;
+  /// The RESOURCE_ID the last call gave the template it saved
+  /// (SavaBsInResource); none when it saved none.
+  std::optional<std::int32_t> ownerMade() const;
 
   /// One above the largest owner identifier of a side (ori = 1: PROJECT_ID,
   /// otherwise RESOURCE_ID) over its tree, compliance checks, scoring items,

@@ -14,6 +14,7 @@ auto plain(Session& session, Work&& work) {
   session.lastError.clear();
   session.valuesReplaced = 0;
   session.namesChanged.clear();
+  session.ownerMade.reset();
   try {
     return work();
   } catch (const std::exception& e) {

@@ -42,6 +42,8 @@ const std::filesystem::path& DBFunc::componentFolder() const { return session_->
 const std::string& DBFunc::lastError() const { return session_->lastError; }
 void DBFunc::setStrict(bool strict) { session_->strict = strict; }
 std::int64_t DBFunc::valuesReplaced() const { return session_->valuesReplaced; }
+std::optional<std::int32_t> DBFunc::ownerMade() const { return session_->ownerMade; }
+
 const std::vector<std::pair<std::string, std::string>>& DBFunc::namesChanged() const {
   return session_->namesChanged;
 }

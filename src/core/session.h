@@ -34,6 +34,8 @@ struct Session {
   // Names the last call gave imported rows in place of the package's
   // (a template renamed for a clash): package name, stored name.
   std::vector<std::pair<std::string, std::string>> namesChanged;
+  // The owner number the last call gave the template it made.
+  std::optional<std::int32_t> ownerMade;
   // Why the connection could not be made, when it could not.
   std::optional<Error> openFailure;
 

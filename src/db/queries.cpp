@@ -1,6 +1,8 @@
 #include "db/queries.h"
 
 #include "core/error_report.h"
+#include "core/numbering.h"
+#include "db/tables.h"
 #include "quillon/error.h"
 
 namespace quillon::db {
@@ -14,18 +16,6 @@ constexpr const char* kSerialFailed = "取流水号出错！";
 std::string countSql(const std::string& table, const std::string& filter) {
   if (filter.empty()) return "select count(*) from " + table;
   return "select count(*) from " + table + " where " + filter;
-}
-
-std::string maxSql(const std::string& table, const std::string& column) {
-  return "select max(" + column + ") from " + table;
-}
-
-std::int32_t nextFromMax(Recordset& rs) {
-  if (rs.atEnd()) return 0;
-  rs.moveFirst();
-  const Value& v = rs.value(0);
-  if (v.isNull()) return 1;
-  return roundToInt32(v.toDouble() + 1.0);
 }
 
 std::int32_t Queries::Db_GetCount(const std::string& Table, const std::string& strFilter) {
@@ -51,8 +41,7 @@ std::int32_t Queries::Db_GetCount(const std::string& Table, const std::string& s
 
 std::int32_t Queries::GetMaxNo(const std::string& Table, const std::string& RowName) {
   try {
-    Recordset rs = session_.database().openRecordset(maxSql(Table, RowName));
-    return nextFromMax(rs);
+    return numbering::next(session_, {Table, RowName});
   } catch (const std::exception& e) {
     report::coded(session_.host, kSerialFailed, report::kSerialFailed, e.what());
     session_.silentFailure(e, report::kSerialFailed);
@@ -62,8 +51,7 @@ std::int32_t Queries::GetMaxNo(const std::string& Table, const std::string& RowN
 
 std::int32_t Queries::GetGUID() {
   try {
-    Recordset rs = session_.database().openRecordset("select max(GUID) from T_GUID");
-    return nextFromMax(rs);
+    return numbering::next(session_, {table::kGuid, "GUID"});
   } catch (const std::exception& e) {
     session_.silentFailure(e);
     return -1;

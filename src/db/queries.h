@@ -32,13 +32,8 @@ class Queries {
   Session& session_;
 };
 
-// The statement texts, shared with code that needs the same numbers without
-// the report.
+// The count's statement text, shared with code that needs the same count
+// without the report.
 std::string countSql(const std::string& table, const std::string& filter);
-std::string maxSql(const std::string& table, const std::string& column);
-
-// Largest value + 1 of a max() result set already positioned on its row: 1
-// when NULL. Throws quillon::Error on overflow or a value that is no number.
-std::int32_t nextFromMax(Recordset& rs);
 
 }  // namespace quillon::db

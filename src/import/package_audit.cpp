@@ -10,6 +10,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "core/numbering.h"
 #include "db/queries.h"
 #include "db/tables.h"
 #include "import/record_copy.h"
@@ -48,9 +49,7 @@ std::vector<std::int32_t> captured(const std::vector<pugi::xml_node>& list, std:
 }
 
 std::int64_t largest(Session& session, std::string_view tableName, std::string_view column) {
-  Recordset rs = session.database().openRecordset(db::maxSql(std::string(tableName), std::string(column)));
-  const Value& v = rs.value(0);
-  return v.isNull() ? 0 : v.toInt64();
+  return numbering::largest(session, {tableName, column}).value_or(0);
 }
 
 // One column the importers renumber as next + number - first. Numbers up to

@@ -6,11 +6,10 @@
 #include <cstdint>
 #include <string>
 
+#include "core/numbering.h"
 #include "core/session.h"
 
 namespace quillon::instantiate {
-
-class NodeNumbers;
 
 class TemplateInstantiation {
  public:
@@ -51,7 +50,7 @@ class TemplateInstantiation {
 
  private:
   bool copyBranches(std::int32_t PARENT_NOED_ID, std::int32_t Layer_ID, const std::string& project_id,
-                    std::int32_t New_PARENT_NOED_ID, std::int32_t New_LAYER_ID, NodeNumbers& numbers);
+                    std::int32_t New_PARENT_NOED_ID, std::int32_t New_LAYER_ID, numbering::Sequence& numbers);
   bool hasLiveChild(const char* table, std::int32_t parent, std::int32_t layer);
 
   Session& session_;

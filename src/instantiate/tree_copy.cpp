@@ -9,6 +9,7 @@
 #include <span>
 #include <vector>
 
+#include "core/numbering.h"
 #include "db/bound_value.h"
 #include "db/queries.h"
 #include "db/tables.h"
@@ -88,26 +89,6 @@ void insertNode(Session& session, std::int32_t node, const Value& name, const Va
 
 }  // namespace
 
-// Every copy is numbered max()+1 just before it is written, and nothing else
-// writes the project tree during the copy, so after the first max() the next
-// number is the last one + 1. At the top of the range the engine is asked
-// again, so that the overflow is reported as it would be.
-class NodeNumbers {
- public:
-  explicit NodeNumbers(Session& session) : session_(session) {}
-  std::int32_t next() {
-    if (last_ > 0 && last_ < std::numeric_limits<std::int32_t>::max())
-      ++last_;
-    else
-      last_ = db::Queries(session_).GetMaxNo("T_PROJECT_TREE", "NODE_ID");
-    return last_;
-  }
-
- private:
-  Session& session_;
-  std::int32_t last_ = 0;
-};
-
 std::int32_t TemplateInstantiation::Get_Tree_NodeFromInfo(std::int32_t resource_id, std::int32_t project_id,
                                                           const std::string& bsName,
                                                           std::int32_t PARENT_NOED_ID,
@@ -117,7 +98,9 @@ std::int32_t TemplateInstantiation::Get_Tree_NodeFromInfo(std::int32_t resource_
     const std::int32_t newLayer = copy::plusOne(Layer_ID);
     if (project_id == 0) project_id = db::Queries(session_).GetMaxNo("T_PROJECT_TREE", "PROJECT_ID");
     const Value project(project_id);
-    NodeNumbers numbers(session_);
+    // Nothing else writes the project tree during the copy.
+    numbering::Sequence numbers(
+        [this] { return db::Queries(session_).GetMaxNo("T_PROJECT_TREE", "NODE_ID"); });
     Recordset top = session_.database().openRecordset(
         fmt::format("select {} from T_RESOURCE_TREE where RESOURCE_ID={} and LAYER_ID=2 and TYPE_ID=2 "
                     "order by NODE_ID",
@@ -143,7 +126,7 @@ std::int32_t TemplateInstantiation::Get_Tree_NodeFromInfo(std::int32_t resource_
 
 bool TemplateInstantiation::copyBranches(std::int32_t PARENT_NOED_ID, std::int32_t Layer_ID,
                                          const std::string& project_id, std::int32_t New_PARENT_NOED_ID,
-                                         std::int32_t New_LAYER_ID, NodeNumbers& numbers) {
+                                         std::int32_t New_LAYER_ID, numbering::Sequence& numbers) {
   // One entry per template node whose children are being copied: the
   // children still to do, where their copies hang and on which layer.
   struct Level {

@@ -8,7 +8,9 @@ namespace quillon::library {
 bool LibrarySave::SavaBsInResource(const std::string& project_id, const std::string& /*resource_id*/,
                                    const Value& RESOURCE_NAME) {
   const std::string name = RESOURCE_NAME.toText();
-  const std::string resource = std::to_string(saveTrInResource(project_id, std::string(), name));
+  const std::int32_t number = saveTrInResource(project_id, std::string(), name);
+  if (number > 0) session_.ownerMade = number;
+  const std::string resource = std::to_string(number);
   // Each table stands on its own: one that fails does not stop the others.
   saveOpenBIDInResource(project_id, resource);
   saveACCORDED_CHECKInResource(project_id, resource);

@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "core/numbering.h"
 #include "db/queries.h"
 #include "db/tables.h"
 #include "quillon/error.h"
@@ -9,27 +10,26 @@
 
 namespace quillon::tree {
 
-std::string largestOwnerQuery(std::int16_t ori) {
-  // Scoring factors and automatic rules carry no owner of their own, so the
-  // five tables that do are enough.
-  if (db::projectSide(ori))
-    return std::string(" select max(r) from (Select Max(PROJECT_ID) as r from T_PROJECT_TREE ") +
-           " union All Select Max(PROJECT_ID) as r from T_ACCORDED_CHECK" +
-           " union All Select Max(PROJECT_ID) as r from T_GRADE_INGREDIENT" +
-           " union All Select Max(PROJECT_ID) as r from TJ_OPEN_BID_DETAILS" +
-           " union All Select Max(PROJECT_ID)as r from TJ_PROCUREMENT_PROJECT)";
-  return std::string(" select max(r) from (Select Max(RESOURCE_ID) as r from T_RESOURCE_TREE ") +
-         " union All Select Max(RESOURCE_ID) as r from T_ACCORDED_CHECK_INFO" +
-         " union All Select Max(RESOURCE_ID) as r from T_GRADE_INGREDIENT_INFO" +
-         " union All Select Max(RESOURCE_ID) as r from TJ_OPEN_BID_DETAILS_INFO" +
-         " union All Select Max(RESOURCE_ID)as r from TJ_PROCUREMENT_PROJECT_INFO)";
-}
+namespace {
+
+// Scoring factors and automatic rules carry no owner of their own, so the
+// five tables that do are enough.
+constexpr numbering::ColumnRef kProjectOwners[] = {
+    {db::table::kProjectTree, "PROJECT_ID"}, {db::table::kCheck, "PROJECT_ID"},
+    {db::table::kGradeItem, "PROJECT_ID"},   {db::table::kOpenBid, "PROJECT_ID"},
+    {db::table::kProject, "PROJECT_ID"},
+};
+constexpr numbering::ColumnRef kLibraryOwners[] = {
+    {db::table::kResourceTree, "RESOURCE_ID"},  {db::table::kCheckInfo, "RESOURCE_ID"},
+    {db::table::kGradeItemInfo, "RESOURCE_ID"}, {db::table::kOpenBidInfo, "RESOURCE_ID"},
+    {db::table::kProjectInfo, "RESOURCE_ID"},
+};
+
+}  // namespace
 
 std::optional<std::int64_t> OwnerReservation::largestOwnerId(std::int16_t ori) {
-  Recordset rs = session_.database().openRecordset(largestOwnerQuery(ori));
-  const Value& largest = rs.value(0);
-  if (largest.isNull()) return std::nullopt;
-  return largest.toInt64();
+  if (db::projectSide(ori)) return numbering::largest(session_, kProjectOwners);
+  return numbering::largest(session_, kLibraryOwners);
 }
 
 std::int32_t OwnerReservation::nextOwnerId(std::int16_t ori) {
@@ -43,8 +43,13 @@ std::int32_t OwnerReservation::nextOwnerId(std::int16_t ori) {
 void OwnerReservation::InserMaxNo(std::int16_t ori) {
   const bool project = db::projectSide(ori);
   db::Queries queries(session_);
-  Recordset rs;
-  if (!queries.GetValue(largestOwnerQuery(ori), rs)) return;
+  std::optional<std::int64_t> largest;
+  try {
+    largest = largestOwnerId(ori);
+  } catch (const std::exception& e) {
+    session_.silentFailure(e);
+    return;
+  }
 
   const std::int32_t node =
       queries.GetMaxNo(std::string(project ? db::table::kProjectTree : db::table::kResourceTree), "NODE_ID");
@@ -52,11 +57,10 @@ void OwnerReservation::InserMaxNo(std::int16_t ori) {
   // only collide with the next import's.
   if (node < 0) throw Error(ErrorKind::Refused, "no node number could be taken for the placeholder row");
 
-  // NULL when no table of the side holds an owner yet: there is nothing to
-  // add one to, and the conversion says so.
-  const std::int64_t next = rs.value(0).toInt64() + 1;
+  // No table of the side holds an owner yet: there is nothing to add one
+  // to, and the conversion of the empty maximum says so.
+  const std::int64_t next = (largest ? Value(*largest) : Value::null()).toInt64() + 1;
   if (next > std::numeric_limits<std::int32_t>::max()) throw Error(ErrorKind::Refused, "Overflow");
-  rs.close();
 
   const std::string sql = std::string(project ? "Insert into T_PROJECT_TREE(NODE_ID,PROJECT_ID) values("
                                               : "Insert into T_RESOURCE_TREE(NODE_ID,RESOURCE_ID) values(") +

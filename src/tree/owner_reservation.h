@@ -35,7 +35,4 @@ class OwnerReservation {
   Session& session_;
 };
 
-// The query for the largest owner identifier of a side over its five tables.
-std::string largestOwnerQuery(std::int16_t ori);
-
 }  // namespace quillon::tree
