@@ -39,8 +39,10 @@ bool TableExporters::outputGradeDETAILToXml(XmlDocument& Newxml, const std::stri
   const auto factors = exportWithCopy(session_, Newxml, kinds::kGradeFactors, Fiter, ori);
   if (!factors.ok) return false;
   // The rule table is written even when no factor is scored by rule, and
-  // even when the factor query could not be opened: it is then empty.
-  return outputAUTOGradeDETAILToXml(Newxml, "INGREDIENT_ID In(" + factors.ids + ")", ori);
+  // even when the factor query could not be opened: it is then empty (an
+  // empty IN list is not SQL every engine takes).
+  return outputAUTOGradeDETAILToXml(
+      Newxml, factors.ids.empty() ? std::string("1=0") : "INGREDIENT_ID In(" + factors.ids + ")", ori);
 }
 
 bool TableExporters::outputAUTOGradeDETAILToXml(XmlDocument& Newxml, const std::string& Fiter,

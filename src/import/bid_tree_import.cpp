@@ -71,7 +71,7 @@ bool TreeImport::inputTreeFromXmlEx(std::int16_t ori, std::int32_t oldOwner, con
         // A drawing sits one layer deeper in a bid than in the tender.
         if (type == kPdfNode) rs.setValue("LAYER_ID", whole(shifted(numberIn(rs, "LAYER_ID"), 1, 0)));
         if (type == kDocumentNode) {
-          rs.setValue("PARENT_NOED_ID", Value(placement_.vNew_PARENT_NOED_ID));
+          rs.setValue("PARENT_NOED_ID", placement_.parentNode());
           referenceLayer = numberIn(rs, "LAYER_ID");
           placeBidFiles(sourceFolder, rs.value("NODE_NAME").toText(), newNode);
         }

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <ctime>
+#include <limits>
 
 #include "db/queries.h"
 #include "db/tables.h"
@@ -14,6 +15,7 @@
 #include "fileutil/safe_name.h"
 #include "import/record_copy.h"
 #include "import/tree_side.h"
+#include "platform/number_text.h"
 #include "quillon/error.h"
 
 namespace quillon::importing {
@@ -31,6 +33,16 @@ std::string importSuffix() {
 }
 
 }  // namespace
+
+Value TreePlacement::parentNode() const {
+  if (vNew_PARENT_NOED_ID.find_first_not_of(" \t\r\n") == std::string::npos) return Value(std::int64_t{0});
+  const std::optional<std::int64_t> n = platform::wholeNumber(vNew_PARENT_NOED_ID);
+  if (!n || *n < std::numeric_limits<std::int32_t>::min() || *n > std::numeric_limits<std::int32_t>::max())
+    throw Error(
+        ErrorKind::InvalidInput,
+        fmt::format("Type mismatch: vNew_PARENT_NOED_ID '{}' is not a node number", vNew_PARENT_NOED_ID));
+  return Value(*n);
+}
 
 bool TreeImport::inputTreeFromXml(std::int16_t ori, std::int32_t oldOwner, const std::string& sourceFolder,
                                   bool FgOldBs) {
@@ -63,7 +75,8 @@ bool TreeImport::inputTreeFromXml(std::int16_t ori, std::int32_t oldOwner, const
                 rs.setValue("PARENT_NOED_ID", whole(library ? parent : linked(parent)));
                 if (library) {
                   const std::string name = rs.value("NODE_NAME").toText();
-                  const std::string projectType = rs.value(side.projectType).toText();
+                  const Value projectTypeValue = rs.value(side.projectType);
+                  const std::string projectType = projectTypeValue.toText();
                   if (FgOldBs) {
                     // The rows this template replaces; the package's name is bound,
                     // so nothing in it can reach other rows, and the library's
@@ -73,7 +86,7 @@ bool TreeImport::inputTreeFromXml(std::int16_t ori, std::int32_t oldOwner, const
                           fmt::format("UPDATE {} SET sts='I' WHERE node_name=? AND {} =? AND type_id=? AND "
                                       "{} > 20",
                                       side.table, side.projectType, side.owner),
-                          std::array<Value, 3>{Value(name), Value(projectType), whole(type)});
+                          std::array<Value, 3>{Value(name), projectTypeValue, whole(type)});
                     } catch (const std::exception& e) {
                       session_.silentFailure(e);
                     }
@@ -84,8 +97,7 @@ bool TreeImport::inputTreeFromXml(std::int16_t ori, std::int32_t oldOwner, const
                   }
                 }
                 if (type == kDocumentNode) {
-                  rs.setValue("PARENT_NOED_ID",
-                              ori == 1 ? Value(placement_.vNew_PARENT_NOED_ID) : whole(parent));
+                  rs.setValue("PARENT_NOED_ID", ori == 1 ? placement_.parentNode() : whole(parent));
                   if (ori == 1) {
                     referenceLayer = numberIn(rs, "LAYER_ID");
                     placeDocumentFiles(sourceFolder, rs.value("NODE_NAME").toText(), newNode);

@@ -21,6 +21,10 @@ struct TreePlacement {
   // Where a bid import makes its document folders instead of the settings
   // file's project path, when set.
   std::optional<std::string> projectPath;
+
+  // vNew_PARENT_NOED_ID as the node number stored: blank is 0 (the top),
+  // a whole number is that number; anything else throws "Type mismatch".
+  Value parentNode() const;
 };
 
 class TreeImport {

@@ -12,6 +12,7 @@
 #include "db/queries.h"
 #include "db/sql_text.h"
 #include "library/library_save.h"
+#include "platform/number_text.h"
 #include "quillon/error.h"
 
 namespace quillon::library {
@@ -87,18 +88,24 @@ std::int32_t LibrarySave::saveTrInResource(const std::string& project_id, const 
   const std::int32_t next = queries.GetMaxNo("T_RESOURCE_TREE", "NODE_ID");
   const std::int32_t resource = queries.GetMaxNo("T_RESOURCE_TREE", "RESOURCE_ID");
 
+  // The project number arrives as text; the component reads it as a whole
+  // number, and text that is none names no project (no row matches NULL).
+  const std::optional<std::int64_t> projectNumber = platform::wholeNumber(project_id);
+  const Value project = projectNumber ? Value(*projectNumber) : Value::null();
   Recordset rs;
-  // The project number arrives as text: quoted, it still matches the
-  // numeric column and cannot change the statement.
-  if (!queries.GetValue(fmt::format("select {} from T_PROJECT_TREE where PROJECT_ID={} order by NODE_ID",
-                                    kProjectColumns, db::quoted(project_id)),
-                        rs))
+  try {
+    rs = session_.database().openRecordset(
+        fmt::format("select {} from T_PROJECT_TREE where PROJECT_ID=? order by NODE_ID", kProjectColumns),
+        std::span<const Value>(&project, 1));
+  } catch (const std::exception& e) {
+    session_.silentFailure(e);
     return resource;
+  }
 
   std::unordered_set<std::int64_t> nodes;
   {
-    Recordset own = session_.database().openRecordset(
-        fmt::format("select NODE_ID from T_PROJECT_TREE where PROJECT_ID={}", db::quoted(project_id)));
+    Recordset own = session_.database().openRecordset("select NODE_ID from T_PROJECT_TREE where PROJECT_ID=?",
+                                                      std::span<const Value>(&project, 1));
     for (; !own.atEnd(); own.moveNext())
       if (!own.value(0).isNull()) nodes.insert(own.value(0).toInt64());
   }

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <limits>
 
+#include "platform/number_text.h"
 #include "quillon/error.h"
 
 namespace quillon {
@@ -18,28 +19,6 @@ constexpr const char* kOverflow = "Overflow";
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-// Length of the number at the start of `s` (sign, digits, fraction, exponent),
-// 0 when there is none.
-std::size_t numberPrefix(std::string_view s) {
-  std::size_t i = 0;
-  if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
-  std::size_t digits = 0;
-  while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i, ++digits;
-  if (i < s.size() && s[i] == '.') {
-    ++i;
-    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i, ++digits;
-  }
-  if (digits == 0) return 0;
-  if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
-    std::size_t j = i + 1;
-    if (j < s.size() && (s[j] == '+' || s[j] == '-')) ++j;
-    std::size_t expDigits = 0;
-    while (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j]))) ++j, ++expDigits;
-    if (expDigits > 0) i = j;
-  }
-  return i;
-}
-
 std::string_view trimBlanks(std::string_view s) {
   while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
   while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
@@ -48,7 +27,7 @@ std::string_view trimBlanks(std::string_view s) {
 
 double strictNumber(const std::string& text) {
   const std::string_view s = trimBlanks(text);
-  const std::size_t n = numberPrefix(s);
+  const std::size_t n = platform::numberPrefix(s);
   if (n == 0 || n != s.size()) throw Error(ErrorKind::InvalidInput, kTypeMismatch);
   return std::strtod(std::string(s).c_str(), nullptr);
 }
@@ -59,7 +38,7 @@ std::string formatNumber(double v) { return fmt::format("{}", v); }
 
 double leadingNumber(std::string_view text) {
   while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-  const std::size_t n = numberPrefix(text);
+  const std::size_t n = platform::numberPrefix(text);
   if (n == 0) return 0.0;
   return std::strtod(std::string(text.substr(0, n)).c_str(), nullptr);
 }

@@ -25,9 +25,10 @@ std::string listSql(bool project) {
       " STS='V'), (SELECT NODE_NAME FROM {0} WHERE NODE_ID=entry), (SELECT STS FROM {0} WHERE"
       " NODE_ID=entry), (SELECT STS FROM {0} WHERE NODE_ID=head)"
       " FROM (SELECT {1} o, coalesce(min(CASE WHEN TYPE_ID=2 THEN NODE_ID END), min(NODE_ID)) head,"
-      " sum(STS='V') live, min(CASE WHEN TYPE_ID=9 THEN NODE_ID END) entry FROM {0} WHERE {1} IS NOT NULL"
+      " sum(CASE WHEN STS='V' THEN 1 ELSE 0 END) live, min(CASE WHEN TYPE_ID=9 THEN NODE_ID END) entry FROM "
+      "{0} WHERE {1} IS NOT NULL"
       " AND (TYPE_ID IS NOT NULL OR NODE_NAME IS NOT NULL)"
-      "{5} GROUP BY {1}) ORDER BY o",
+      "{5} GROUP BY {1}) owners ORDER BY o",
       tree, owner, typeColumn, checks, items, project ? "" : " AND RESOURCE_ID<>0");
 }
 

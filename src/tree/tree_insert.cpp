@@ -9,6 +9,7 @@
 
 #include "core/error_report.h"
 #include "db/sql_text.h"
+#include "platform/number_text.h"
 #include "quillon/error.h"
 
 namespace quillon::tree {
@@ -40,30 +41,6 @@ constexpr const char* kStatementHead =
     "T_PROJECT_TREE(NODE_ID,NODE_NAME,PROJECT_ID,BUNDLE_ID,LAYER_ID,PARENT_NOED_ID,TYPE_ID,RESOURCE_TYPE_"
     "ID,STS,PROJECT_TYPE_ID,Bookmarks_Name,NODE_ORDER)  VALUES (";
 
-bool digit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
-
-// A decimal literal: optional sign, digits with an optional fraction, an
-// optional exponent. Nothing else may stand where a number goes.
-bool decimalNumber(std::string_view t) {
-  std::size_t i = 0;
-  if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
-  std::size_t digits = 0;
-  while (i < t.size() && digit(t[i])) ++i, ++digits;
-  if (i < t.size() && t[i] == '.') {
-    ++i;
-    while (i < t.size() && digit(t[i])) ++i, ++digits;
-  }
-  if (digits == 0) return false;
-  if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
-    ++i;
-    if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
-    std::size_t exponent = 0;
-    while (i < t.size() && digit(t[i])) ++i, ++exponent;
-    if (exponent == 0) return false;
-  }
-  return i == t.size();
-}
-
 }  // namespace
 
 std::string treeInsertStatement(const TextArray& PROJECT_TREE) {
@@ -75,7 +52,7 @@ std::string treeInsertStatement(const TextArray& PROJECT_TREE) {
     if (e.text) {
       sql += db::quoted(value);
     } else {
-      if (!decimalNumber(value))
+      if (!platform::isNumber(value))
         throw Error(ErrorKind::InvalidInput, "Type mismatch: element " + std::to_string(index) + " (" +
                                                  std::string(e.column) + ") is not a number");
       sql += value;

@@ -122,6 +122,8 @@ std::shared_ptr<Connection> open(const std::filesystem::path& file) {
 
 void create(const std::filesystem::path& file, std::string_view script) {
   SqliteConnection connection(openFile(file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE), nullptr);
+  // Readers never wait for the writer, and a commit costs one append.
+  connection.executeScript("PRAGMA journal_mode = WAL");
   connection.executeScript(script);
 }
 
