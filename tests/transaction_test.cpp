@@ -1,9 +1,9 @@
 // Commits that fail, transactions that cannot begin, all-or-nothing scopes
 // and the reasons a call gives for its failure.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include "component/session_access.h"
+#include "faulty_connection.h"
 #include "quillon/error.h"
 #include "quillon/transaction.h"
 #include "test_support.h"
@@ -13,21 +13,26 @@ namespace {
 
 class TransactionTest : public HomeTest {
  protected:
-  void SetUp() override { open(true); }
-
-  // Makes every COMMIT that follows a tree insert fail: the trigger leaves a
-  // row whose deferred foreign key can never be satisfied.
-  void failCommitsAfterTreeInserts() {
-    exec("PRAGMA foreign_keys = ON");
-    exec("create table parent_row(id integer primary key)");
-    exec("create table orphan_row(p integer references parent_row(id) deferrable initially deferred)");
-    exec(
-        "create trigger orphan_after_insert after insert on T_PROJECT_TREE begin "
-        "insert into orphan_row values (99); end");
+  void SetUp() override {
+    faults = openWithFaults([&] { open(true); });
   }
-  void allowCommits() { exec("drop trigger orphan_after_insert"); }
+
+  // Every COMMIT fails as a deferred constraint would fail it.
+  void failCommits() {
+    faults->commitFault =
+        FaultyConnection::Fault{engine::Failure::Constraint, "FOREIGN KEY constraint failed"};
+  }
+  void allowCommits() { faults->clear(); }
+
+  // What a second object of this process sees: only what was committed.
+  std::string committedRows(const std::string& filter) {
+    DBFunc other(host, dir.path());
+    return rowsOf(other, "select count(*) from T_PROJECT_TREE where " + filter).at(0);
+  }
 
   std::string projectTreeRows() { return scalar("select count(*) from T_PROJECT_TREE"); }
+
+  std::shared_ptr<FaultyConnection> faults;
 
   // Throws the project error unless it carries `fragment`.
   template <class Call>
@@ -43,7 +48,7 @@ class TransactionTest : public HomeTest {
 
 TEST_F(TransactionTest, FailedCommitOfAMemberIsAnErrorAndStoresNothing) {
   const std::string before = projectTreeRows();
-  failCommitsAfterTreeInserts();
+  failCommits();
   expectError([&] { obj->Get_Tree_NodeFromInfo(21, 7, "m", 1, 1); }, "FOREIGN KEY constraint failed");
   EXPECT_EQ(obj->lastError(), "the changes were not stored: FOREIGN KEY constraint failed");
   EXPECT_EQ(projectTreeRows(), before);
@@ -51,31 +56,27 @@ TEST_F(TransactionTest, FailedCommitOfAMemberIsAnErrorAndStoresNothing) {
   // Nothing is left open behind the caller: the next call commits, and its
   // rows are there for a second connection to see.
   allowCommits();
-  exec("delete from orphan_row");
   ASSERT_EQ(obj->Get_Tree_NodeFromInfo(21, 7, "m", 1, 1), 7);
   EXPECT_TRUE(obj->lastError().empty());
-  sqlite3* other = nullptr;
-  ASSERT_EQ(sqlite3_open_v2((dir.path() / "Data" / "zbs.mdb").c_str(), &other, SQLITE_OPEN_READONLY, nullptr),
-            SQLITE_OK);
-  sqlite3_stmt* count = nullptr;
-  sqlite3_prepare_v2(other, "select count(*) from T_PROJECT_TREE where PROJECT_ID = 7", -1, &count, nullptr);
-  ASSERT_EQ(sqlite3_step(count), SQLITE_ROW);
-  EXPECT_GT(sqlite3_column_int(count, 0), 0);
-  sqlite3_finalize(count);
-  sqlite3_close(other);
+  EXPECT_NE(committedRows("PROJECT_ID = 7"), "0");
 }
 
 TEST_F(TransactionTest, FailedBeginIsAnErrorAndTheNextCallRuns) {
   sessionOf(*obj).database().connection().setBusyTimeout(20);
-  sqlite3* other = nullptr;
-  ASSERT_EQ(sqlite3_open((dir.path() / "Data" / "zbs.mdb").c_str(), &other), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
   const std::string before = projectTreeRows();
-  expectError([&] { obj->Get_Tree_NodeFromInfo(21, 7, "m", 1, 1); },
-              "cannot begin a transaction: database is locked");
-  expectError([&] { Transaction whole(*obj); }, "database is locked");
-  sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
-  sqlite3_close(other);
+  {
+    // Another object of this process holds the write lock.
+    DBFunc other(host, dir.path());
+    Transaction holding(other);
+    try {
+      obj->Get_Tree_NodeFromInfo(21, 7, "m", 1, 1);
+      ADD_FAILURE() << "the member began a transaction while another held the write lock";
+    } catch (const Error& e) {
+      EXPECT_EQ(e.kind(), ErrorKind::Locked) << e.what();
+      EXPECT_EQ(std::string(e.what()).rfind("cannot begin a transaction: ", 0), 0u) << e.what();
+    }
+    EXPECT_THROW(Transaction whole(*obj), Error);
+  }
 
   EXPECT_EQ(projectTreeRows(), before);
   EXPECT_EQ(obj->Get_Tree_NodeFromInfo(21, 7, "m", 1, 1), 7);
@@ -90,7 +91,7 @@ TEST_F(TransactionTest, AllOrNothingScopeKeepsOnlyWhatItCommits) {
   }
   EXPECT_EQ(projectTreeRows(), before);
 
-  failCommitsAfterTreeInserts();
+  failCommits();
   {
     Transaction whole(*obj);
     ASSERT_EQ(obj->Get_Tree_NodeFromInfo(21, 7, "m", 1, 1), 7);
@@ -99,7 +100,6 @@ TEST_F(TransactionTest, AllOrNothingScopeKeepsOnlyWhatItCommits) {
   EXPECT_EQ(projectTreeRows(), before);
 
   allowCommits();
-  exec("delete from orphan_row");
   Transaction whole(*obj);
   ASSERT_EQ(obj->Get_Tree_NodeFromInfo(21, 7, "m", 1, 1), 7);
   whole.commit();
@@ -107,16 +107,42 @@ TEST_F(TransactionTest, AllOrNothingScopeKeepsOnlyWhatItCommits) {
 }
 
 TEST_F(TransactionTest, FullDatabaseEndsTheCopyWithTheEngineReasonAndStoresNothing) {
-  // The engine rolls the transaction back itself: nothing of the copy may
-  // then be written outside it, and the member says why.
-  const std::string before = projectTreeRows();
-  exec("PRAGMA max_page_count = " + scalar("PRAGMA page_count"));
-  expectError([&] { obj->Get_Tree_NodeFromInfo(21, 7, std::string(6000, 'n'), 1, 1); },
-              "database or disk is full");
-  EXPECT_EQ(projectTreeRows(), before);
-  exec("PRAGMA max_page_count = 1000000");
-  EXPECT_EQ(obj->Get_Tree_NodeFromInfo(21, 8, "m", 1, 1), 8);
+  // The engine rolls the transaction back itself at the first compliance
+  // check: the save's later tables, which go on past a table that failed,
+  // may then write nothing outside it, and the member says why.
+  const std::string sql =
+      "select (select count(*) from T_RESOURCE_TREE) || '/' || (select count(*) from T_ACCORDED_CHECK_INFO) "
+      "|| '/' || (select count(*) from TJ_PROCUREMENT_PROJECT_INFO)";
+  const std::string before = scalar(sql);
+  faults->failWrite("T_ACCORDED_CHECK_INFO", 1, {engine::Failure::Full, "database or disk is full", true});
+  expectError([&] { obj->SavaBsInResource("1", "", Value("saved")); }, "database or disk is full");
+  EXPECT_EQ(scalar(sql), before);
+  allowCommits();
+  EXPECT_TRUE(obj->SavaBsInResource("1", "", Value("saved")));
   EXPECT_TRUE(obj->lastError().empty());
+  EXPECT_NE(scalar(sql), before);
+}
+
+TEST_F(TransactionTest, RowsWrittenBeforeAFailureStayAlsoWhereAFailureEndsTheTransaction) {
+  // The save's tables stand each on its own: the checks fail, the tree and
+  // the other tables are kept, whether the engine undoes only the failed
+  // statement or ends the whole transaction.
+  const std::string sql =
+      "select (select count(*) from T_RESOURCE_TREE) || '/' || (select count(*) from T_ACCORDED_CHECK_INFO) "
+      "|| '/' || (select count(*) from TJ_PROCUREMENT_PROJECT_INFO)";
+  std::vector<std::string> endStates;
+  for (const bool aborts : {false, true}) {
+    faults = openWithFaults([&] { open(true); });
+    const std::string before = scalar(sql);
+    faults->abortsTransactions = aborts;
+    faults->failWrite("T_ACCORDED_CHECK_INFO", 1, {engine::Failure::Constraint, "CHECK constraint failed"});
+    EXPECT_TRUE(obj->SavaBsInResource("1", "", Value("saved")));
+    EXPECT_EQ(obj->lastError(), "CHECK constraint failed");
+    faults->clear();
+    endStates.push_back(before + " -> " + scalar(sql));
+  }
+  EXPECT_EQ(endStates[0], endStates[1]);
+  EXPECT_EQ(endStates[0], "294/42/8 -> 332/42/9") << "the tree and the record are saved, the checks are not";
 }
 
 TEST_F(TransactionTest, ExporterThatCannotReadIsAFailureOnlyInStrictMode) {

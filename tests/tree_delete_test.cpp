@@ -3,6 +3,7 @@
 // and wide trees, and failures that reach the caller.
 #include <gtest/gtest.h>
 
+#include "faulty_connection.h"
 #include "quillon/error.h"
 #include "test_support.h"
 
@@ -109,10 +110,10 @@ TEST_F(TreeDeleteTest, DeepChainAndWideTreeAreDeletedCompletely) {
 }
 
 TEST_F(TreeDeleteTest, FailureReachesTheCallerAndKeepsWhatWasDeleted) {
+  const auto faults = openWithFaults([&] { open(false); });
   nodes("(1,0),(2,1),(3,2),(4,3)");
-  exec(
-      "create temp trigger keep_two before delete on T_PROJECT_TREE when old.NODE_ID = 2 "
-      "begin select raise(abort, 'node 2 is locked'); end");
+  // Children first: 4, 3, then 2 is refused.
+  faults->failWrite("T_PROJECT_TREE", 3, {engine::Failure::Constraint, "node 2 is locked"});
   try {
     obj->DeleteTreeNode(1, 1);
     FAIL() << "the deletion did not fail";

@@ -67,6 +67,11 @@ class Connection {
   virtual void commit() = 0;
   virtual void rollback() noexcept = 0;
   virtual bool inTransaction() const = 0;
+  // Whether a failed statement ends the whole transaction (a server does)
+  // rather than undoing only itself (SQLite): the house then runs each
+  // statement inside a transaction in a savepoint of its own, so that rows
+  // written before a failure stay on every engine.
+  virtual bool failureEndsTransaction() const = 0;
   virtual void savepoint(std::string_view name) = 0;
   virtual void release(std::string_view name) = 0;
   virtual void rollbackTo(std::string_view name) = 0;

@@ -36,6 +36,7 @@ class ConnectionWrapper : public Connection {
   void commit() override { target_->commit(); }
   void rollback() noexcept override { target_->rollback(); }
   bool inTransaction() const override { return target_->inTransaction(); }
+  bool failureEndsTransaction() const override { return target_->failureEndsTransaction(); }
   void savepoint(std::string_view name) override { target_->savepoint(name); }
   void release(std::string_view name) override { target_->release(name); }
   void rollbackTo(std::string_view name) override { target_->rollbackTo(name); }

@@ -46,7 +46,27 @@ template <class Work>
 void Database::noting(Work&& work) {
   requireLiveTransaction();
   try {
-    work();
+    if (connection_->failureEndsTransaction() && connection_->inTransaction()) {
+      // Only this statement is undone when it fails, as on every engine.
+      static constexpr std::string_view kStatement = "quillon_statement";
+      connection_->savepoint(kStatement);
+      try {
+        work();
+      } catch (...) {
+        if (connection_->inTransaction()) {
+          try {
+            connection_->rollbackTo(kStatement);
+            connection_->release(kStatement);
+          } catch (const Error&) {
+            // The statement's own failure is the one to report.
+          }
+        }
+        throw;
+      }
+      connection_->release(kStatement);
+    } else {
+      work();
+    }
   } catch (const Error& e) {
     lastFailure_ = e.what();
     throw;

@@ -48,28 +48,4 @@ void Transaction::commit() {
   }
 }
 
-Savepoint::Savepoint(Database& db) : db_(db) {
-  static thread_local std::uint64_t serial = 0;
-  if (!db_.connection().inTransaction()) return;
-  name_ = fmt::format("step{}", ++serial);
-  db_.connection().savepoint(name_);
-  open_ = true;
-}
-
-Savepoint::~Savepoint() {
-  if (!open_ || !db_.connection().inTransaction()) return;
-  try {
-    db_.connection().rollbackTo(name_);
-    db_.connection().release(name_);
-  } catch (...) {
-    // The transaction itself is gone or going: its scope rolls it back.
-  }
-}
-
-void Savepoint::release() {
-  if (!open_) return;
-  open_ = false;
-  db_.connection().release(name_);
-}
-
 }  // namespace quillon::engine

@@ -12,7 +12,6 @@
 // would run after the engine ended the transaction on its own (it does after
 // some failures, such as a full disk) is refused, so nothing is written
 // outside the transaction that was meant to hold it.
-#include <string>
 #include <type_traits>
 
 #include "engine/database.h"
@@ -37,39 +36,6 @@ class Transaction {
   bool owns_ = false;
   bool done_ = false;
 };
-
-// A step inside a transaction whose rows are undone by themselves when it
-// fails, leaving what earlier steps wrote: an engine that ends the whole
-// transaction on any failed statement keeps them too. Outside a transaction
-// it is a no-op, as every statement there stands alone.
-class Savepoint {
- public:
-  explicit Savepoint(Database& db);
-  ~Savepoint();
-  Savepoint(const Savepoint&) = delete;
-  Savepoint& operator=(const Savepoint&) = delete;
-  // Keeps the step's rows in the transaction.
-  void release();
-
- private:
-  Database& db_;
-  std::string name_;
-  bool open_ = false;
-};
-
-// Runs `step` in a Savepoint: its rows stay when it returns, go when it throws.
-template <class Step>
-auto inSavepoint(Database& db, Step&& step) -> decltype(step()) {
-  Savepoint point(db);
-  if constexpr (std::is_void_v<decltype(step())>) {
-    step();
-    point.release();
-  } else {
-    auto result = step();
-    point.release();
-    return result;
-  }
-}
 
 // Runs `work` in a KeepWritten scope and returns its result. A null database
 // (an object without connection) runs `work` bare: it fails by its own rules.

@@ -38,6 +38,7 @@ class SqliteConnection final : public Connection, public std::enable_shared_from
   void commit() override;
   void rollback() noexcept override;
   bool inTransaction() const override { return sqlite3_get_autocommit(db_) == 0; }
+  bool failureEndsTransaction() const override { return false; }
   void savepoint(std::string_view name) override;
   void release(std::string_view name) override;
   void rollbackTo(std::string_view name) override;
