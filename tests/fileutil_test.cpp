@@ -8,7 +8,6 @@
 #include "fileutil/copy_dir.h"
 #include "fileutil/file_ops.h"
 #include "fileutil/path_helpers.h"
-#include "fileutil/path_list.h"
 #include "fileutil/settings_file.h"
 #include "quillon/error.h"
 #include "test_support.h"
@@ -16,8 +15,6 @@
 namespace quillon::pub {
 namespace {
 namespace fs = std::filesystem;
-
-const std::string S(kListSeparator);
 
 TEST(PathText, SplitsOnEitherSeparatorAndTrimsPadding) {
   EXPECT_EQ(GetFileNameNoPath("x\\y/报告.xml"), "报告.xml");
@@ -32,30 +29,6 @@ TEST(PathText, SplitsOnEitherSeparatorAndTrimsPadding) {
   EXPECT_EQ(TrimZero(std::string("a\0 b", 4)), "a");
   EXPECT_EQ(TrimZero(" a\t"), " a\t");
   EXPECT_EQ(TrimZero("   "), "");
-}
-
-TEST(PathList, CountsPicksAndRefusesMissingItems) {
-  EXPECT_EQ(CountFilesInList(""), 1);
-  EXPECT_EQ(CountFilesInList("A" + S + "B" + S + "C"), 3);
-  EXPECT_EQ(CountFilesInList(S + "A" + S + "B" + S + "C"), 3);
-  EXPECT_EQ(CountFilesInList("A" + S + "B" + S), 2);
-  // U+00BF and U+00E9 share bytes with the separator but are not separators.
-  EXPECT_EQ(CountFilesInList("¿é" + S + "x"), 2);
-  // Short lists give nothing for any item; four characters but ten bytes is still short.
-  const std::string list = "AB" + S + "CD" + S + "EF";
-  const std::vector<std::tuple<std::string, int16_t, std::string>> picks = {
-      {list, 1, "AB"},        {list, 2, "CD"},        {S + list, 3, "EF"},
-      {"whole", 7, "whole"},  {"ABC" + S, 2, ""},     {"é¿" + S + "甲乙", 2, "甲乙"},
-      {"A" + S + "B", 1, ""}, {"A" + S + "B", 9, ""}, {"甲" + S + "乙", 2, ""}};
-  for (const auto& [list, n, item] : picks) EXPECT_EQ(GetFileFromList(list, n), item) << list << n;
-  for (const int16_t n : {0, 3, -1}) {
-    try {
-      GetFileFromList("AB" + S + "CD", n);
-      ADD_FAILURE() << "no error for item " << n;
-    } catch (const Error& e) {
-      EXPECT_EQ(e.description(), "Invalid procedure call or argument");
-    }
-  }
 }
 
 // Every test works in a folder of its own below the system's temporary folder.

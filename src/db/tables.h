@@ -28,6 +28,44 @@ inline constexpr std::string_view kProjectType = "T_PROJECT_TYPE";
 inline constexpr std::string_view kPromodeJudge = "t_promode_judge";
 }  // namespace table
 
+// The names of the same kinds of rows on either side: projects (ori 1) and
+// the template library (every other ori).
+struct Side {
+  bool project;
+  std::string_view tree;         // the document tree
+  std::string_view owner;        // PROJECT_ID or RESOURCE_ID
+  std::string_view projectType;  // the tree's column of the project type
+  std::string_view checks;
+  std::string_view items;    // scoring items
+  std::string_view factors;  // scoring factors
+  std::string_view rules;    // automatic rules
+  std::string_view openBid;  // bid-opening lines
+  std::string_view record;   // the project record
+};
+
+inline constexpr Side kProjectSide{true,
+                                   table::kProjectTree,
+                                   "PROJECT_ID",
+                                   "PROJECT_TYPE_ID",
+                                   table::kCheck,
+                                   table::kGradeItem,
+                                   table::kGradeFactor,
+                                   table::kAutoRule,
+                                   table::kOpenBid,
+                                   table::kProject};
+inline constexpr Side kLibrarySide{false,
+                                   table::kResourceTree,
+                                   "RESOURCE_ID",
+                                   "PROJECT_TYPE",
+                                   table::kCheckInfo,
+                                   table::kGradeItemInfo,
+                                   table::kGradeFactorInfo,
+                                   table::kAutoRuleInfo,
+                                   table::kOpenBidInfo,
+                                   table::kProjectInfo};
+
+inline const Side& sideOf(int ori) { return projectSide(ori) ? kProjectSide : kLibrarySide; }
+
 namespace columns {
 inline constexpr std::string_view kProjectTree =
     "NODE_ID,NODE_NAME,PROJECT_ID,BUNDLE_ID,LAYER_ID,PARENT_NOED_ID,TYPE_ID,RESOURCE_TYPE_ID,STS,"

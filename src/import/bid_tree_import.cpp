@@ -49,17 +49,17 @@ bool TreeImport::inputTreeFromXmlEx(std::int16_t ori, std::int32_t oldOwner, con
                                     bool /*FgOldBs: the project side has no names to check*/) {
   if (!db::projectSide(ori))
     throw Error(ErrorKind::InvalidInput, "a bid tree is imported on the project side only");
-  const TreeSide side(ori);
-  const auto list = records(element(package_, side.table), side.table);
+  const ImportSide side(ori);
+  const auto list = records(element(package_, side.tree), side.tree);
   db::Queries queries(session_);
-  const std::int32_t nextOwner = queries.GetMaxNo(std::string(side.table), std::string(side.owner));
-  const std::int32_t nextNode = queries.GetMaxNo(std::string(side.table), "NODE_ID");
+  const std::int32_t nextOwner = queries.GetMaxNo(std::string(side.tree), std::string(side.owner));
+  const std::int32_t nextNode = queries.GetMaxNo(std::string(side.tree), "NODE_ID");
 
   std::int32_t owner = 0, node = 0, parent = 0, root = 0, referenceLayer = 0, tenderRoot = 0;
   // As in a tender import, a parent the package does not bring is no link.
-  const auto inside = packageNodes(list, side.table);
+  const auto inside = packageNodes(list, side.tree);
   const bool opened = copyRecords(
-      session_, side.table, db::columns::kProjectTreeBidImport, list,
+      session_, side.tree, db::columns::kProjectTreeBidImport, list,
       {{side.owner, &owner}, {"NODE_ID", &node}, {"PARENT_NOED_ID", &parent}},
       [&](Recordset& rs, std::size_t index) {
         if (index == 0) root = node;
@@ -111,9 +111,9 @@ void TreeImport::placeBidFiles(const std::string& sourceFolder, const std::strin
 }
 
 void TreeImport::addBidSections(std::int32_t tenderRoot) {
-  const TreeSide side(1);
+  const ImportSide side(1);
   const std::string columns(db::columns::kProjectTreeBidImport);
-  const std::string table(side.table);
+  const std::string table(side.tree);
   db::Queries queries(session_);
   Recordset rs;
   // Without a tender root (none of type 9 came in) there is nothing to

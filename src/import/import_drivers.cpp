@@ -67,8 +67,8 @@ Value ImportDrivers::run(const std::string& InputName, bool FgOldBs, std::int16_
     return Value();
   }
   const XmlDocument package = loadPackage(InputName);
-  const std::string_view treeTable = project ? db::table::kProjectTree : db::table::kResourceTree;
-  const std::string_view ownerColumn = project ? "PROJECT_ID" : "RESOURCE_ID";
+  const std::string_view treeTable = db::sideOf(ori).tree;
+  const std::string_view ownerColumn = db::sideOf(ori).owner;
   const auto tree = records(element(package, treeTable), treeTable);
   if (tree.empty()) {
     if (!project) return Value();

@@ -171,7 +171,7 @@ bool keepsItsParent(std::int32_t type) { return type == kDocumentNode || (type >
 }  // namespace
 
 void PackageAudit::check(std::int16_t ori, std::int32_t oldOwner, bool bidTree) {
-  const TreeSide side(ori);
+  const ImportSide side(ori);
   const bool project = side.project;
   const std::string_view items = project ? table::kGradeItem : table::kGradeItemInfo;
   const std::string_view factors = project ? table::kGradeFactor : table::kGradeFactorInfo;
@@ -191,12 +191,11 @@ void PackageAudit::check(std::int16_t ori, std::int32_t oldOwner, bool bidTree) 
   const auto owned = [&](std::string_view name, const std::vector<pugi::xml_node>& list) {
     ownedBy(name, captured(list, name, side.owner));
   };
-  const auto treeList = records(element(package_, side.table), side.table);
+  const auto treeList = records(element(package_, side.tree), side.tree);
   const auto itemList = records(element(package_, items), items);
   // The tree is the bulk of a package: its four columns are read in one walk.
-  const auto treeFields =
-      fieldsOf(treeList, side.table, {side.owner, "NODE_ID", "PARENT_NOED_ID", "TYPE_ID"});
-  ownedBy(side.table, carriedOver(treeFields[0]));
+  const auto treeFields = fieldsOf(treeList, side.tree, {side.owner, "NODE_ID", "PARENT_NOED_ID", "TYPE_ID"});
+  ownedBy(side.tree, carriedOver(treeFields[0]));
   owned(items, itemList);
   for (const std::string_view name :
        {project ? table::kProject : table::kProjectInfo, project ? table::kCheck : table::kCheckInfo,
@@ -210,8 +209,8 @@ void PackageAudit::check(std::int16_t ori, std::int32_t oldOwner, bool bidTree) 
 
   // Nodes: after the placeholder's, in the package's order; a bid adds its
   // six sections after them.
-  const std::int64_t nodeBefore = largest(session_, side.table, "NODE_ID");
-  oneShift(carriedOver(treeFields[1]), side.table, "NODE_ID", nodeBefore, 1, bidTree ? 6 : 0);
+  const std::int64_t nodeBefore = largest(session_, side.tree, "NODE_ID");
+  oneShift(carriedOver(treeFields[1]), side.tree, "NODE_ID", nodeBefore, 1, bidTree ? 6 : 0);
   if (ori == 2) {
     const auto skeleton = librarySkeleton(session_);
     const auto parents = carriedOver(treeFields[2]);
@@ -221,11 +220,11 @@ void PackageAudit::check(std::int16_t ori, std::int32_t oldOwner, bool bidTree) 
       const std::int32_t parent = parents[i];
       if (!keepsItsParent(types[i]) || parent == 0 || skeleton.count(parent) || unheld.count(parent))
         continue;
-      if (parent > nodeBefore + 1 || !held(session_, side.table, parent)) {
+      if (parent > nodeBefore + 1 || !held(session_, side.tree, parent)) {
         unheld.insert(parent);
         continue;
       }
-      refuse(side.table, i, "PARENT_NOED_ID",
+      refuse(side.tree, i, "PARENT_NOED_ID",
              fmt::format("a library node keeps its parent {}, a node of this library that is not its root "
                          "or one of its categories",
                          parent));

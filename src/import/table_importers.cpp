@@ -19,22 +19,7 @@ namespace {
 namespace table = db::table;
 namespace columns = db::columns;
 
-struct Side {
-  bool project;
-  std::string_view owner;    // owner column
-  std::string_view tree;     // tree table, where owners are numbered
-  std::string_view items;    // scoring-item table
-  std::string_view factors;  // scoring-factor table
-  std::string_view rules;    // automatic-rule table
-
-  explicit Side(std::int16_t ori)
-      : project(db::projectSide(ori)),
-        owner(project ? "PROJECT_ID" : "RESOURCE_ID"),
-        tree(project ? table::kProjectTree : table::kResourceTree),
-        items(project ? table::kGradeItem : table::kGradeItemInfo),
-        factors(project ? table::kGradeFactor : table::kGradeFactorInfo),
-        rules(project ? table::kAutoRule : table::kAutoRuleInfo) {}
-};
+using db::Side;
 
 std::int32_t maxNo(Session& session, std::string_view tableName, std::string_view column) {
   return db::Queries(session).GetMaxNo(std::string(tableName), std::string(column));
@@ -55,25 +40,25 @@ void importOwned(Session& session, const XmlDocument& package, const Side& side,
 }  // namespace
 
 void TableImporters::inputProjectFromXml(std::int16_t ori, std::int32_t oldOwner) {
-  const Side side(ori);
+  const Side& side = db::sideOf(ori);
   importOwned(session_, package_, side, side.project ? table::kProject : table::kProjectInfo,
               side.project ? columns::kProject : columns::kProjectInfo, oldOwner);
 }
 
 void TableImporters::inputAccFromXml(std::int16_t ori, std::int32_t oldOwner) {
-  const Side side(ori);
+  const Side& side = db::sideOf(ori);
   importOwned(session_, package_, side, side.project ? table::kCheck : table::kCheckInfo,
               side.project ? columns::kCheck : columns::kCheckInfo, oldOwner, "CHECK_ID");
 }
 
 void TableImporters::inputOpenBidFromXml(std::int16_t ori, std::int32_t oldOwner) {
-  const Side side(ori);
+  const Side& side = db::sideOf(ori);
   importOwned(session_, package_, side, side.project ? table::kOpenBid : table::kOpenBidInfo,
               side.project ? columns::kOpenBid : columns::kOpenBidInfo, oldOwner);
 }
 
 void TableImporters::inputAutoGradeFromXml(std::int16_t ori, std::int32_t /*oldOwner*/) {
-  const Side side(ori);
+  const Side& side = db::sideOf(ori);
   const std::int32_t nextFactor = maxNo(session_, side.factors, "INGREDIENT_ID");
   const auto rules = element(package_, side.rules);
   const auto factors = element(package_, side.factors);
@@ -88,7 +73,7 @@ void TableImporters::inputAutoGradeFromXml(std::int16_t ori, std::int32_t /*oldO
 }
 
 void TableImporters::inputGradeDETAILFromXml(std::int16_t ori, std::int32_t /*oldOwner*/) {
-  const Side side(ori);
+  const Side& side = db::sideOf(ori);
   const std::int32_t nextItem = maxNo(session_, side.items, "GRADE_ITEM_ID");
   const std::int32_t nextFactor = maxNo(session_, side.factors, "INGREDIENT_ID");
   // The library side looks for items, the project side for factors; each
@@ -109,7 +94,7 @@ void TableImporters::inputGradeDETAILFromXml(std::int16_t ori, std::int32_t /*ol
 }
 
 void TableImporters::inputGradeFromXml(std::int16_t ori, std::int32_t oldOwner) {
-  const Side side(ori);
+  const Side& side = db::sideOf(ori);
   const std::int32_t nextOwner = maxNo(session_, side.tree, side.owner);
   const std::int32_t nextItem = maxNo(session_, side.items, "GRADE_ITEM_ID");
   std::int32_t owner = 0, item = 0, firstItem = 0;

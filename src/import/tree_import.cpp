@@ -46,20 +46,20 @@ Value TreePlacement::parentNode() const {
 
 bool TreeImport::inputTreeFromXml(std::int16_t ori, std::int32_t oldOwner, const std::string& sourceFolder,
                                   bool FgOldBs) {
-  const TreeSide side(ori);
-  const auto list = records(element(package_, side.table), side.table);
+  const ImportSide side(ori);
+  const auto list = records(element(package_, side.tree), side.tree);
   db::Queries queries(session_);
-  const std::int32_t nextOwner = queries.GetMaxNo(std::string(side.table), std::string(side.owner));
-  const std::int32_t nextNode = queries.GetMaxNo(std::string(side.table), "NODE_ID");
+  const std::int32_t nextOwner = queries.GetMaxNo(std::string(side.tree), std::string(side.owner));
+  const std::int32_t nextNode = queries.GetMaxNo(std::string(side.tree), "NODE_ID");
 
   std::int32_t owner = 0, node = 0, parent = 0, root = 0, referenceLayer = 0;
   documentFolder_.clear();
   // A link to a node the package does not bring (0 above a top node, a
   // chapter a bid export left out) would land on an unrelated row once
   // shifted: such a node hangs at the top instead.
-  const auto inside = packageNodes(list, side.table);
+  const auto inside = packageNodes(list, side.tree);
   const auto linked = [&](std::int32_t to) { return inside.count(to) ? shifted(nextNode, to, root) : 0; };
-  copyRecords(session_, side.table, side.columns, list,
+  copyRecords(session_, side.tree, side.columns, list,
               {{side.owner, &owner}, {"NODE_ID", &node}, {"PARENT_NOED_ID", &parent}},
               [&](Recordset& rs, std::size_t index) {
                 if (index == 0) root = node;
@@ -85,7 +85,7 @@ bool TreeImport::inputTreeFromXml(std::int16_t ori, std::int32_t oldOwner, const
                       session_.database().execute(
                           fmt::format("UPDATE {} SET sts='I' WHERE node_name=? AND {} =? AND type_id=? AND "
                                       "{} > 20",
-                                      side.table, side.projectType, side.owner),
+                                      side.tree, side.projectType, side.owner),
                           std::array<Value, 3>{Value(name), projectTypeValue, whole(type)});
                     } catch (const std::exception& e) {
                       session_.silentFailure(e);
@@ -152,13 +152,13 @@ void TreeImport::copyPdf(const std::string& sourceFolder, const std::string& nam
 
 std::string TreeImport::chenkNodeEx(const std::string& name, const std::string& projectType, std::int16_t ori,
                                     std::int32_t nodeType) {
-  const TreeSide side(ori);
+  const ImportSide side(ori);
   std::string candidate = name;
   while (true) {
     std::int64_t clashes = 0;
     try {
       Recordset rs = session_.database().openRecordset(
-          fmt::format("select count(*) from {} where NODE_NAME=? and {} =? and TYPE_ID=?", side.table,
+          fmt::format("select count(*) from {} where NODE_NAME=? and {} =? and TYPE_ID=?", side.tree,
                       side.projectType),
           std::array<Value, 3>{Value(candidate), Value(projectType), whole(nodeType)});
       clashes = rs.value(0).toInt64();

@@ -13,18 +13,11 @@ namespace quillon::importing {
 inline constexpr std::int32_t kDocumentNode = 2;
 inline constexpr std::int32_t kPdfNode = 8;
 
-struct TreeSide {
-  bool project;
-  std::string_view table;
-  std::string_view owner;
-  std::string_view projectType;
+// The side's names and the tree columns an import writes there.
+struct ImportSide : db::Side {
   std::string_view columns;
-
-  explicit TreeSide(std::int16_t ori)
-      : project(db::projectSide(ori)),
-        table(project ? db::table::kProjectTree : db::table::kResourceTree),
-        owner(project ? "PROJECT_ID" : "RESOURCE_ID"),
-        projectType(project ? "PROJECT_TYPE_ID" : "PROJECT_TYPE"),
+  explicit ImportSide(std::int16_t ori)
+      : db::Side(db::sideOf(ori)),
         columns(project ? db::columns::kProjectTreeImport : db::columns::kResourceTree) {}
 };
 

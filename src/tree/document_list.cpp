@@ -12,12 +12,7 @@ namespace {
 // owner indexes make each subquery a short range read, so the listing stays
 // linear in the size of the tree. The row an import reserves its number with
 // carries nothing but its node and owner numbers; it is no document.
-std::string listSql(bool project) {
-  const char* tree = project ? "T_PROJECT_TREE" : "T_RESOURCE_TREE";
-  const char* owner = project ? "PROJECT_ID" : "RESOURCE_ID";
-  const char* typeColumn = project ? "PROJECT_TYPE_ID" : "PROJECT_TYPE";
-  const char* checks = project ? "T_ACCORDED_CHECK" : "T_ACCORDED_CHECK_INFO";
-  const char* items = project ? "T_GRADE_INGREDIENT" : "T_GRADE_INGREDIENT_INFO";
+std::string listSql(const db::Side& side) {
   return fmt::format(
       "SELECT o, (SELECT NODE_NAME FROM {0} WHERE NODE_ID=head), (SELECT y.TYPE_NAME FROM T_PROJECT_TYPE y"
       " JOIN {0} h ON y.TYPE_ID=h.{2} WHERE h.NODE_ID=head LIMIT 1), live,"
@@ -29,7 +24,8 @@ std::string listSql(bool project) {
       "{0} WHERE {1} IS NOT NULL"
       " AND (TYPE_ID IS NOT NULL OR NODE_NAME IS NOT NULL)"
       "{5} GROUP BY {1}) owners ORDER BY o",
-      tree, owner, typeColumn, checks, items, project ? "" : " AND RESOURCE_ID<>0");
+      side.tree, side.owner, side.projectType, side.checks, side.items,
+      side.project ? "" : " AND RESOURCE_ID<>0");
 }
 
 std::string textOf(const Value& v) { return v.isNull() || v.isEmpty() ? std::string() : v.toText(); }
@@ -37,8 +33,9 @@ std::string textOf(const Value& v) { return v.isNull() || v.isEmpty() ? std::str
 }  // namespace
 
 std::vector<DocumentSummary> listDocuments(Session& session, int ori) {
-  const bool project = db::projectSide(ori);
-  Recordset rs = session.database().openRecordset(listSql(project));
+  const db::Side& side = db::sideOf(ori);
+  const bool project = side.project;
+  Recordset rs = session.database().openRecordset(listSql(side));
   std::vector<DocumentSummary> out;
   for (; !rs.atEnd(); rs.moveNext()) {
     DocumentSummary d;

@@ -55,7 +55,7 @@ void inLists(std::span<const std::int32_t> ids, Run run) {
 class Statements {
  public:
   explicit Statements(std::int16_t ori) {
-    const std::string table(db::projectSide(ori) ? db::table::kProjectTree : db::table::kResourceTree);
+    const std::string table(db::sideOf(ori).tree);
     for (const std::size_t n : kListSizes) {
       children_.push_back("SELECT NODE_ID FROM " + table + " WHERE PARENT_NOED_ID IN (" + placeholders(n) +
                           ")");
@@ -73,10 +73,8 @@ class Statements {
 }  // namespace
 
 Value SubtreeDelete::DeleteTreeNode(std::int32_t NODE_ID, std::int16_t ori) {
-  const std::string sql =
-      std::string("Select * from ") +
-      std::string(db::projectSide(ori) ? db::table::kProjectTree : db::table::kResourceTree) +
-      " where NODE_ID=" + std::to_string(NODE_ID);
+  const std::string sql = std::string("Select * from ") + std::string(db::sideOf(ori).tree) +
+                          " where NODE_ID=" + std::to_string(NODE_ID);
   Recordset rs;
   if (!db::Queries(session_).GetValue(sql, rs)) return {};
   if (!rs.atEnd()) {

@@ -10,25 +10,14 @@
 namespace quillon::tree {
 namespace {
 
-struct TreeSide {
-  std::string_view table;
-  std::string_view typeColumn;
-};
-
-// The two tree tables name the node's project type differently.
-TreeSide treeSide(int ori) {
-  if (db::projectSide(ori)) return {db::table::kProjectTree, "PROJECT_TYPE_ID"};
-  return {db::table::kResourceTree, "PROJECT_TYPE"};
-}
-
 std::string decimal(std::int64_t n) { return std::to_string(n); }
 
 }  // namespace
 
 std::string TreeLookups::GetBStype(std::int32_t NODE_ID, std::int16_t ORI_MODE) {
-  const TreeSide side = treeSide(ORI_MODE);
+  const db::Side& side = db::sideOf(ORI_MODE);
   const std::string sql = "Select TYPE_NAME from T_PROJECT_TYPE where TYPE_ID in( select " +
-                          std::string(side.typeColumn) + " from " + std::string(side.table) +
+                          std::string(side.projectType) + " from " + std::string(side.tree) +
                           " where NODE_ID=" + decimal(NODE_ID) + ")";
   Recordset rs;
   if (!db::Queries(session_).GetValue(sql, rs) || rs.atEnd()) return {};
@@ -36,12 +25,12 @@ std::string TreeLookups::GetBStype(std::int32_t NODE_ID, std::int16_t ORI_MODE) 
 }
 
 std::int16_t TreeLookups::GetBsTypeByNodeID(std::int32_t NODE_ID, std::int16_t ORI_MODE) {
-  const TreeSide side = treeSide(ORI_MODE);
-  const std::string sql = "select " + std::string(side.typeColumn) + " from " + std::string(side.table) +
+  const db::Side& side = db::sideOf(ORI_MODE);
+  const std::string sql = "select " + std::string(side.projectType) + " from " + std::string(side.tree) +
                           " where NODE_ID=" + decimal(NODE_ID);
   Recordset rs;
   if (!db::Queries(session_).GetValue(sql, rs)) return -1;
-  return rs.value(side.typeColumn).toInt16();
+  return rs.value(side.projectType).toInt16();
 }
 
 std::string TreeLookups::GetBsTypeByProjectID(std::int32_t ProjectID, std::int16_t ORI_MODE) {

@@ -4,6 +4,8 @@
 // drawn once, so a damaged parent chain that loops cannot make it loop.
 #include "tree/tree_outline.h"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <optional>
 #include <string_view>
@@ -46,10 +48,10 @@ std::string printable(const Value& v) {
 }
 
 std::vector<Node> readNodes(Session& session, int ori, std::int32_t ownerId, bool all) {
-  const bool project = db::projectSide(ori);
-  std::string sql = "SELECT NODE_ID, PARENT_NOED_ID, NODE_NAME, TYPE_ID, NODE_ORDER, STS FROM ";
-  sql += project ? db::table::kProjectTree : db::table::kResourceTree;
-  sql += project ? " WHERE PROJECT_ID=?" : " WHERE RESOURCE_ID=?";
+  const db::Side& side = db::sideOf(ori);
+  std::string sql =
+      fmt::format("SELECT NODE_ID, PARENT_NOED_ID, NODE_NAME, TYPE_ID, NODE_ORDER, STS FROM {} WHERE {}=?",
+                  side.tree, side.owner);
   if (!all) sql += " AND STS='V'";
   const Value owner{static_cast<std::int64_t>(ownerId)};
   Recordset rs = session.database().openRecordset(sql, std::span<const Value>(&owner, 1));

@@ -9,7 +9,6 @@
 
 #include "fileutil/file_ops.h"
 #include "fileutil/path_helpers.h"
-#include "fileutil/path_list.h"
 #include "fileutil/safe_name.h"
 #include "import/record_copy.h"
 #include "quillon/dbfunc.h"
@@ -41,17 +40,6 @@ void paths(const std::string& s) {
   for (unsigned char c : safe)
     if (isSeparator(static_cast<char>(c)) || c < 0x20 || c == 0x7f)
       quillon::fuzz::fail("unsafe byte in " + safe);
-
-  const int count = pub::CountFilesInList(s);
-  if (count < 1) quillon::fuzz::fail("a list of fewer than one item");
-  for (int i = 1; i <= count && i <= 64; ++i) {
-    try {
-      const auto item = pub::GetFileFromList(s, static_cast<std::int16_t>(i));
-      if (item.find(pub::kListSeparator) != std::string::npos)
-        quillon::fuzz::fail("a list item holds the separator");
-    } catch (const Error&) {
-    }
-  }
 }
 
 void numbers(const std::string& s) {
