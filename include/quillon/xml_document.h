@@ -10,9 +10,12 @@
 
 namespace quillon {
 
+namespace platform {
+struct XmlAccess;
+}
+
 class QUILLON_API XmlDocument {
  public:
-  struct Impl;
   XmlDocument();  ///< an empty document
   XmlDocument(XmlDocument&&) noexcept;
   XmlDocument& operator=(XmlDocument&&) noexcept;
@@ -26,10 +29,9 @@ class QUILLON_API XmlDocument {
   std::string toString() const;
   bool empty() const;  ///< no document element
 
-  Impl& impl() { return *impl_; }
-  const Impl& impl() const { return *impl_; }
-
  private:
+  struct Impl;
+  friend struct platform::XmlAccess;
   std::unique_ptr<Impl> impl_;
 };
 

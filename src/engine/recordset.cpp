@@ -2,7 +2,6 @@
 // a time, never read ahead; a change goes to the engine by the row locator
 // the cursor reports.
 #include <fmt/format.h>
-#include <strings.h>
 
 #include <string>
 #include <vector>
@@ -10,6 +9,7 @@
 #include "engine/connection.h"
 #include "engine/database.h"
 #include "engine/recordset_impl.h"
+#include "platform/field_name.h"
 #include "quillon/error.h"
 
 namespace quillon {
@@ -158,7 +158,7 @@ int Recordset::fieldIndex(std::string_view name) const {
   auto& r = openImpl(impl_);
   for (int i = 0; i < r.count(); ++i) {
     const auto& n = r.columns()[static_cast<std::size_t>(i)].name;
-    if (n.size() == name.size() && strncasecmp(n.data(), name.data(), n.size()) == 0) return i;
+    if (platform::sameFieldName(n, name)) return i;
   }
   throw Error(ErrorKind::InvalidInput, fmt::format("Item not found in this collection: {}", name));
 }

@@ -1,7 +1,6 @@
 #include "export/table_writer.h"
 
 #include <fmt/format.h>
-#include <strings.h>
 
 #include <exception>
 #include <optional>
@@ -14,6 +13,7 @@
 #include "package/package_document.h"
 #include "platform/xml.h"
 #include "platform/xml_stream.h"
+#include "platform/field_name.h"
 #include "quillon/error.h"
 #include "quillon/recordset.h"
 
@@ -115,7 +115,7 @@ ColumnList::ColumnList(std::string_view list) {
 int ColumnList::position(std::string_view name) const {
   for (std::size_t i = 0; i < names_.size(); ++i) {
     const auto& n = names_[i];
-    if (n.size() == name.size() && strncasecmp(n.data(), name.data(), n.size()) == 0)
+    if (platform::sameFieldName(n, name))
       return static_cast<int>(i);
   }
   throw Error(fmt::format("the column {} is not in the export's column list", name));

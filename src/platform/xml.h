@@ -17,12 +17,19 @@ struct XmlDocument::Impl {
   pugi::xml_document doc;
 };
 
+namespace platform {
+struct XmlAccess {
+  static pugi::xml_document& native(XmlDocument& document) { return document.impl_->doc; }
+  static const pugi::xml_document& native(const XmlDocument& document) { return document.impl_->doc; }
+};
+}  // namespace platform
+
 }  // namespace quillon
 
 namespace quillon::platform::xml {
 
-inline pugi::xml_document& native(XmlDocument& document) { return document.impl().doc; }
-inline const pugi::xml_document& native(const XmlDocument& document) { return document.impl().doc; }
+inline pugi::xml_document& native(XmlDocument& document) { return XmlAccess::native(document); }
+inline const pugi::xml_document& native(const XmlDocument& document) { return XmlAccess::native(document); }
 
 // The XML declaration every saved document starts with, and the whole
 // document after it, without indentation.

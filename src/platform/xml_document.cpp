@@ -78,7 +78,7 @@ bool declaresOtherThanUtf8(const pugi::xml_document& doc) {
 }  // namespace
 
 PackageParse parsePackageInPlace(XmlDocument& doc, FileText&& text) {
-  auto& native = doc.impl().doc;
+  auto& native = platform::XmlAccess::native(doc);
   if (looksWide(text.view())) return PackageParse::NotUtf8;
   // The document owns the buffer from here on, whether the parse succeeds.
   char* data = std::exchange(text.data_, nullptr);
