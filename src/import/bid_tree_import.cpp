@@ -20,10 +20,8 @@
 namespace quillon::importing {
 namespace {
 
-constexpr std::int32_t kTenderRoot = 9;
 constexpr std::int32_t kMovedTenderRoot = 31;
 constexpr std::int32_t kKeyInformation = 20;
-constexpr const char* kTenderRootName = "标书";
 
 // The sections a bid starts with, beside the tender it answers.
 enum class Under { TenderParent, BidRoot, KeyInformation };
@@ -46,44 +44,10 @@ constexpr std::array<BidSection, 6> kBidSections{{
 }  // namespace
 
 bool TreeImport::inputTreeFromXmlEx(std::int16_t ori, std::int32_t oldOwner, const std::string& sourceFolder,
-                                    bool /*FgOldBs: the project side has no names to check*/) {
+                                    bool FgOldBs) {
   if (!db::projectSide(ori))
     throw Error(ErrorKind::InvalidInput, "a bid tree is imported on the project side only");
-  const ImportSide side(ori);
-  const auto list = records(element(package_, side.tree), side.tree);
-  db::Queries queries(session_);
-  const std::int32_t nextOwner = queries.GetMaxNo(std::string(side.tree), std::string(side.owner));
-  const std::int32_t nextNode = queries.GetMaxNo(std::string(side.tree), "NODE_ID");
-
-  std::int32_t owner = 0, node = 0, parent = 0, root = 0, referenceLayer = 0, tenderRoot = 0;
-  // As in a tender import, a parent the package does not bring is no link.
-  const auto inside = packageNodes(list, side.tree);
-  const bool opened = copyRecords(
-      session_, side.tree, db::columns::kProjectTreeBidImport, list,
-      {{side.owner, &owner}, {"NODE_ID", &node}, {"PARENT_NOED_ID", &parent}},
-      [&](Recordset& rs, std::size_t index) {
-        if (index == 0) root = node;
-        rs.setValue(side.owner, whole(shifted(nextOwner, owner, oldOwner)));
-        const std::int32_t newNode = shifted(nextNode, node, root);
-        rs.setValue("NODE_ID", whole(newNode));
-        rs.setValue("PARENT_NOED_ID", whole(inside.count(parent) ? shifted(nextNode, parent, root) : 0));
-        const std::int32_t type = numberIn(rs, "TYPE_ID");
-        // A drawing sits one layer deeper in a bid than in the tender.
-        if (type == kPdfNode) rs.setValue("LAYER_ID", whole(shifted(numberIn(rs, "LAYER_ID"), 1, 0)));
-        if (type == kDocumentNode) {
-          rs.setValue("PARENT_NOED_ID", placement_.parentNode());
-          referenceLayer = numberIn(rs, "LAYER_ID");
-          placeBidFiles(sourceFolder, rs.value("NODE_NAME").toText(), newNode);
-        }
-        if (type == kTenderRoot) {
-          rs.setValue("NODE_NAME", Value(std::string(kTenderRootName)));
-          tenderRoot = newNode;
-        }
-        const std::int32_t layer =
-            shifted(numberIn(rs, "LAYER_ID"), placement_.PARENT_LAYER_ID, referenceLayer);
-        rs.setValue("LAYER_ID", whole(shifted(layer, 1, 0)));
-      });
-  if (opened) addBidSections(tenderRoot);
+  if (copyTree(ori, oldOwner, sourceFolder, FgOldBs, Variant::Bid)) addBidSections(tenderRoot_);
   return false;
 }
 

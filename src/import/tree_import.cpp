@@ -46,6 +46,13 @@ Value TreePlacement::parentNode() const {
 
 bool TreeImport::inputTreeFromXml(std::int16_t ori, std::int32_t oldOwner, const std::string& sourceFolder,
                                   bool FgOldBs) {
+  copyTree(ori, oldOwner, sourceFolder, FgOldBs, Variant::Tender);
+  return false;
+}
+
+bool TreeImport::copyTree(std::int16_t ori, std::int32_t oldOwner, const std::string& sourceFolder,
+                          bool FgOldBs, Variant variant) {
+  const bool bid = variant == Variant::Bid;
   const ImportSide side(ori);
   const auto list = records(element(package_, side.tree), side.tree);
   db::Queries queries(session_);
@@ -54,63 +61,77 @@ bool TreeImport::inputTreeFromXml(std::int16_t ori, std::int32_t oldOwner, const
 
   std::int32_t owner = 0, node = 0, parent = 0, root = 0, referenceLayer = 0;
   documentFolder_.clear();
+  tenderRoot_ = 0;
   // A link to a node the package does not bring (0 above a top node, a
   // chapter a bid export left out) would land on an unrelated row once
   // shifted: such a node hangs at the top instead.
   const auto inside = packageNodes(list, side.tree);
   const auto linked = [&](std::int32_t to) { return inside.count(to) ? shifted(nextNode, to, root) : 0; };
-  copyRecords(session_, side.tree, side.columns, list,
-              {{side.owner, &owner}, {"NODE_ID", &node}, {"PARENT_NOED_ID", &parent}},
-              [&](Recordset& rs, std::size_t index) {
-                if (index == 0) root = node;
-                if (side.project) {
-                  if (const std::int32_t bs = numberIn(rs, "BS_NODE_ID"); bs != 0)
-                    rs.setValue("BS_NODE_ID", whole(inside.count(bs) ? shifted(nextNode, bs, root) : 0));
-                }
-                rs.setValue(side.owner, whole(shifted(nextOwner, owner, oldOwner)));
-                const std::int32_t newNode = shifted(nextNode, node, root);
-                rs.setValue("NODE_ID", whole(newNode));
-                const std::int32_t type = numberIn(rs, "TYPE_ID");
-                const bool library = ori == 2 && keepsItsParent(type);
-                rs.setValue("PARENT_NOED_ID", whole(library ? parent : linked(parent)));
-                if (library) {
-                  const std::string name = rs.value("NODE_NAME").toText();
-                  const Value projectTypeValue = rs.value(side.projectType);
-                  const std::string projectType = projectTypeValue.toText();
-                  if (FgOldBs) {
-                    // The rows this template replaces; the package's name is bound,
-                    // so nothing in it can reach other rows, and the library's
-                    // own skeleton (root, categories, resources up to 20) stays.
-                    try {
-                      session_.database().execute(
-                          fmt::format("UPDATE {} SET sts='I' WHERE node_name=? AND {} =? AND type_id=? AND "
-                                      "{} > 20",
-                                      side.tree, side.projectType, side.owner),
-                          std::array<Value, 3>{Value(name), projectTypeValue, whole(type)});
-                    } catch (const std::exception& e) {
-                      session_.silentFailure(e);
-                    }
-                  } else {
-                    std::string free = chenkNodeEx(name, projectType, ori, type);
-                    if (free != name) session_.namesChanged.emplace_back(name, free);
-                    rs.setValue("NODE_NAME", Value(std::move(free)));
-                  }
-                }
-                if (type == kDocumentNode) {
-                  rs.setValue("PARENT_NOED_ID", ori == 1 ? placement_.parentNode() : whole(parent));
-                  if (ori == 1) {
-                    referenceLayer = numberIn(rs, "LAYER_ID");
-                    placeDocumentFiles(sourceFolder, rs.value("NODE_NAME").toText(), newNode);
-                  }
-                }
-                if (type == kPdfNode) copyPdf(sourceFolder, rs.value("NODE_NAME").toText(), node, newNode);
-                if (ori == 1) {
-                  const std::int32_t layer =
-                      shifted(numberIn(rs, "LAYER_ID"), placement_.PARENT_LAYER_ID, referenceLayer);
-                  rs.setValue("LAYER_ID", whole(shifted(layer, 1, 0)));
-                }
-              });
-  return false;
+  return copyRecords(session_, side.tree, bid ? db::columns::kProjectTreeBidImport : side.columns, list,
+                     {{side.owner, &owner}, {"NODE_ID", &node}, {"PARENT_NOED_ID", &parent}},
+                     [&](Recordset& rs, std::size_t index) {
+                       if (index == 0) root = node;
+                       // A bid's tree starts its page and level columns afresh.
+                       if (side.project && !bid) {
+                         if (const std::int32_t bs = numberIn(rs, "BS_NODE_ID"); bs != 0)
+                           rs.setValue("BS_NODE_ID", whole(linked(bs)));
+                       }
+                       rs.setValue(side.owner, whole(shifted(nextOwner, owner, oldOwner)));
+                       const std::int32_t newNode = shifted(nextNode, node, root);
+                       rs.setValue("NODE_ID", whole(newNode));
+                       const std::int32_t type = numberIn(rs, "TYPE_ID");
+                       const bool library = ori == 2 && keepsItsParent(type);
+                       rs.setValue("PARENT_NOED_ID", whole(library ? parent : linked(parent)));
+                       if (library) checkLibraryName(rs, side, type, FgOldBs);
+                       // A drawing sits one layer deeper in a bid than in the tender.
+                       if (bid && type == kPdfNode)
+                         rs.setValue("LAYER_ID", whole(shifted(numberIn(rs, "LAYER_ID"), 1, 0)));
+                       if (type == kDocumentNode) {
+                         rs.setValue("PARENT_NOED_ID", ori == 1 ? placement_.parentNode() : whole(parent));
+                         if (ori == 1) {
+                           referenceLayer = numberIn(rs, "LAYER_ID");
+                           const std::string name = rs.value("NODE_NAME").toText();
+                           if (bid)
+                             placeBidFiles(sourceFolder, name, newNode);
+                           else
+                             placeDocumentFiles(sourceFolder, name, newNode);
+                         }
+                       }
+                       if (!bid && type == kPdfNode)
+                         copyPdf(sourceFolder, rs.value("NODE_NAME").toText(), node, newNode);
+                       if (bid && type == kTenderRoot) {
+                         rs.setValue("NODE_NAME", Value(std::string(kTenderRootName)));
+                         tenderRoot_ = newNode;
+                       }
+                       if (ori == 1) {
+                         const std::int32_t layer =
+                             shifted(numberIn(rs, "LAYER_ID"), placement_.PARENT_LAYER_ID, referenceLayer);
+                         rs.setValue("LAYER_ID", whole(shifted(layer, 1, 0)));
+                       }
+                     });
+}
+
+void TreeImport::checkLibraryName(Recordset& rs, const ImportSide& side, std::int32_t type, bool FgOldBs) {
+  const std::string name = rs.value("NODE_NAME").toText();
+  const Value projectTypeValue = rs.value(side.projectType);
+  const std::string projectType = projectTypeValue.toText();
+  if (FgOldBs) {
+    // The rows this template replaces; the package's name is bound, so
+    // nothing in it can reach other rows, and the library's own skeleton
+    // (root, categories, resources up to 20) stays.
+    try {
+      session_.database().execute(
+          fmt::format("UPDATE {} SET sts='I' WHERE node_name=? AND {} =? AND type_id=? AND {} > 20",
+                      side.tree, side.projectType, side.owner),
+          std::array<Value, 3>{Value(name), projectTypeValue, whole(type)});
+    } catch (const std::exception& e) {
+      session_.silentFailure(e);
+    }
+  } else {
+    std::string free = chenkNodeEx(name, projectType, 2, type);
+    if (free != name) session_.namesChanged.emplace_back(name, free);
+    rs.setValue("NODE_NAME", Value(std::move(free)));
+  }
 }
 
 void TreeImport::placeDocumentFiles(const std::string& sourceFolder, const std::string& name,

@@ -13,6 +13,8 @@
 
 namespace quillon::importing {
 
+struct ImportSide;
+
 // The object's public fields the tree import reads.
 struct TreePlacement {
   std::string InputBsPath;           // folder the document folders are made in
@@ -54,6 +56,15 @@ class TreeImport {
   std::string chenkNode(const std::string& name, const std::string& projectType, std::int16_t ori);
 
  private:
+  // What a bid's tree does differently: its own columns, files below the
+  // project path, drawings a layer deeper, the tender root renamed.
+  enum class Variant { Tender, Bid };
+  // Copies the package's tree; false when its rows could not be opened.
+  bool copyTree(std::int16_t ori, std::int32_t oldOwner, const std::string& sourceFolder, bool FgOldBs,
+                Variant variant);
+  // A library node of a kind whose name must be free: it replaces the
+  // rows of the same name (FgOldBs) or takes a free name.
+  void checkLibraryName(Recordset& rs, const ImportSide& side, std::int32_t type, bool FgOldBs);
   void placeDocumentFiles(const std::string& sourceFolder, const std::string& name, std::int32_t node);
   void placeBidFiles(const std::string& sourceFolder, const std::string& name, std::int32_t node);
   void addBidSections(std::int32_t tenderRoot);
@@ -68,6 +79,7 @@ class TreeImport {
   const XmlDocument& package_;
   TreePlacement placement_;
   std::string documentFolder_;
+  std::int32_t tenderRoot_ = 0;  // the bid's tender root, once copied
 };
 
 }  // namespace quillon::importing

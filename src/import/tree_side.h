@@ -12,6 +12,8 @@ namespace quillon::importing {
 
 inline constexpr std::int32_t kDocumentNode = 2;
 inline constexpr std::int32_t kPdfNode = 8;
+inline constexpr std::int32_t kTenderRoot = 9;
+inline constexpr const char* kTenderRootName = "标书";
 
 // The side's names and the tree columns an import writes there.
 struct ImportSide : db::Side {
