@@ -153,7 +153,13 @@ TEST_F(TransactionTest, ExporterThatCannotReadIsAFailureOnlyInStrictMode) {
   EXPECT_TRUE(obj->OutputAccToXml(doc, "NO_COLUMN = 1", 1));
   EXPECT_EQ(obj->lastError(), "no such column: NO_COLUMN");
   obj->setStrict(true);
-  EXPECT_FALSE(obj->OutputAccToXml(doc, "NO_COLUMN = 1", 1));
+  try {
+    obj->OutputAccToXml(doc, "NO_COLUMN = 1", 1);
+    ADD_FAILURE() << "a strict export that could not read succeeded";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.kind(), ErrorKind::InvalidInput);
+    EXPECT_STREQ(e.what(), "no such column: NO_COLUMN");
+  }
   EXPECT_EQ(obj->lastError(), "no such column: NO_COLUMN");
 }
 

@@ -1,12 +1,21 @@
 #pragma once
 // How every public member runs: the reason of an earlier call's failure is
 // cleared first, and an error that ends the call is also kept as its reason.
+#include <type_traits>
 #include <utility>
 
 #include "core/session.h"
 #include "quillon/error.h"
 
 namespace quillon::calls {
+
+// Inside the library a failure is an exception; where a member answers one
+// with a failure value instead, the code that decides so catches it and
+// notes it (Session::silentFailure). This is the one place that turns a
+// noted failure into an error again, for a strict caller.
+inline void throwIfStrict(Session& session) {
+  if (session.strict && session.silentError) throw Error(*session.silentError);
+}
 
 // A member that runs its statements one by one, as the caller gave them.
 template <class Work>
@@ -15,8 +24,16 @@ auto plain(Session& session, Work&& work) {
   session.valuesReplaced = 0;
   session.namesChanged.clear();
   session.ownerMade.reset();
+  session.silentError.reset();
   try {
-    return work();
+    if constexpr (std::is_void_v<decltype(work())>) {
+      work();
+      throwIfStrict(session);
+    } else {
+      auto result = work();
+      throwIfStrict(session);
+      return result;
+    }
   } catch (const std::exception& e) {
     session.noteFailure(e.what());
     throw;

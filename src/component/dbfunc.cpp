@@ -16,8 +16,7 @@ constexpr const char* kConnectFailed = "数据库连接失败！";
 }
 
 DBFunc::DBFunc(Host& host, const std::filesystem::path& componentFolder)
-    : session_(std::make_unique<Session>(
-          Session{host, resolveComponentFolder(componentFolder), nullptr, {}, false, 0, {}, {}})) {
+    : session_(std::make_unique<Session>(host, resolveComponentFolder(componentFolder))) {
   try {
     session_->db = engine::Database::open(session_->databaseFile());
   } catch (const std::exception& e) {

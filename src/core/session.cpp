@@ -15,10 +15,10 @@ void Session::noteFailure(std::string_view why) {
 
 void Session::silentFailure(const std::exception& e, std::string_view dbfCode) {
   noteFailure(e.what());
-  if (!strict) return;
+  if (silentError) return;
   const auto* known = dynamic_cast<const Error*>(&e);
-  throw Error(known ? known->kind() : ErrorKind::Engine, e.what(),
-              std::string(dbfCode.empty() && known ? std::string_view(known->dbfCode()) : dbfCode));
+  silentError.emplace(known ? known->kind() : ErrorKind::Engine, e.what(),
+                      std::string(dbfCode.empty() && known ? std::string_view(known->dbfCode()) : dbfCode));
 }
 
 }  // namespace quillon

@@ -20,14 +20,19 @@
 namespace quillon {
 
 struct Session {
+  Session(Host& h, std::filesystem::path folder) : host(h), home(std::move(folder)) {}
+
   Host& host;
   std::filesystem::path home;
   std::shared_ptr<engine::Database> db;  // null when the connection failed
   // Why the last public call failed; empty after a success.
   std::string lastError;
   // Set by callers (the command line) for which a silent failure is a
-  // failure: it then throws instead of only being noted.
+  // failure: the member that noted one throws it when it returns.
   bool strict = false;
+  // The first silent failure of the last call, as the error a strict
+  // caller gets.
+  std::optional<Error> silentError;
   // Text values the last call wrote with U+FFFD in place of bytes or
   // characters its output format cannot carry.
   std::int64_t valuesReplaced = 0;
@@ -46,8 +51,8 @@ struct Session {
   // failures of the same call are most often its consequences.
   void noteFailure(std::string_view why);
   // A failure the call answers with its failure value (after its report,
-  // where it shows one): noted, and thrown again as quillon::Error in strict
-  // mode, where a command must not go on as if the work had been done.
+  // where it shows one): noted, never thrown here. A strict caller gets it
+  // as a quillon::Error when the member returns (component/calls.h).
   void silentFailure(const std::exception& e, std::string_view dbfCode = {});
 
   // Runs the work of one public operation as one commit, keeping what was
