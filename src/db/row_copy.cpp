@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "db/queries.h"
+#include "db/sql_text.h"
 #include "quillon/error.h"
 #include "quillon/recordset.h"
 
@@ -62,9 +63,7 @@ std::string selectSql(const TableCopy& table) {
 }
 
 std::string insertSql(const TableCopy& table) {
-  std::string marks;
-  for (std::size_t i = 0; i < table.values.size(); ++i) marks += i ? ",?" : "?";
-  return fmt::format("Insert into {}({}) VALUES ({})", table.targetTable, table.targetColumns, marks);
+  return db::insertStatement(table.targetTable, table.targetColumns);
 }
 
 Recordset openSource(Session& session, const TableCopy& table, const Value& source) {

@@ -19,4 +19,17 @@ inline std::string quoted(std::string_view value) {
   return out;
 }
 
+// "Insert into TABLE(COLUMNS) VALUES (?,...)" with one mark a column.
+inline std::string insertStatement(std::string_view table, std::string_view columns) {
+  std::string sql = "Insert into ";
+  sql += table;
+  sql += '(';
+  sql += columns;
+  sql += ") VALUES (?";
+  for (const char c : columns)
+    if (c == ',') sql += ",?";
+  sql += ')';
+  return sql;
+}
+
 }  // namespace quillon::db

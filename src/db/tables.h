@@ -77,9 +77,10 @@ inline constexpr std::string_view kProjectTreeImport =
     "NODE_ID,NODE_NAME,PROJECT_ID,BUNDLE_ID,LAYER_ID,PARENT_NOED_ID,TYPE_ID,RESOURCE_TYPE_ID,STS,"
     "Bookmarks_Name,NODE_ORDER,PROJECT_TYPE_ID,PAGE_COUNT,PAGE_NUM,NODE_Level_Top,BS_NODE_ID,"
     "NODE_PAGE_COUNT";
-// What a tender package gives a bid tree: the page and level columns and
-// BS_NODE_ID start from the table's defaults.
-inline constexpr std::string_view kProjectTreeBidImport =
+// A project node's own columns: what a copy from a template writes, a save
+// into the library reads, and a tender package gives a bid tree (the page
+// and level columns and BS_NODE_ID start from the table's defaults).
+inline constexpr std::string_view kProjectTreeNode =
     "NODE_ID,NODE_NAME,PROJECT_ID,BUNDLE_ID,LAYER_ID,PARENT_NOED_ID,TYPE_ID,RESOURCE_TYPE_ID,STS,"
     "Bookmarks_Name,NODE_ORDER,PROJECT_TYPE_ID";
 inline constexpr std::string_view kResourceTree =
@@ -94,6 +95,21 @@ inline constexpr std::string_view kOpenBid =
 inline constexpr std::string_view kOpenBidInfo =
     "PROJECT_ID,BUNDLE_ID,RESOURCE_ID,BAIL,REMARK,ENGIN_NAME,FINISH_DATE,GOOD_NAME,DELIVERY_DATE,"
     "AMOUNT,BID_SUM_PRICE,SPEC,MAKE_FACTORY,STS,REG_SUM_TYPE";
+// What the two sides' copies carry of a check, a bid-opening line and a
+// project record.
+inline constexpr std::string_view kCheckCopy = "PROJECT_ID,BUNDLE_ID,CHECK_ID,CONTENT,STS,CHECK_ORI";
+inline constexpr std::string_view kOpenBidCopy =
+    "PROJECT_ID,BUNDLE_ID,BAIL,REMARK,ENGIN_NAME,FINISH_DATE,GOOD_NAME,DELIVERY_DATE,AMOUNT,"
+    "BID_SUM_PRICE,SPEC,MAKE_FACTORY,STS,REG_SUM_TYPE";
+inline constexpr std::string_view kProjectCopy =
+    "PROJECT_ID,BUNDLE_ID,PROJECT_NAME,PROMODE_ID,AVERAGE_PRICE_DROP_SCALE,JUDGE_WAY,PROJECT_TYPE,"
+    "CATEGORY_ID,STS";
+inline constexpr std::string_view kProjectCopyWithMode =
+    "PROJECT_ID,BUNDLE_ID,PROJECT_NAME,PROMODE_ID,AVERAGE_PRICE_DROP_SCALE,JUDGE_WAY,PROJECT_TYPE,"
+    "CATEGORY_ID,STS,APPRAISE_MODE";
+inline constexpr std::string_view kProjectInfoCopy =
+    "PROJECT_ID,BUNDLE_ID,RESOURCE_ID,PROJECT_NAME,PROMODE_ID,AVERAGE_PRICE_DROP_SCALE,JUDGE_WAY,"
+    "PROJECT_TYPE,CATEGORY_ID,STS";
 inline constexpr std::string_view kGradeItem = "GRADE_ITEM_ID,PROJECT_ID,CONTENT,REMARK,SCALE,STS,ITEM_FLAG";
 inline constexpr std::string_view kGradeItemInfo =
     "GRADE_ITEM_ID,RESOURCE_ID,SEQ_ID,CONTENT,REMARK,SCALE,STS,ITEM_FLAG";

@@ -76,7 +76,7 @@ void TreeImport::placeBidFiles(const std::string& sourceFolder, const std::strin
 
 void TreeImport::addBidSections(std::int32_t tenderRoot) {
   const ImportSide side(1);
-  const std::string columns(db::columns::kProjectTreeBidImport);
+  const std::string columns(db::columns::kProjectTreeNode);
   const std::string table(side.tree);
   db::Queries queries(session_);
   Recordset rs;

@@ -67,7 +67,7 @@ bool TreeImport::copyTree(std::int16_t ori, std::int32_t oldOwner, const std::st
   // shifted: such a node hangs at the top instead.
   const auto inside = packageNodes(list, side.tree);
   const auto linked = [&](std::int32_t to) { return inside.count(to) ? shifted(nextNode, to, root) : 0; };
-  return copyRecords(session_, side.tree, bid ? db::columns::kProjectTreeBidImport : side.columns, list,
+  return copyRecords(session_, side.tree, bid ? db::columns::kProjectTreeNode : side.columns, list,
                      {{side.owner, &owner}, {"NODE_ID", &node}, {"PARENT_NOED_ID", &parent}},
                      [&](Recordset& rs, std::size_t index) {
                        if (index == 0) root = node;

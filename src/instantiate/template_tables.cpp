@@ -42,9 +42,7 @@ const TableCopy kProject{
     .sourceKey = "RESOURCE_ID",
     .fill = kFillAll,
     .targetTable = db::table::kProject,
-    .targetColumns =
-        "PROJECT_ID,BUNDLE_ID,PROJECT_NAME,PROMODE_ID,AVERAGE_PRICE_DROP_SCALE,JUDGE_WAY,"
-        "PROJECT_TYPE,CATEGORY_ID,STS,APPRAISE_MODE",
+    .targetColumns = db::columns::kProjectCopyWithMode,
     .values = kProjectValues,
 };
 
@@ -56,7 +54,7 @@ const TableCopy kChecks{
     .idTable = db::table::kCheck,
     .idColumn = "CHECK_ID",
     .targetTable = db::table::kCheck,
-    .targetColumns = "PROJECT_ID,BUNDLE_ID,CHECK_ID,CONTENT,STS,CHECK_ORI",
+    .targetColumns = db::columns::kCheckCopy,
     .values = kCheckValues,
 };
 
@@ -67,9 +65,7 @@ const TableCopy kOpenBid{
     .sourceKey = "RESOURCE_ID",
     .fill = fillBefore(14),
     .targetTable = db::table::kOpenBid,
-    .targetColumns =
-        "PROJECT_ID,BUNDLE_ID,BAIL,REMARK,ENGIN_NAME,FINISH_DATE,GOOD_NAME,DELIVERY_DATE,AMOUNT,"
-        "BID_SUM_PRICE,SPEC,MAKE_FACTORY,STS,REG_SUM_TYPE",
+    .targetColumns = db::columns::kOpenBidCopy,
     .values = kOpenBidValues,
 };
 

@@ -12,6 +12,7 @@
 #include "core/numbering.h"
 #include "db/bound_value.h"
 #include "db/queries.h"
+#include "db/sql_text.h"
 #include "db/tables.h"
 #include "instantiate/instantiation.h"
 #include "quillon/error.h"
@@ -36,9 +37,7 @@ enum TemplateColumn {
 };
 constexpr std::string_view kTemplateColumns = db::columns::kResourceTree;
 
-constexpr const char* kInsertNode =
-    "Insert into T_PROJECT_TREE(NODE_ID,NODE_NAME,PROJECT_ID,BUNDLE_ID,LAYER_ID,PARENT_NOED_ID,TYPE_ID,"
-    "RESOURCE_TYPE_ID,STS,Bookmarks_Name,NODE_ORDER,PROJECT_TYPE_ID) VALUES (?,?,?,?,?,?,?,?,?,?,?,?)";
+const std::string kInsertNode = db::insertStatement(db::table::kProjectTree, db::columns::kProjectTreeNode);
 
 using TemplateRow = std::array<Value, kTemplateColumnCount>;
 

@@ -44,9 +44,7 @@ constexpr Out kProjectValues[] = {
 // REG_SUM_TYPE (the last column) is outside the fill range.
 const TableCopy kOpenBid{
     .sourceTable = db::table::kOpenBid,
-    .sourceColumns =
-        "PROJECT_ID,BUNDLE_ID,BAIL,REMARK,ENGIN_NAME,FINISH_DATE,GOOD_NAME,DELIVERY_DATE,AMOUNT,"
-        "BID_SUM_PRICE,SPEC,MAKE_FACTORY,STS,REG_SUM_TYPE",
+    .sourceColumns = db::columns::kOpenBidCopy,
     .sourceKey = "PROJECT_ID",
     .fill = fillBefore(13),
     .fillWritten = true,
@@ -57,7 +55,7 @@ const TableCopy kOpenBid{
 
 const TableCopy kChecks{
     .sourceTable = db::table::kCheck,
-    .sourceColumns = "PROJECT_ID,BUNDLE_ID,CHECK_ID,CONTENT,STS,CHECK_ORI",
+    .sourceColumns = db::columns::kCheckCopy,
     .sourceKey = "PROJECT_ID",
     .fill = kFillNone,
     .fillWritten = true,
@@ -112,16 +110,12 @@ const TableCopy kGradeItems{
 
 const TableCopy kProject{
     .sourceTable = db::table::kProject,
-    .sourceColumns =
-        "PROJECT_ID,BUNDLE_ID,PROJECT_NAME,PROMODE_ID,AVERAGE_PRICE_DROP_SCALE,JUDGE_WAY,"
-        "PROJECT_TYPE,CATEGORY_ID,STS",
+    .sourceColumns = db::columns::kProjectCopy,
     .sourceKey = "PROJECT_ID",
     .fill = kFillNone,
     .fillWritten = true,
     .targetTable = db::table::kProjectInfo,
-    .targetColumns =
-        "PROJECT_ID,BUNDLE_ID,RESOURCE_ID,PROJECT_NAME,PROMODE_ID,AVERAGE_PRICE_DROP_SCALE,"
-        "JUDGE_WAY,PROJECT_TYPE,CATEGORY_ID,STS",
+    .targetColumns = db::columns::kProjectInfoCopy,
     .values = kProjectValues,
 };
 

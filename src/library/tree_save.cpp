@@ -11,6 +11,7 @@
 #include "db/bound_value.h"
 #include "db/queries.h"
 #include "db/sql_text.h"
+#include "db/tables.h"
 #include "library/library_save.h"
 #include "platform/number_text.h"
 #include "quillon/error.h"
@@ -32,14 +33,9 @@ enum ProjectColumn {
   kNodeOrder,
   kProjectTypeId,
 };
-constexpr const char* kProjectColumns =
-    "NODE_ID,NODE_NAME,PROJECT_ID,BUNDLE_ID,LAYER_ID,PARENT_NOED_ID,TYPE_ID,RESOURCE_TYPE_ID,STS,Bookmarks_"
-    "Name,"
-    "NODE_ORDER,PROJECT_TYPE_ID";
+constexpr std::string_view kProjectColumns = db::columns::kProjectTreeNode;
 
-constexpr const char* kInsertNode =
-    "Insert into T_RESOURCE_TREE(NODE_ID,LAYER_ID,PARENT_NOED_ID,NODE_NAME,STS,TYPE_ID,RESOURCE_TYPE_ID,"
-    "RESOURCE_ID,Bookmarks_Name,NODE_ORDER,PROJECT_TYPE) Values(?,?,?,?,?,?,?,?,?,?,?)";
+const std::string kInsertNode = db::insertStatement(db::table::kResourceTree, db::columns::kResourceTree);
 
 constexpr std::int32_t kLibraryRoot = 1;
 constexpr std::int32_t kDocumentLayer = 2;
