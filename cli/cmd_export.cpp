@@ -13,6 +13,7 @@
 #include "existence.h"
 #include "members.h"
 #include "quillon/file_write.h"
+#include "quillon/package_files.h"
 #include "quillon/recordset.h"
 #include "terminal_progress.h"
 
@@ -80,8 +81,8 @@ struct ProjectExport {
 };
 
 // Every export writes exactly the file OUT names. The members name their
-// files by rules of their own (a folder of the package's name, ".xml"
-// added) and ask about a name they do not write; here they write under a
+// files by rules of their own (quillon/package_files.h) and ask about a
+// name they do not write; here they write under a
 // name of this process beside OUT, and the finished file is renamed to OUT
 // only after the person has agreed to replace what is there. A killed
 // export leaves nothing under OUT and its leftovers go with the next
@@ -119,16 +120,16 @@ int writePackage(DBFunc& object, CliHost& host, const WatchingHost& watching, Pa
   try {
     switch (kind) {
       case Package::Tender:
-        written = (fs::path(staging) / (fs::path(staging).filename().string() + ".xml")).string();
+        written = packageFileOf(PackageMember::EduceBs, staging + ".dat");
         done = object.EduceBs(id, staging + ".dat", {});
         break;
       case Package::Bid:
-        written = staging + ".xml";
+        written = packageFileOf(PackageMember::OutputTBS, staging);
         done = object.OutputTBS(id, staging, {});
         break;
       case Package::Library:
-        written = staging + ".xml";
-        done = object.EduceResource(written);
+        written = packageFileOf(PackageMember::EduceResource, staging + ".xml");
+        done = object.EduceResource(staging + ".xml");
         break;
     }
   } catch (const std::exception& e) {

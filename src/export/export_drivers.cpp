@@ -8,6 +8,7 @@
 #include "fileutil/path_helpers.h"
 #include "package/package_document.h"
 #include "platform/xml_stream.h"
+#include "quillon/package_files.h"
 
 namespace quillon::exporting {
 namespace {
@@ -123,3 +124,21 @@ bool ExportDrivers::EduceResource(const std::string& OutputName) {
 }
 
 }  // namespace quillon::exporting
+
+namespace quillon {
+
+std::string packageFileOf(PackageMember member, const std::string& OutputName) {
+  const exporting::OutputPaths paths(OutputName);
+  switch (member) {
+    case PackageMember::EduceBs:
+      return exporting::joinPath(paths.folderPart + paths.base, paths.base + ".xml");
+    case PackageMember::EduceResource:
+      return exporting::joinPath(paths.folderPart, paths.base + ".xml");
+    case PackageMember::OutputBS:
+    case PackageMember::OutputTBS:
+      break;
+  }
+  return OutputName + ".xml";
+}
+
+}  // namespace quillon
