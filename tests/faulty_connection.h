@@ -4,10 +4,14 @@
 // engine instead of relying on one engine's triggers or page limits.
 #include <strings.h>
 
+#include <cctype>
+#include <cstring>
+
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/connection_wrapper.h"
 #include "engine/database.h"
@@ -39,9 +43,15 @@ class FaultyConnection : public engine::ConnectionWrapper {
     writesLeft_ = nth;
     writeFault_ = std::move(fault);
   }
+  // Queries that read `table` fail when they step past their first
+  // `rows` rows, as a row the engine cannot compute fails them.
+  void failReads(std::string table, int rows, Fault fault) {
+    reads_.push_back({std::move(table), rows, std::move(fault)});
+  }
   void clear() {
     commitFault.reset();
     writeFault_.reset();
+    reads_.clear();
   }
 
   bool failureEndsTransaction() const override {
@@ -69,7 +79,10 @@ class FaultyConnection : public engine::ConnectionWrapper {
   std::unique_ptr<engine::Cursor> query(std::string_view sql, std::span<const Value> params,
                                         bool changeable) override {
     refuseWhileAborted();
-    return ConnectionWrapper::query(sql, params, changeable);
+    auto cursor = ConnectionWrapper::query(sql, params, changeable);
+    for (const auto& read : reads_)
+      if (readsFrom(sql, read.table)) return std::make_unique<FailingCursor>(std::move(cursor), read);
+    return cursor;
   }
 
   void execute(std::string_view sql, std::span<const Value> params) override {
@@ -105,6 +118,52 @@ class FaultyConnection : public engine::ConnectionWrapper {
   }
 
  private:
+  struct ReadFault {
+    std::string table;
+    int rows;
+    Fault fault;
+  };
+  class FailingCursor : public engine::Cursor {
+   public:
+    FailingCursor(std::unique_ptr<engine::Cursor> target, ReadFault fault)
+        : target_(std::move(target)), fault_(std::move(fault)) {}
+    bool first() override {
+      read_ = 0;
+      return counted(target_->first());
+    }
+    bool next() override { return counted(target_->next()); }
+    const std::vector<engine::Column>& columns() const override { return target_->columns(); }
+    Value value(int column) const override { return target_->value(column); }
+    const std::string& changeableTable() const override { return target_->changeableTable(); }
+    Value locator() const override { return target_->locator(); }
+
+   private:
+    bool counted(bool found) {
+      if (found && ++read_ > fault_.rows)
+        throw engine::EngineError(fault_.fault.failure, -1, fault_.fault.text);
+      return found;
+    }
+    std::unique_ptr<engine::Cursor> target_;
+    ReadFault fault_;
+    int read_ = 0;
+  };
+
+  // Whether the query's text names `table` after a FROM or a JOIN.
+  static bool readsFrom(std::string_view sql, const std::string& table) {
+    std::string text(sql);
+    for (auto& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    std::string name = table;
+    for (auto& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const char* before : {"FROM ", "JOIN "})
+      for (std::size_t at = text.find(before + name); at != std::string::npos;
+           at = text.find(before + name, at + 1)) {
+        const std::size_t end = at + std::strlen(before) + name.size();
+        if (end == text.size() || !(std::isalnum(static_cast<unsigned char>(text[end])) || text[end] == '_'))
+          return true;
+      }
+    return false;
+  }
+
   // The table an INSERT, UPDATE or DELETE writes; empty for anything else.
   static std::string tableWritten(std::string_view sql) {
     auto word = [&](std::size_t& i) {
@@ -149,6 +208,7 @@ class FaultyConnection : public engine::ConnectionWrapper {
           "current transaction is aborted, commands ignored until end of transaction block");
   }
 
+  std::vector<ReadFault> reads_;
   std::string writeTable_;
   int writesLeft_ = 0;
   int savepoints_ = 0;
