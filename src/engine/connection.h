@@ -36,6 +36,11 @@ class Cursor {
   virtual bool next() = 0;
   virtual const std::vector<Column>& columns() const = 0;
   virtual Value value(int column) const = 0;
+  // The current row's values, one a column, into `out` (as many as there
+  // are columns): one call a row rather than one a value.
+  virtual void readRow(std::span<Value> out) const {
+    for (std::size_t i = 0; i < out.size(); ++i) out[i] = value(static_cast<int>(i));
+  }
   // The table whose rows can be changed through locator(); empty when the
   // rows cannot be changed one by one (joins, DISTINCT, aggregates).
   virtual const std::string& changeableTable() const = 0;

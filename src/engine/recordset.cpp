@@ -52,9 +52,14 @@ struct Recordset::Impl {
   std::vector<Value> pending;
   std::vector<bool> dirty;
 
-  const std::vector<engine::Column>& columns() const { return cursor->columns(); }
-  int count() const { return static_cast<int>(columns().size()); }
-  const std::string& table() const { return cursor->changeableTable(); }
+  // What the cursor said of its columns when it opened: asked once, as the
+  // rows are read column by column.
+  const std::vector<engine::Column>* columnList = nullptr;
+  const std::string* changeable = nullptr;
+
+  const std::vector<engine::Column>& columns() const { return *columnList; }
+  int count() const { return static_cast<int>(columnList->size()); }
+  const std::string& table() const { return *changeable; }
 
   void checkPosition(int position) const {
     if (position < 0 || position >= count())
@@ -65,7 +70,7 @@ struct Recordset::Impl {
     atEnd = !found;
     if (!found) return;
     if (!table().empty()) locator = cursor->locator();
-    for (int i = 0; i < count(); ++i) row[static_cast<std::size_t>(i)] = cursor->value(i);
+    cursor->readRow(row);
   }
 
   void step() {
@@ -99,6 +104,8 @@ Recordset engine::RecordsetImplFactory::open(std::shared_ptr<Database> db, std::
                                              std::span<const Value> params) {
   auto impl = std::make_unique<Recordset::Impl>();
   impl->cursor = db->connection().query(sql, params, true);
+  impl->columnList = &impl->cursor->columns();
+  impl->changeable = &impl->cursor->changeableTable();
   impl->db = std::move(db);
   impl->row.assign(static_cast<std::size_t>(impl->count()), Value::null());
   impl->stepFromStart();

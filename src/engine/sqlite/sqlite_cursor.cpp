@@ -82,6 +82,10 @@ class SqliteCursor final : public Cursor {
 
   const std::vector<Column>& columns() const override { return query_.shape.columns; }
   Value value(int column) const override { return columnValue(stmt(), column); }
+  void readRow(std::span<Value> out) const override {
+    sqlite3_stmt* s = stmt();
+    for (std::size_t i = 0; i < out.size(); ++i) out[i] = columnValue(s, static_cast<int>(i));
+  }
   const std::string& changeableTable() const override { return query_.shape.table; }
   Value locator() const override {
     return Value(static_cast<std::int64_t>(sqlite3_column_int64(stmt(), query_.shape.rowidColumn)));
