@@ -20,7 +20,7 @@
 
 namespace quillon {
 
-struct Session;
+struct DBFuncAccess;
 
 class QUILLON_API DBFunc {
  public:
@@ -169,9 +169,10 @@ class QUILLON_API DBFunc {
   Value InputTBs(const std::string& InputName, bool FgOldBs);
 
  private:
-  friend Session& sessionOf(DBFunc& object);
+  struct State;  // what the object holds, defined inside the library
+  friend struct DBFuncAccess;
   friend class Transaction;
-  std::unique_ptr<Session> session_;
+  std::unique_ptr<State> session_;
 };
 
 }  // namespace quillon

@@ -16,7 +16,7 @@ constexpr const char* kConnectFailed = "数据库连接失败！";
 }
 
 DBFunc::DBFunc(Host& host, const std::filesystem::path& componentFolder)
-    : session_(std::make_unique<Session>(host, resolveComponentFolder(componentFolder))) {
+    : session_(std::make_unique<State>(host, resolveComponentFolder(componentFolder))) {
   try {
     session_->db = engine::Database::open(session_->databaseFile());
   } catch (const std::exception& e) {
@@ -33,8 +33,6 @@ void DBFunc::requireConnected() const {
 }
 
 DBFunc::~DBFunc() = default;
-
-Session& sessionOf(DBFunc& object) { return *object.session_; }
 
 bool DBFunc::connected() const { return session_->db != nullptr; }
 const std::filesystem::path& DBFunc::componentFolder() const { return session_->home; }

@@ -1,6 +1,7 @@
 // Export members of DBFunc: table exporters, the compliance-check view and
 // the export drivers, forwarded to the export subsystem.
 #include "component/calls.h"
+#include "component/session_access.h"
 #include "core/session.h"
 #include "export/compliance_view.h"
 #include "export/export_drivers.h"

@@ -1,6 +1,7 @@
 // Import members of DBFunc, forwarded to the import subsystem with the
 // object's public fields that place an imported tree.
 #include "component/calls.h"
+#include "component/session_access.h"
 #include "core/session.h"
 #include "fileutil/path_helpers.h"
 #include "import/import_drivers.h"

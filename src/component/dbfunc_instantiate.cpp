@@ -1,6 +1,7 @@
 // A new tender document from a template: forwarded to the instantiation
 // subsystem, one commit per call.
 #include "component/calls.h"
+#include "component/session_access.h"
 #include "core/session.h"
 #include "instantiate/instantiation.h"
 #include "quillon/dbfunc.h"

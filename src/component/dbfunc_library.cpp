@@ -1,6 +1,7 @@
 // A project saved into the template library: forwarded to the library
 // subsystem, one commit per call.
 #include "component/calls.h"
+#include "component/session_access.h"
 #include "core/session.h"
 #include "library/library_save.h"
 #include "quillon/dbfunc.h"

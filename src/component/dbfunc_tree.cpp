@@ -1,5 +1,6 @@
 // Tree services and look-ups of the object, forwarded to the tree subsystem.
 #include "component/calls.h"
+#include "component/session_access.h"
 #include "core/session.h"
 #include "quillon/dbfunc.h"
 #include "tree/document_list.h"

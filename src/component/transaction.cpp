@@ -1,5 +1,6 @@
 #include "quillon/transaction.h"
 
+#include "component/session_access.h"
 #include "core/session.h"
 #include "engine/transaction.h"
 
