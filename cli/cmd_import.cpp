@@ -6,14 +6,13 @@
 #include <iostream>
 #include <map>
 #include <optional>
-#include <span>
 
 #include "commands.h"
-#include "import_journal.h"
 #include "import_staging.h"
 #include "json.h"
 #include "members.h"
 #include "quillon/component_folder.h"
+#include "quillon/package_files.h"
 #include "quillon/transaction.h"
 #include "terminal_progress.h"
 
@@ -24,20 +23,11 @@ namespace fs = std::filesystem;
 
 enum class Kind { Tender, Bid, Library };
 
-// The tables an import adds rows to, for the summary.
-constexpr const char* kProjectTables[] = {
-    "T_PROJECT_TREE",       "TJ_PROCUREMENT_PROJECT",    "T_ACCORDED_CHECK",  "TJ_OPEN_BID_DETAILS",
-    "T_AUTO_GRADE_DETAILS", "T_GRADE_INGREDIENT_DETAIL", "T_GRADE_INGREDIENT"};
-constexpr const char* kLibraryTables[] = {"T_RESOURCE_TREE",           "TJ_PROCUREMENT_PROJECT_INFO",
-                                          "T_ACCORDED_CHECK_INFO",     "TJ_OPEN_BID_DETAILS_INFO",
-                                          "T_AUTO_GRADE_DETAILS_INFO", "T_GRADE_INGREDIENT_DETAIL_INFO",
-                                          "T_GRADE_INGREDIENT_INFO"};
-
 using Counts = std::map<std::string, std::int64_t>;
 
 Counts rowCounts(DBFunc& object, bool project) {
   Counts counts;
-  for (const char* table : project ? std::span(kProjectTables) : std::span(kLibraryTables)) {
+  for (const std::string& table : packageTables(project)) {
     const std::int32_t n = object.Db_GetCount(table, "");
     if (n < 0)
       throw std::runtime_error(fmt::format("cannot count the rows of {}: {}", table, object.lastError()));
@@ -240,16 +230,17 @@ int importPackage(DBFunc& object, CliHost& host, const ImportOptions& o, Kind ki
   }
   // The rows and the note of the folders still to move are stored together;
   // a kill after the commit leaves the moves to the next command's recovery.
-  std::optional<JournalEntry> entry;
+  std::optional<ImportJournalEntry> entry;
   if (staging) {
-    entry = JournalEntry{staging->path(), staging->root(), staging->foldersToMove(), a.owner.toInt32() - 1};
-    recordImport(object, *entry);
+    entry =
+        ImportJournalEntry{staging->path(), staging->root(), staging->foldersToMove(), a.owner.toInt32() - 1};
+    object.recordImport(*entry);
   }
   whole->commit();
   whole.reset();  // the journal's own statements run after it
   if (entry) {
     staging->handOver();
-    finishImport(object, *entry);
+    object.finishImport(*entry);
   }
   if (o.json) {
     std::cout << reportJson(a, kind, package, false) << "\n";

@@ -6,7 +6,6 @@
 
 #include <fmt/format.h>
 
-#include "import_journal.h"
 #include "members.h"
 #include "nearest.h"
 #include "quillon/component_folder.h"
@@ -127,7 +126,7 @@ int Globals::withObjectOn(Host& shown, CliHost& errors, const std::function<int(
     DBFunc object(shown, homePath());
     // Before anything else: an import killed between storing its rows and
     // moving its document folders in is finished (or taken back) first.
-    if (object.connected()) recoverImports(object);
+    if (object.connected()) object.recoverImports();
     if (strict) {
       try {
         object.requireConnected();

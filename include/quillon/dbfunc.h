@@ -11,6 +11,7 @@
 
 #include "quillon/document_summary.h"
 #include "quillon/host.h"
+#include "quillon/import_journal.h"
 #include "quillon/recordset.h"
 #include "quillon/text_array.h"
 #include "quillon/value.h"
@@ -167,6 +168,19 @@ class QUILLON_API DBFunc {
   /// "标书") moved under a new "投标书" beside the bid sections 投标关键信息
   /// (投标一览表, 评分信息表, 符合性检查表) and 附件.
   Value InputTBs(const std::string& InputName, bool FgOldBs);
+
+  /// An import whose document folders wait in a staging folder
+  /// (quillon/import_journal.h): the entry is written in the caller's open
+  /// transaction, with the import's rows. Throws quillon::Error.
+  void recordImport(const ImportJournalEntry& entry);
+  /// After the commit: moves the entry's folders into place and removes the
+  /// entry; when a move fails, moves back what was moved, removes the
+  /// import's rows with the entry and throws quillon::Error with the reason.
+  void finishImport(const ImportJournalEntry& entry);
+  /// Finishes (or takes back) every import a killed process left unfinished;
+  /// nothing on an installation without a journal. Throws quillon::Error
+  /// when an unfinished import can be neither finished nor taken back.
+  void recoverImports();
 
  private:
   struct State;  // what the object holds, defined inside the library

@@ -5,6 +5,7 @@
 #include "core/session.h"
 #include "fileutil/path_helpers.h"
 #include "import/import_drivers.h"
+#include "import/import_journal.h"
 #include "quillon/dbfunc.h"
 
 namespace quillon {
@@ -38,6 +39,18 @@ Value DBFunc::InputTBs(const std::string& InputName, bool FgOldBs) {
     return importing::ImportDrivers(*session_, placementOf(*this))
         .InputTBs(pub::SlashSeparated(InputName), FgOldBs);
   });
+}
+
+void DBFunc::recordImport(const ImportJournalEntry& entry) {
+  calls::plain(*session_, [&] { importing::ImportJournal(*session_).record(entry); });
+}
+
+void DBFunc::finishImport(const ImportJournalEntry& entry) {
+  calls::plain(*session_, [&] { importing::ImportJournal(*session_).finish(entry); });
+}
+
+void DBFunc::recoverImports() {
+  calls::plain(*session_, [&] { importing::ImportJournal(*session_).recover(); });
 }
 
 }  // namespace quillon

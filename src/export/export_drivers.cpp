@@ -141,4 +141,14 @@ std::string packageFileOf(PackageMember member, const std::string& OutputName) {
   return OutputName + ".xml";
 }
 
+std::vector<std::string> packageTables(bool project) {
+  std::vector<std::string> tables;
+  for (const exporting::TableKind* kind :
+       {&exporting::kinds::kTree, &exporting::kinds::kChecks, &exporting::kinds::kOpenBid,
+        &exporting::kinds::kGradeItems, &exporting::kinds::kGradeFactors, &exporting::kinds::kAutoRules,
+        &exporting::kinds::kProject})
+    tables.emplace_back(project ? kind->project.table : kind->resource.table);
+  return tables;
+}
+
 }  // namespace quillon
