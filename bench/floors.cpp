@@ -40,9 +40,46 @@ struct FloorTable {
   std::string_view idWhenColumn = {};  // only rows where this is 2
 };
 
-// Steps the exporter's SELECT and appends the same elements with pugixml;
-// returns the identifiers for the next table of the chain.
-std::string floorTable(sqlite3* db, pugi::xml_node root, const FloorTable& t, const std::string& filter) {
+// Package text written as it is read, through one buffer.
+class PackageText {
+ public:
+  explicit PackageText(std::FILE* out) : out_(out) { buffer_.reserve(1 << 16); }
+  void raw(std::string_view text) {
+    buffer_ += text;
+    if (buffer_.size() >= (1 << 16)) flush();
+  }
+  // Character data with the three characters markup needs escaped.
+  void escaped(const char* text) {
+    for (const char* c = text; *c; ++c) {
+      switch (*c) {
+        case '&':
+          buffer_ += "&amp;";
+          break;
+        case '<':
+          buffer_ += "&lt;";
+          break;
+        case '>':
+          buffer_ += "&gt;";
+          break;
+        default:
+          buffer_ += *c;
+      }
+    }
+  }
+  void flush() {
+    if (std::fwrite(buffer_.data(), 1, buffer_.size(), out_) != buffer_.size())
+      throw std::runtime_error("write failed");
+    buffer_.clear();
+  }
+
+ private:
+  std::FILE* out_;
+  std::string buffer_;
+};
+
+// Steps the exporter's SELECT and writes the same elements as text; returns
+// the identifiers for the next table of the chain.
+std::string floorTable(sqlite3* db, PackageText& out, const FloorTable& t, const std::string& filter) {
   std::vector<std::string> names;
   for (std::string_view list = t.columns;;) {
     const auto comma = list.find(',');
@@ -59,8 +96,7 @@ std::string floorTable(sqlite3* db, pugi::xml_node root, const FloorTable& t, co
   const int id = t.idColumn.empty() ? -1 : position(t.idColumn);
   const int when = t.idWhenColumn.empty() ? -1 : position(t.idWhenColumn);
 
-  auto element = root.append_child(std::string(t.table).c_str());
-  element.append_child(pugi::node_pcdata).set_value("\r");
+  out.raw(fmt::format("<{}>\r", t.table));
   Prepared stmt(db, fmt::format("select {} from {} where {}{}", t.columns, t.table, filter, t.orderBy));
   std::string ids;
   while (sqlite3_step(stmt.s) == SQLITE_ROW) {
@@ -68,17 +104,25 @@ std::string floorTable(sqlite3* db, pugi::xml_node root, const FloorTable& t, co
       const auto* sts = sqlite3_column_text(stmt.s, status);
       if (!sts || std::string_view(reinterpret_cast<const char*>(sts)) != "V") continue;
     }
-    auto record = element.append_child("Record");
+    out.raw("<Record>");
     for (int i = 0; i < static_cast<int>(names.size()); ++i) {
-      auto field = record.append_child(names[static_cast<std::size_t>(i)].c_str());
+      const std::string& name = names[static_cast<std::size_t>(i)];
       const auto* text = sqlite3_column_text(stmt.s, i);
-      field.append_child(pugi::node_pcdata).set_value(text ? reinterpret_cast<const char*>(text) : " ");
+      out.raw("<");
+      out.raw(name);
+      out.raw(">");
+      out.escaped(text ? reinterpret_cast<const char*>(text) : " ");
+      out.raw("</");
+      out.raw(name);
+      out.raw(">");
     }
+    out.raw("</Record>");
     if (id >= 0 && (when < 0 || sqlite3_column_int(stmt.s, when) == 2)) {
       if (!ids.empty()) ids += ',';
       ids += reinterpret_cast<const char*>(sqlite3_column_text(stmt.s, id));
     }
   }
+  out.raw(fmt::format("</{}>", t.table));
   return ids;
 }
 
@@ -110,24 +154,24 @@ const FloorSide kLibrarySide{
 
 void floorExport(sqlite3* db, const FloorSide& side, const std::string& treeFilter, const std::string& filter,
                  const std::filesystem::path& file) {
-  pugi::xml_document doc;
-  auto root = doc.append_child("Table");
-  floorTable(db, root, side.tree, treeFilter);
-  floorTable(db, root, side.checks, filter);
-  floorTable(db, root, side.openBid, filter);
-  const auto items = floorTable(db, root, side.items, filter);
-  const auto factors = floorTable(db, root, side.factors, "grade_item_id IN(" + items + ")");
-  floorTable(db, root, side.rules, "INGREDIENT_ID In(" + factors + ")");
-  floorTable(db, root, side.project, filter);
   // A package is only written when it is on the disk under its name: flushed
   // under a temporary name and renamed, as the component writes it.
   const std::string temporary = file.string() + ".tmp";
-  std::FILE* out = std::fopen(temporary.c_str(), "wb");
-  if (!out) throw std::runtime_error("cannot create " + temporary);
-  pugi::xml_writer_file writer(out);
-  doc.save(writer, "", pugi::format_raw, pugi::encoding_utf8);
-  const bool written = std::fflush(out) == 0 && ::fsync(::fileno(out)) == 0;
-  std::fclose(out);
+  std::FILE* file_ = std::fopen(temporary.c_str(), "wb");
+  if (!file_) throw std::runtime_error("cannot create " + temporary);
+  PackageText out(file_);
+  out.raw("<?xml version=\"1.0\" encoding=\"UTF-8\"?><Table>");
+  floorTable(db, out, side.tree, treeFilter);
+  floorTable(db, out, side.checks, filter);
+  floorTable(db, out, side.openBid, filter);
+  const auto items = floorTable(db, out, side.items, filter);
+  const auto factors = floorTable(db, out, side.factors, "grade_item_id IN(" + items + ")");
+  floorTable(db, out, side.rules, "INGREDIENT_ID In(" + factors + ")");
+  floorTable(db, out, side.project, filter);
+  out.raw("</Table>");
+  out.flush();
+  const bool written = std::fflush(file_) == 0 && ::fsync(::fileno(file_)) == 0;
+  std::fclose(file_);
   if (!written || std::rename(temporary.c_str(), file.c_str()) != 0) throw std::runtime_error("save failed");
 }
 

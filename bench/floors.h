@@ -9,7 +9,8 @@
 
 namespace quillon::bench {
 
-// Scans the rows an export writes and builds and saves the same package.
+// Steps the rows an export writes and streams them into the package file as
+// text through one buffer, then syncs and renames it: no document tree.
 void floorProjectExport(sqlite3* db, std::int32_t project, const std::filesystem::path& file);
 void floorLibraryExport(sqlite3* db, const std::filesystem::path& file);
 
