@@ -11,9 +11,10 @@
 #include "export/progress.h"
 #include "export/value_text.h"
 #include "package/package_document.h"
+#include "platform/field_name.h"
+#include "platform/utf8.h"
 #include "platform/xml.h"
 #include "platform/xml_stream.h"
-#include "platform/field_name.h"
 #include "quillon/error.h"
 #include "quillon/recordset.h"
 
@@ -78,9 +79,7 @@ struct RowRules {
 constexpr int kRecordsPerFlush = 256;
 
 void writeRows(Recordset& rs, pugi::xml_node tableElement, const ColumnList& columns, const RowRules& rules,
-               TableProgress& progress, std::string& ids, std::size_t& replaced,
-               platform::xml::StreamedDocument* stream) {
-  int unflushed = 0;
+               TableProgress& progress, std::string& ids, std::size_t& replaced) {
   const auto& names = columns.names();
   const int count = static_cast<int>(names.size());
   ValueText text;
@@ -92,8 +91,55 @@ void writeRows(Recordset& rs, pugi::xml_node tableElement, const ColumnList& col
       }
       rules.collect(rs, ids);
       progress.row();
-      if (stream && ++unflushed == kRecordsPerFlush) {
-        stream->flushSection(tableElement);
+    }
+    rs.moveNext();
+  }
+}
+
+// The same records written as markup straight into the streamed file: no
+// node is built for a row that is only written out. The bytes are those the
+// tree would print.
+void streamRows(Recordset& rs, pugi::xml_node tableElement, const ColumnList& columns, const RowRules& rules,
+                TableProgress& progress, std::string& ids, std::size_t& replaced,
+                platform::xml::StreamedDocument& stream) {
+  const auto& names = columns.names();
+  for (const auto& name : names)
+    if (!xml::validElementName(name))
+      throw Error(ErrorKind::InvalidInput, fmt::format("'{}' is not a valid XML element name", name));
+  const int count = static_cast<int>(names.size());
+  ValueText text;
+  std::string markup, cleaned;
+  int unflushed = 0;
+  // Rows read before a failure are written, as a tree would have kept them.
+  struct Pending {
+    platform::xml::StreamedDocument& stream;
+    pugi::xml_node section;
+    std::string& markup;
+    ~Pending() {
+      try {
+        stream.writeInto(section, markup);
+      } catch (...) {
+        // A write error is kept by the file and reported by its commit.
+      }
+    }
+  } pending{stream, tableElement, markup};
+  while (!rs.atEnd()) {
+    if (rules.writes(rs)) {
+      markup += "<Record>";
+      for (int i = 0; i < count; ++i) {
+        std::string_view value = text(rs.value(i));
+        if (platform::utf8::cleanForXml(value, cleaned)) {
+          value = cleaned;
+          ++replaced;
+        }
+        xml::appendElementMarkup(markup, names[static_cast<std::size_t>(i)], value);
+      }
+      markup += "</Record>";
+      rules.collect(rs, ids);
+      progress.row();
+      if (++unflushed == kRecordsPerFlush) {
+        stream.writeInto(tableElement, markup);
+        markup.clear();
         unflushed = 0;
       }
     }
@@ -115,8 +161,7 @@ ColumnList::ColumnList(std::string_view list) {
 int ColumnList::position(std::string_view name) const {
   for (std::size_t i = 0; i < names_.size(); ++i) {
     const auto& n = names_[i];
-    if (platform::sameFieldName(n, name))
-      return static_cast<int>(i);
+    if (platform::sameFieldName(n, name)) return static_cast<int>(i);
   }
   throw Error(fmt::format("the column {} is not in the export's column list", name));
 }
@@ -148,7 +193,10 @@ TableExport exportTable(Session& session, XmlDocument& doc, const TableKind& kin
     // caller gets it as the failure.
     if (db::Queries(session).GetValue(sql, rs)) {
       if (progress.listening()) progress.start(expectedRows(session, side.table, filter));
-      writeRows(rs, tableElement, columns, rules, progress, result.ids, result.valuesReplaced, stream);
+      if (stream)
+        streamRows(rs, tableElement, columns, rules, progress, result.ids, result.valuesReplaced, *stream);
+      else
+        writeRows(rs, tableElement, columns, rules, progress, result.ids, result.valuesReplaced);
     }
   } catch (const std::exception& e) {
     failure = e.what();

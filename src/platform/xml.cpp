@@ -131,6 +131,38 @@ pugi::xml_node appendElement(pugi::xml_node parent, std::string_view name, std::
   return element;
 }
 
+bool validElementName(std::string_view name) { return isElementName(name); }
+
+void appendElementMarkup(std::string& out, std::string_view name, std::string_view value) {
+  out += '<';
+  out += name;
+  if (value.empty()) {
+    out += "/>";
+    return;
+  }
+  out += '>';
+  std::size_t plain = 0;
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    const auto c = static_cast<unsigned char>(value[i]);
+    const bool control = c < 0x20 && c != '\t' && c != '\r' && c != '\n';
+    if (c != '&' && c != '<' && c != '>' && !control) continue;
+    out.append(value.substr(plain, i - plain));
+    plain = i + 1;
+    if (c == '&')
+      out += "&amp;";
+    else if (c == '<')
+      out += "&lt;";
+    else if (c == '>')
+      out += "&gt;";
+    else  // as pugixml writes a control character: two decimal digits
+      out += fmt::format("&#{}{};", c / 10, c % 10);
+  }
+  out.append(value.substr(plain));
+  out += "</";
+  out += name;
+  out += '>';
+}
+
 std::string outerXml(pugi::xml_node node) {
   std::string out;
   StringWriter writer(out);

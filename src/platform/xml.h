@@ -103,4 +103,13 @@ class StringWriter : public pugi::xml_writer {
 // an XML declaration.
 std::string outerXml(pugi::xml_node node);
 
+// Whether `name` may stand as an element name (checked before names are
+// written without the tree's own checks).
+bool validElementName(std::string_view name);
+
+// Appends the element `name` holding `value` to `out` exactly as the tree
+// prints it without indentation: "<name/>" when empty, the text escaped as
+// character data. `value` must already be text XML can carry.
+void appendElementMarkup(std::string& out, std::string_view name, std::string_view value);
+
 }  // namespace quillon::platform::xml

@@ -38,6 +38,10 @@ void StreamedDocument::openRoot() {
 
 void StreamedDocument::flushSection(pugi::xml_node section) {
   if (!section.first_child()) return;
+  openSection(section);
+}
+
+void StreamedDocument::openSection(pugi::xml_node section) {
   openRoot();
   if (!sectionOpen_) {
     writeText(file_, std::string("<") + section.name() + ">");
@@ -47,6 +51,12 @@ void StreamedDocument::flushSection(pugi::xml_node section) {
     child.print(file_, "", kFormat, pugi::encoding_utf8);
     section.remove_child(child);
   }
+}
+
+void StreamedDocument::writeInto(pugi::xml_node section, std::string_view markup) {
+  if (markup.empty()) return;
+  openSection(section);
+  file_.write(markup.data(), markup.size());
 }
 
 void StreamedDocument::closeSection(pugi::xml_node section) {

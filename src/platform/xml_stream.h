@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <string_view>
 
 #include "platform/atomic_file.h"
 #include "quillon/xml_document.h"
@@ -30,6 +31,9 @@ class StreamedDocument {
   // closed nothing else is appended to the root.
   void flushSection(pugi::xml_node section);  // writes and removes its children
   void closeSection(pugi::xml_node section);  // and removes the section itself
+  // Writes `markup` (complete child elements, as the tree would print them)
+  // into `section` after what it holds, without building nodes for it.
+  void writeInto(pugi::xml_node section, std::string_view markup);
 
   // Writes what is left and renames the file into place; throws
   // quillon::Error. Without it the target is left as it was.
@@ -37,6 +41,8 @@ class StreamedDocument {
 
  private:
   void openRoot();
+  // Writes the section's start tag once and what it holds so far.
+  void openSection(pugi::xml_node section);
 
   XmlDocument& doc_;
   AtomicFile file_;
