@@ -133,6 +133,19 @@ pugi::xml_node appendElement(pugi::xml_node parent, std::string_view name, std::
 
 bool validElementName(std::string_view name) { return isElementName(name); }
 
+namespace {
+
+// The bytes character data cannot hold as they are: markup and the control
+// characters XML 1.0 leaves out.
+constexpr std::array<bool, 256> kNeedsEscape = [] {
+  std::array<bool, 256> table{};
+  for (int c = 0; c < 0x20; ++c) table[static_cast<std::size_t>(c)] = c != '\t' && c != '\r' && c != '\n';
+  table['&'] = table['<'] = table['>'] = true;
+  return table;
+}();
+
+}  // namespace
+
 void appendElementMarkup(std::string& out, std::string_view name, std::string_view value) {
   out += '<';
   out += name;
@@ -141,12 +154,13 @@ void appendElementMarkup(std::string& out, std::string_view name, std::string_vi
     return;
   }
   out += '>';
+  const char* const data = value.data();
+  const std::size_t size = value.size();
   std::size_t plain = 0;
-  for (std::size_t i = 0; i < value.size(); ++i) {
-    const auto c = static_cast<unsigned char>(value[i]);
-    const bool control = c < 0x20 && c != '\t' && c != '\r' && c != '\n';
-    if (c != '&' && c != '<' && c != '>' && !control) continue;
-    out.append(value.substr(plain, i - plain));
+  for (std::size_t i = 0; i < size; ++i) {
+    const auto c = static_cast<unsigned char>(data[i]);
+    if (!kNeedsEscape[c]) continue;
+    out.append(data + plain, i - plain);
     plain = i + 1;
     if (c == '&')
       out += "&amp;";
@@ -157,7 +171,7 @@ void appendElementMarkup(std::string& out, std::string_view name, std::string_vi
     else  // as pugixml writes a control character: two decimal digits
       out += fmt::format("&#{}{};", c / 10, c % 10);
   }
-  out.append(value.substr(plain));
+  out.append(data + plain, size - plain);
   out += "</";
   out += name;
   out += '>';
