@@ -78,22 +78,28 @@ struct RowRules {
 // writes large, few enough that the tree never holds much.
 constexpr int kRecordsPerFlush = 256;
 
+// Steps the rows and hands each one the rules write to `emit`, collecting
+// identifiers and counting progress.
+template <class Emit>
+void forEachWritten(Recordset& rs, const RowRules& rules, TableProgress& progress, std::string& ids,
+                    Emit&& emit) {
+  for (; !rs.atEnd(); rs.moveNext()) {
+    if (!rules.writes(rs)) continue;
+    emit();
+    rules.collect(rs, ids);
+    progress.row();
+  }
+}
+
 void writeRows(Recordset& rs, pugi::xml_node tableElement, const ColumnList& columns, const RowRules& rules,
                TableProgress& progress, std::string& ids, std::size_t& replaced) {
   const auto& names = columns.names();
-  const int count = static_cast<int>(names.size());
   ValueText text;
-  while (!rs.atEnd()) {
-    if (rules.writes(rs)) {
-      const auto record = package::createNode(tableElement, package::kRecord, {});
-      for (int i = 0; i < count; ++i) {
-        package::createNode(record, names[static_cast<std::size_t>(i)], text(rs.value(i)), &replaced);
-      }
-      rules.collect(rs, ids);
-      progress.row();
-    }
-    rs.moveNext();
-  }
+  forEachWritten(rs, rules, progress, ids, [&] {
+    const auto record = package::createNode(tableElement, package::kRecord, {});
+    for (std::size_t i = 0; i < names.size(); ++i)
+      package::createNode(record, names[i], text(rs.value(static_cast<int>(i))), &replaced);
+  });
 }
 
 // The same records written as markup straight into the streamed file: no
@@ -103,10 +109,7 @@ void streamRows(Recordset& rs, pugi::xml_node tableElement, const ColumnList& co
                 TableProgress& progress, std::string& ids, std::size_t& replaced,
                 platform::xml::StreamedDocument& stream) {
   const auto& names = columns.names();
-  for (const auto& name : names)
-    if (!xml::validElementName(name))
-      throw Error(ErrorKind::InvalidInput, fmt::format("'{}' is not a valid XML element name", name));
-  const int count = static_cast<int>(names.size());
+  for (const auto& name : names) xml::requireElementName(name);
   ValueText text;
   std::string markup, cleaned;
   int unflushed = 0;
@@ -123,28 +126,23 @@ void streamRows(Recordset& rs, pugi::xml_node tableElement, const ColumnList& co
       }
     }
   } pending{stream, tableElement, markup};
-  while (!rs.atEnd()) {
-    if (rules.writes(rs)) {
-      markup += "<Record>";
-      for (int i = 0; i < count; ++i) {
-        std::string_view value = text(rs.value(i));
-        if (platform::utf8::cleanForXml(value, cleaned)) {
-          value = cleaned;
-          ++replaced;
-        }
-        xml::appendElementMarkup(markup, names[static_cast<std::size_t>(i)], value);
+  forEachWritten(rs, rules, progress, ids, [&] {
+    markup += "<Record>";
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      std::string_view value = text(rs.value(static_cast<int>(i)));
+      if (platform::utf8::cleanForXml(value, cleaned)) {
+        value = cleaned;
+        ++replaced;
       }
-      markup += "</Record>";
-      rules.collect(rs, ids);
-      progress.row();
-      if (++unflushed == kRecordsPerFlush) {
-        stream.writeInto(tableElement, markup);
-        markup.clear();
-        unflushed = 0;
-      }
+      xml::appendElementMarkup(markup, names[i], value);
     }
-    rs.moveNext();
-  }
+    markup += "</Record>";
+    if (++unflushed == kRecordsPerFlush) {
+      stream.writeInto(tableElement, markup);
+      markup.clear();
+      unflushed = 0;
+    }
+  });
 }
 
 }  // namespace

@@ -104,8 +104,7 @@ void setText(pugi::xml_node node, std::string_view value) {
 
 pugi::xml_node appendElement(pugi::xml_node parent, std::string_view name, std::string_view value,
                              std::size_t* replaced) {
-  if (!isElementName(name))
-    throw Error(ErrorKind::InvalidInput, fmt::format("'{}' is not a valid XML element name", name));
+  requireElementName(name);
   auto element = parent.append_child(pugi::node_element);
   if (!element) {
     throw Error(ErrorKind::InvalidInput,
@@ -131,7 +130,10 @@ pugi::xml_node appendElement(pugi::xml_node parent, std::string_view name, std::
   return element;
 }
 
-bool validElementName(std::string_view name) { return isElementName(name); }
+void requireElementName(std::string_view name) {
+  if (!isElementName(name))
+    throw Error(ErrorKind::InvalidInput, fmt::format("'{}' is not a valid XML element name", name));
+}
 
 namespace {
 

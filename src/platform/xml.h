@@ -103,9 +103,9 @@ class StringWriter : public pugi::xml_writer {
 // an XML declaration.
 std::string outerXml(pugi::xml_node node);
 
-// Whether `name` may stand as an element name (checked before names are
-// written without the tree's own checks).
-bool validElementName(std::string_view name);
+// Throws quillon::Error unless `name` may stand as an element name: the
+// check appendElement makes, for names written as markup.
+void requireElementName(std::string_view name);
 
 // Appends the element `name` holding `value` to `out` exactly as the tree
 // prints it without indentation: "<name/>" when empty, the text escaped as

@@ -5,7 +5,7 @@
 #include <cctype>
 #include <string_view>
 
-namespace quillon::engine {
+namespace quillon::engine::sqlite {
 
 // Where the text's first word ends when, past leading blanks, it starts with
 // `word` in any case; npos otherwise.
@@ -25,4 +25,4 @@ inline std::size_t afterLeadingWord(std::string_view sql, std::string_view word)
 // be read with certainty.
 std::size_t rowLocatorInsertPoint(std::string_view sql);
 
-}  // namespace quillon::engine
+}  // namespace quillon::engine::sqlite

@@ -1,8 +1,8 @@
-#include "engine/sql_words.h"
+#include "engine/sqlite/sql_words.h"
 
 #include <array>
 
-namespace quillon::engine {
+namespace quillon::engine::sqlite {
 namespace {
 
 bool isWordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$'; }
@@ -72,4 +72,4 @@ std::size_t rowLocatorInsertPoint(std::string_view sql) {
   return depth == 0 ? from : std::string_view::npos;
 }
 
-}  // namespace quillon::engine
+}  // namespace quillon::engine::sqlite
