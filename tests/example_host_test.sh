@@ -20,16 +20,16 @@ grep -qF "$work/prefix/lib/libquillon.so" <<<"$libs" || {
   echo "example_host does not load the installed libquillon"
   exit 1
 }
-# The installed command runs wherever the prefix is, and finds the XSLT
+# The installed command runs wherever the prefix is, and finds the libxml2
 # module it loads for html in the prefix's library folder.
 [[ $("$work/prefix/bin/quillon" --version) == "quillon "* ]]
 mv "$work/prefix" "$work/moved"
 [[ $("$work/moved/bin/quillon" --version) == "quillon "* ]]
 "$work/moved/bin/quillon" --home "$work/office" init --demo >/dev/null
 loads=$(LD_DEBUG=files "$work/moved/bin/quillon" --home "$work/office" html --resource 21 -o "$work/checks.html" 2>&1)
-grep -qF "file=$work/moved/lib/quillon/libquillon_xslt.so" <<<"$loads" || {
-  printf '%s\n' "$loads" | grep xslt
-  echo "the moved quillon did not load the XSLT module of its own prefix"
+grep -qF "file=$work/moved/lib/quillon/libquillon_libxml.so" <<<"$loads" || {
+  printf "%s\n" "$loads" | grep libxml
+  echo "the moved quillon did not load the libxml2 module of its own prefix"
   exit 1
 }
 grep -q "<html" "$work/checks.html"

@@ -3,6 +3,9 @@
 #include <fmt/format.h>
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <optional>
+
 #include "component/session_access.h"
 #include "import/table_importers.h"
 #include "quillon/error.h"
@@ -37,9 +40,14 @@ std::string tableOf(const std::string& name, const Rows& records) {
 
 class ImportTablesTest : public HomeTest {
  protected:
-  void load(const std::string& tables) { ASSERT_TRUE(package.loadText("<Table>" + tables + "</Table>")); }
-  importing::TableImporters importers() { return importing::TableImporters(sessionOf(*obj), package); }
-  XmlDocument package;
+  void load(const std::string& tables) { package = write("<Table>" + tables + "</Table>"); }
+  importing::Package write(const std::string& text) {
+    const auto file = dir.path() / "package.xml";
+    std::ofstream(file, std::ios::binary) << text;
+    return importing::Package(file);
+  }
+  importing::TableImporters importers() { return importing::TableImporters(sessionOf(*obj), *package); }
+  std::optional<importing::Package> package;
 };
 
 TEST_F(ImportTablesTest, ChecksTakeTheNextNumbersAndOwnersTheReservedOne) {
@@ -128,10 +136,8 @@ TEST_F(ImportTablesTest, GuardsSkipQuietlyAndMissingPartsOrOverflowsAreErrors) {
   fails(
       tableOf("T_ACCORDED_CHECK", {"PROJECT_ID=1|CHECK_ID=1|CPT_NODE_ID=99999999999"}),
       [](auto i) { i.inputAccFromXml(1, 1); }, "Overflow");
-  XmlDocument notAPackage;
-  ASSERT_TRUE(notAPackage.loadText("<Other/>"));
   try {
-    importing::TableImporters(sessionOf(*obj), notAPackage).inputProjectFromXml(1, 1);
+    write("<Other/>");
     ADD_FAILURE() << "a document without Table was taken";
   } catch (const Error& e) {
     EXPECT_EQ(std::string(e.what()), "the package has no Table element");

@@ -37,21 +37,23 @@ class ImportTreeTest : public HomeTest {
     fs::create_directories(source);
   }
   void load(const std::string& table, const std::string& records) {
-    ASSERT_TRUE(package.loadText(fmt::format("<Table><{0}>\r{1}</{0}></Table>", table, records)));
+    const auto file = dir.path() / "package.xml";
+    std::ofstream(file, std::ios::binary) << fmt::format("<Table><{0}>\r{1}</{0}></Table>", table, records);
+    package.emplace(file);
   }
   void file(const fs::path& path, const std::string& text) {
     fs::create_directories(path.parent_path());
     std::ofstream(path) << text;
   }
   void run(std::int16_t ori, bool replaceOld = false) {
-    importing::TreeImport(sessionOf(*obj), package, {documents.string(), "42", 4})
+    importing::TreeImport(sessionOf(*obj), *package, {documents.string(), "42", 4})
         .inputTreeFromXml(ori, ori == 1 ? 1 : 21, source.string(), replaceOld);
   }
   void runBid() {
-    importing::TreeImport(sessionOf(*obj), package, {"", "42", 4})
+    importing::TreeImport(sessionOf(*obj), *package, {"", "42", 4})
         .inputTreeFromXmlEx(1, 1, source.string(), false);
   }
-  XmlDocument package;
+  std::optional<importing::Package> package;
   fs::path source, documents;
 };
 
@@ -106,8 +108,8 @@ TEST_F(ImportTreeTest, NoPackageNameMakesAPathOutsideTheDocumentFolders) {
   };
   for (const std::string name : {"..", ".", "", "..\\..\\x", "/tmp/abs", "a/../../b", "tab\tname"}) {
     file(source / (name + ".PDF"), "pdf");  // where the name lands inside the package's folder
-    const auto before = everything();
     load("T_PROJECT_TREE", node(5, 1, 2, 2, name) + node(6, 5, 3, 8, name));
+    const auto before = everything();
     run(1);
     runBid();
     for (const auto& path : everything())

@@ -48,6 +48,14 @@ class Cursor {
   virtual Value locator() const = 0;
 };
 
+// Rows added to one table, one call a row, in the order given; rows added
+// before a failure stay.
+class RowWriter {
+ public:
+  virtual ~RowWriter() = default;
+  virtual void add(std::span<const Value> values) = 0;
+};
+
 class Connection {
  public:
   virtual ~Connection() = default;
@@ -67,6 +75,9 @@ class Connection {
   virtual void updateRow(std::string_view table, const Value& locator, std::span<const std::string> columns,
                          std::span<const Value> values) = 0;
   virtual void deleteRow(std::string_view table, const Value& locator) = 0;
+  // Rows into `table`'s `columns` for as long as the writer lives. This one
+  // adds each through insertRow(); an engine prepares its statement once.
+  virtual std::unique_ptr<RowWriter> rowWriter(std::string_view table, std::vector<std::string> columns);
 
   virtual void begin(Intent intent) = 0;
   virtual void commit() = 0;

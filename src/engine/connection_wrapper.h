@@ -21,6 +21,9 @@ class ConnectionWrapper : public Connection {
                                 bool changeable) override {
     return target_->query(sql, params, changeable);
   }
+  std::unique_ptr<RowWriter> rowWriter(std::string_view table, std::vector<std::string> columns) override {
+    return target_->rowWriter(table, std::move(columns));
+  }
   void insertRow(std::string_view table, std::span<const std::string> columns,
                  std::span<const Value> values) override {
     target_->insertRow(table, columns, values);

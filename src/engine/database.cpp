@@ -93,6 +93,23 @@ void Database::deleteRow(std::string_view table, const Value& locator) {
   noting([&] { connection_->deleteRow(table, locator); });
 }
 
+class NotingWriter final : public RowWriter {
+ public:
+  NotingWriter(std::shared_ptr<Database> database, std::unique_ptr<RowWriter> writer)
+      : database_(std::move(database)), writer_(std::move(writer)) {}
+  void add(std::span<const Value> values) override {
+    database_->noting([&] { writer_->add(values); });
+  }
+
+ private:
+  std::shared_ptr<Database> database_;
+  std::unique_ptr<RowWriter> writer_;
+};
+
+std::unique_ptr<RowWriter> Database::rowWriter(std::string_view table, std::vector<std::string> columns) {
+  return std::make_unique<NotingWriter>(shared_from_this(), connection_->rowWriter(table, std::move(columns)));
+}
+
 Recordset Database::openRecordset(std::string_view sql, std::span<const Value> params) {
   return RecordsetImplFactory::open(shared_from_this(), sql, params);
 }

@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/connection.h"
 #include "quillon/recordset.h"
@@ -41,6 +42,9 @@ class Database : public std::enable_shared_from_this<Database> {
   void updateRow(std::string_view table, const Value& locator, std::span<const std::string> columns,
                  std::span<const Value> values);
   void deleteRow(std::string_view table, const Value& locator);
+  // Rows into `table`'s `columns` through one prepared statement, each row
+  // as a statement of its own: a failed row leaves the rows before it.
+  std::unique_ptr<RowWriter> rowWriter(std::string_view table, std::vector<std::string> columns);
 
   Connection& connection() const { return *connection_; }
 
@@ -52,6 +56,7 @@ class Database : public std::enable_shared_from_this<Database> {
   const std::string& lastFailure() const { return lastFailure_; }
 
  private:
+  friend class NotingWriter;
   void requireLiveTransaction() const;
   template <class Work>
   void noting(Work&& work);

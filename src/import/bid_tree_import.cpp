@@ -100,8 +100,10 @@ void TreeImport::addBidSections(std::int32_t tenderRoot) {
   std::int32_t bidRoot = 0, keyInformation = 0;
   for (const BidSection& section : kBidSections) {
     rs.addNew();
-    for (int j = 0; j < count; ++j)
-      storeByValueRule(rs, j, types[static_cast<std::size_t>(j)], &tender[static_cast<std::size_t>(j)]);
+    for (int j = 0; j < count; ++j) {
+      const std::string_view text = tender[static_cast<std::size_t>(j)];
+      rs.setValue(j, byValueRule(types[static_cast<std::size_t>(j)], &text));
+    }
     rs.setValue("NODE_NAME", Value(std::string(section.name)));
     const std::int32_t number = queries.GetMaxNo(table, "NODE_ID");
     rs.setValue("NODE_ID", whole(number));

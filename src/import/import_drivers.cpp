@@ -10,9 +10,8 @@
 #include "fileutil/file_ops.h"
 #include "fileutil/path_helpers.h"
 #include "import/package_audit.h"
-#include "import/record_copy.h"
+#include "import/package_source.h"
 #include "import/table_importers.h"
-#include "platform/xml.h"
 #include "quillon/error.h"
 #include "tree/owner_reservation.h"
 
@@ -22,29 +21,6 @@ namespace {
 constexpr const char* kTitle = "导出";
 constexpr const char* kTenderFileLost = "招表文件掉失";
 constexpr const char* kLibraryFileLost = "招标文件丢失";
-
-// The package whole, refused before anything is written when it is not
-// UTF-8 or declares a DOCTYPE: packages never carry one, and one that does is
-// built to make a parser expand something.
-XmlDocument loadPackage(const std::string& file) {
-  XmlDocument doc;
-  switch (platform::xml::parsePackageInPlace(doc, platform::xml::FileText(file))) {
-    case platform::xml::PackageParse::Ok:
-      return doc;
-    case platform::xml::PackageParse::HasDoctype:
-      throw Error(
-          ErrorKind::InvalidPackage,
-          fmt::format("the package {} declares a DOCTYPE; packages never do, and it was not read", file));
-    case platform::xml::PackageParse::NotUtf8:
-      throw Error(
-          ErrorKind::InvalidPackage,
-          fmt::format("the package {} is not UTF-8 text (packages are UTF-8); it was not read", file));
-    case platform::xml::PackageParse::OutOfMemory:
-      throw Error(ErrorKind::Engine, fmt::format("out of memory while reading the package {}", file));
-    default:
-      throw Error(ErrorKind::InvalidPackage, fmt::format("the package {} is not well-formed XML", file));
-  }
-}
 
 }  // namespace
 
@@ -66,15 +42,14 @@ Value ImportDrivers::run(const std::string& InputName, bool FgOldBs, std::int16_
     session_.host.message(kTitle, project ? kTenderFileLost : kLibraryFileLost, Icon::Question);
     return Value();
   }
-  const XmlDocument package = loadPackage(InputName);
+  const Package package(InputName);
   const std::string_view treeTable = db::sideOf(ori).tree;
   const std::string_view ownerColumn = db::sideOf(ori).owner;
-  const auto tree = records(element(package, treeTable), treeTable);
-  if (tree.empty()) {
+  if (package.records(treeTable) == 0) {
     if (!project) return Value();
     throw Error(ErrorKind::InvalidPackage, fmt::format("the package's {} element has no record", treeTable));
   }
-  const std::int32_t oldOwner = firstNumber(tree, treeTable, ownerColumn);
+  const std::int32_t oldOwner = package.firstNumber(treeTable, ownerColumn);
   // Decided before the placeholder: a refused package leaves no trace.
   PackageAudit(session_, package).check(ori, oldOwner, treeImport == Tree::Bid);
 

@@ -13,9 +13,8 @@
 #include "core/numbering.h"
 #include "db/queries.h"
 #include "db/tables.h"
-#include "import/record_copy.h"
+#include "import/package_source.h"
 #include "import/tree_side.h"
-#include "platform/xml.h"
 #include "quillon/error.h"
 #include "quillon/recordset.h"
 #include "tree/owner_reservation.h"
@@ -32,20 +31,18 @@ namespace table = db::table;
                           column, why));
 }
 
-// The package's numbers in `columns`, a value that is no number refusing it.
-std::vector<std::vector<std::optional<std::int32_t>>> fieldsOf(const std::vector<pugi::xml_node>& list,
-                                                               std::string_view tableName,
-                                                               const std::vector<std::string_view>& columns) {
+// The package's numbers in `column`, a value that is no number refusing it.
+const RecordNumbers& fieldOf(const Package& package, std::string_view tableName, std::string_view column) {
   try {
-    return fieldNumbers(list, tableName, columns);
+    return package.numbers(tableName, column);
   } catch (const Error& e) {
+    if (!package.has(tableName)) throw;
     throw Error(ErrorKind::InvalidPackage, fmt::format("the package was refused: {}", e.what()));
   }
 }
 
-std::vector<std::int32_t> captured(const std::vector<pugi::xml_node>& list, std::string_view tableName,
-                                   std::string_view column) {
-  return carriedOver(fieldsOf(list, tableName, {column}).front());
+std::vector<std::int32_t> captured(const Package& package, std::string_view tableName, std::string_view column) {
+  return carriedOver(fieldOf(package, tableName, column));
 }
 
 std::int64_t largest(Session& session, std::string_view tableName, std::string_view column) {
@@ -122,9 +119,9 @@ void oneShift(const std::vector<std::int32_t>& numbers, std::string_view tableNa
   bound(reach, column, before, static_cast<std::int64_t>(numbers.size()));
 }
 
-std::vector<std::int32_t> oneShift(const std::vector<pugi::xml_node>& list, std::string_view tableName,
-                                   std::string_view column, std::int64_t before) {
-  auto numbers = captured(list, tableName, column);
+std::vector<std::int32_t> oneShift(const Package& package, std::string_view tableName, std::string_view column,
+                                   std::int64_t before) {
+  auto numbers = captured(package, tableName, column);
   oneShift(numbers, tableName, column, before);
   return numbers;
 }
@@ -162,7 +159,7 @@ std::unordered_set<std::int32_t> librarySkeleton(Session& session) {
 
 bool held(Session& session, std::string_view tableName, std::int32_t node) {
   Recordset rs = session.database().openRecordset(
-      fmt::format("select count(*) from {} where NODE_ID=?", tableName), std::array<Value, 1>{whole(node)});
+      fmt::format("select count(*) from {} where NODE_ID=?", tableName), std::array<Value, 1>{Value(std::int64_t{node})});
   return rs.value(0).toInt64() > 0;
 }
 
@@ -188,35 +185,30 @@ void PackageAudit::check(std::int16_t ori, std::int32_t oldOwner, bool bidTree) 
     take(ownerReach, {name, side.owner, *ownerBefore, *ownerBefore + 2, oldOwner}, owners, false);
     ownerRecords += static_cast<std::int64_t>(owners.size());
   };
-  const auto owned = [&](std::string_view name, const std::vector<pugi::xml_node>& list) {
-    ownedBy(name, captured(list, name, side.owner));
-  };
-  const auto treeList = records(element(package_, side.tree), side.tree);
-  const auto itemList = records(element(package_, items), items);
-  // The tree is the bulk of a package: its four columns are read in one walk.
-  const auto treeFields = fieldsOf(treeList, side.tree, {side.owner, "NODE_ID", "PARENT_NOED_ID", "TYPE_ID"});
-  ownedBy(side.tree, carriedOver(treeFields[0]));
-  owned(items, itemList);
+  const auto owned = [&](std::string_view name) { ownedBy(name, captured(package_, name, side.owner)); };
+  const std::size_t treeRecords = package_.records(side.tree);
+  (void)package_.records(items);  // refused here when the package has no items element
+  ownedBy(side.tree, captured(package_, side.tree, side.owner));
+  owned(items);
   for (const std::string_view name :
        {project ? table::kProject : table::kProjectInfo, project ? table::kCheck : table::kCheckInfo,
         project ? table::kOpenBid : table::kOpenBidInfo}) {
-    const auto list = records(element(package_, name), name);
-    owned(name, list);
+    owned(name);
     if (name == (project ? table::kCheck : table::kCheckInfo))
-      roomFor(session_, name, "CHECK_ID", list.size());
+      roomFor(session_, name, "CHECK_ID", package_.records(name));
   }
   bound(ownerReach, side.owner, *ownerBefore, ownerRecords);
 
   // Nodes: after the placeholder's, in the package's order; a bid adds its
   // six sections after them.
   const std::int64_t nodeBefore = largest(session_, side.tree, "NODE_ID");
-  oneShift(carriedOver(treeFields[1]), side.tree, "NODE_ID", nodeBefore, 1, bidTree ? 6 : 0);
+  oneShift(captured(package_, side.tree, "NODE_ID"), side.tree, "NODE_ID", nodeBefore, 1, bidTree ? 6 : 0);
   if (ori == 2) {
     const auto skeleton = librarySkeleton(session_);
-    const auto parents = carriedOver(treeFields[2]);
-    const auto types = zeroWhereMissing(treeFields[3]);
+    const auto parents = captured(package_, side.tree, "PARENT_NOED_ID");
+    const auto types = zeroWhereMissing(fieldOf(package_, side.tree, "TYPE_ID"));
     std::unordered_set<std::int32_t> unheld;  // numbers no row holds, asked once each
-    for (std::size_t i = 0; i < treeList.size(); ++i) {
+    for (std::size_t i = 0; i < treeRecords; ++i) {
       const std::int32_t parent = parents[i];
       if (!keepsItsParent(types[i]) || parent == 0 || skeleton.count(parent) || unheld.count(parent))
         continue;
@@ -233,28 +225,22 @@ void PackageAudit::check(std::int16_t ori, std::int32_t oldOwner, bool bidTree) 
 
   // Scoring items, their factors and the factors' rules: each renumbered by
   // one shift, each link inside the package.
-  const auto itemNumbers =
-      oneShift(itemList, items, "GRADE_ITEM_ID", largest(session_, items, "GRADE_ITEM_ID"));
+  const auto itemNumbers = oneShift(package_, items, "GRADE_ITEM_ID", largest(session_, items, "GRADE_ITEM_ID"));
 
-  const auto factorElement = element(package_, factors);
-  const bool factorsCome = hasRecords(project ? factorElement : element(package_, items));
+  const bool factorsCome = package_.hasRecords(project ? factors : items);
   std::unordered_set<std::int32_t> factorNumbers;
   if (factorsCome) {
-    if (itemList.empty())
+    if (package_.records(items) == 0)
       throw Error(ErrorKind::InvalidPackage, fmt::format("the package's {} element has no record", items));
-    const auto factorList = records(factorElement, factors);
-    mustLinkInside(captured(factorList, factors, "GRADE_ITEM_ID"), {itemNumbers.begin(), itemNumbers.end()},
+    mustLinkInside(captured(package_, factors, "GRADE_ITEM_ID"), {itemNumbers.begin(), itemNumbers.end()},
                    factors, "GRADE_ITEM_ID", "scoring item");
-    const auto numbers =
-        oneShift(factorList, factors, "INGREDIENT_ID", largest(session_, factors, "INGREDIENT_ID"));
+    const auto numbers = oneShift(package_, factors, "INGREDIENT_ID", largest(session_, factors, "INGREDIENT_ID"));
     factorNumbers.insert(numbers.begin(), numbers.end());
   }
-  const auto ruleElement = element(package_, rules);
-  if (ruleElement && hasRecords(factorElement)) {
-    const auto ruleList = records(ruleElement, rules);
-    mustLinkInside(captured(ruleList, rules, "INGREDIENT_ID"), factorNumbers, rules, "INGREDIENT_ID",
+  if (package_.has(rules) && package_.hasRecords(factors)) {
+    mustLinkInside(captured(package_, rules, "INGREDIENT_ID"), factorNumbers, rules, "INGREDIENT_ID",
                    "scoring factor");
-    roomFor(session_, rules, "AUTO_GRADE_ID", ruleList.size());
+    roomFor(session_, rules, "AUTO_GRADE_ID", package_.records(rules));
   }
 }
 

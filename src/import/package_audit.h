@@ -9,13 +9,13 @@
 
 #include "core/session.h"
 #include "quillon/numbering.h"
-#include "quillon/xml_document.h"
+#include "import/package_source.h"
 
 namespace quillon::importing {
 
 class PackageAudit {
  public:
-  PackageAudit(Session& session, const XmlDocument& package) : session_(session), package_(package) {}
+  PackageAudit(Session& session, const Package& package) : session_(session), package_(package) {}
 
   // `ori` and `oldOwner` as the drivers pass them; `bidTree` when the tree
   // becomes the start of a bid (which adds six sections of its own). Throws
@@ -25,7 +25,7 @@ class PackageAudit {
 
  private:
   Session& session_;
-  const XmlDocument& package_;
+  const Package& package_;
 };
 
 }  // namespace quillon::importing

@@ -2,153 +2,129 @@
 
 #include <fmt/format.h>
 
-#include <limits>
+#include <strings.h>
 
 #include "db/queries.h"
 #include "export/progress.h"
 #include "export/table_writer.h"
-#include "package/package_document.h"
-#include "platform/xml.h"
 #include "quillon/error.h"
+#include "quillon/recordset.h"
 
 namespace quillon::importing {
+namespace {
 
 namespace xml = platform::xml;
 
-pugi::xml_node element(const XmlDocument& package, std::string_view name) {
-  const auto root = xml::firstChild(xml::native(package), package::kRoot);
-  if (!root) throw Error(ErrorKind::InvalidPackage, "the package has no Table element");
-  return xml::firstChild(root, name);
+bool sameName(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && ::strncasecmp(a.data(), b.data(), a.size()) == 0;
 }
 
-std::vector<pugi::xml_node> records(pugi::xml_node tableElement, std::string_view name) {
-  if (!tableElement)
-    throw Error(ErrorKind::InvalidPackage, fmt::format("the package has no {} element", name));
-  return xml::selectChildren(tableElement, package::kRecord);
-}
+// The second pass over one table: each record becomes a row as soon as it is
+// read.
+class Copier final : public xml::RecordVisitor {
+ public:
+  Copier(std::vector<std::string> names, std::vector<int> types, const std::vector<Capture>& captures,
+         const Renumber& renumber, engine::RowWriter& writer, exporting::TableProgress& progress)
+      : names_(std::move(names)),
+        types_(std::move(types)),
+        captures_(captures),
+        renumber_(renumber),
+        writer_(writer),
+        progress_(progress),
+        given_(names_.size()),
+        values_(names_.size()) {
+    for (const Capture& capture : captures_) capturePositions_.push_back(position(capture.column));
+  }
 
-bool hasRecords(pugi::xml_node tableElement) {
-  return tableElement && xml::firstChild(tableElement, package::kRecord);
-}
+  bool table(std::string_view) override { return true; }
 
-std::int32_t firstNumber(const std::vector<pugi::xml_node>& list, std::string_view table,
-                         std::string_view column) {
-  if (list.empty())
-    throw Error(ErrorKind::InvalidPackage, fmt::format("the package's {} element has no record", table));
-  return asIdentifier(xml::text(xml::firstChild(list.front(), column)));
-}
-
-std::vector<std::vector<std::optional<std::int32_t>>> fieldNumbers(
-    const std::vector<pugi::xml_node>& list, std::string_view table,
-    const std::vector<std::string_view>& columns) {
-  std::vector<std::vector<std::optional<std::int32_t>>> numbers(columns.size());
-  for (auto& column : numbers) column.resize(list.size());
-  for (std::size_t i = 0; i < list.size(); ++i) {
-    std::size_t found = 0;
-    for (auto field = list[i].first_child(); field && found < columns.size(); field = field.next_sibling()) {
-      for (std::size_t c = 0; c < columns.size(); ++c) {
-        if (numbers[c][i] || !xml::isElementCalled(field, columns[c])) continue;
-        try {
-          numbers[c][i] = asIdentifier(xml::text(field));
-        } catch (const Error& e) {
-          throw Error(ErrorKind::InvalidPackage,
-                      fmt::format("record {} of {}, column {}: {}", i + 1, table, columns[c], e.what()));
-        }
-        ++found;
-        break;
-      }
+  void record(std::span<const xml::Field> fields) override {
+    std::fill(given_.begin(), given_.end(), nullptr);
+    // Fields mostly come in the order of the column list: look there first.
+    std::size_t expected = 0;
+    for (const auto& field : fields) {
+      std::size_t j = expected < names_.size() && names_[expected] == field.name ? expected : position(field.name);
+      if (j == names_.size()) continue;
+      if (!given_[j]) given_[j] = &field.text;
+      expected = j + 1;
     }
+    for (std::size_t j = 0; j < names_.size(); ++j) values_[j] = byValueRule(types_[j], given_[j]);
+    for (std::size_t c = 0; c < captures_.size(); ++c)
+      if (const auto j = capturePositions_[c]; j < names_.size() && given_[j])
+        *captures_[c].into = asIdentifier(*given_[j]);
+    NewRow row(names_, values_);
+    renumber_(row, index_++);
+    writer_.add(values_);
+    progress_.row();
   }
-  return numbers;
-}
 
-std::vector<std::int32_t> carriedOver(const std::vector<std::optional<std::int32_t>>& numbers) {
-  std::vector<std::int32_t> out;
-  out.reserve(numbers.size());
-  std::int32_t last = 0;
-  for (const auto& n : numbers) {
-    if (n) last = *n;
-    out.push_back(last);
+ private:
+  // The column a package element fills (names as written), or past the end.
+  std::size_t position(std::string_view name) const {
+    for (std::size_t j = 0; j < names_.size(); ++j)
+      if (names_[j] == name) return j;
+    return names_.size();
   }
-  return out;
-}
 
-std::vector<std::int32_t> zeroWhereMissing(const std::vector<std::optional<std::int32_t>>& numbers) {
-  std::vector<std::int32_t> out;
-  out.reserve(numbers.size());
-  for (const auto& n : numbers) out.push_back(n.value_or(0));
-  return out;
-}
+  const std::vector<std::string> names_;
+  const std::vector<int> types_;
+  const std::vector<Capture>& captures_;
+  std::vector<std::size_t> capturePositions_;
+  const Renumber& renumber_;
+  engine::RowWriter& writer_;
+  exporting::TableProgress& progress_;
+  std::vector<const std::string_view*> given_;
+  std::vector<Value> values_;
+  std::size_t index_ = 0;
+};
 
-std::vector<std::int32_t> capturedNumbers(const std::vector<pugi::xml_node>& list, std::string_view table,
-                                          std::string_view column) {
-  return carriedOver(fieldNumbers(list, table, {column}).front());
-}
+}  // namespace
 
-std::unordered_set<std::int32_t> packageNodes(const std::vector<pugi::xml_node>& list,
-                                              std::string_view table) {
-  const auto nodes = capturedNumbers(list, table, "NODE_ID");
-  return {nodes.begin(), nodes.end()};
-}
-
-std::int32_t asIdentifier(const std::string& text) { return roundToInt32(leadingNumber(text)); }
-
-std::int32_t shifted(std::int32_t next, std::int32_t number, std::int32_t first) {
-  const std::int64_t sum = std::int64_t{next} + number - first;
-  if (sum < std::numeric_limits<std::int32_t>::min() || sum > std::numeric_limits<std::int32_t>::max())
-    throw Error(ErrorKind::InvalidPackage, "Overflow");
-  return static_cast<std::int32_t>(sum);
-}
-
-void storeByValueRule(Recordset& rs, int position, int type, const std::string* text) {
+Value byValueRule(int type, const std::string_view* text) {
   const bool integral = type == field_type::kLong;
   const bool numeric = integral || type == field_type::kDouble;
-  if (!text) {
-    rs.setValue(position, numeric ? Value(std::int64_t{0}) : Value(std::string(" ")));
-  } else if (numeric) {
+  if (!text) return numeric ? Value(std::int64_t{0}) : Value(std::string(" "));
+  if (numeric) {
     const double number = leadingNumber(*text);
-    rs.setValue(position, integral ? whole(roundToInt32(number)) : Value(number));
-  } else {
-    rs.setValue(position, Value(text->empty() ? std::string(" ") : *text));
+    return integral ? whole(roundToInt32(number)) : Value(number);
   }
+  return text->empty() ? Value(std::string(" ")) : Value(*text);
 }
 
-bool copyRecords(Session& session, std::string_view table, std::string_view columns,
-                 const std::vector<pugi::xml_node>& list, const std::vector<Capture>& captures,
-                 const Renumber& renumber) {
-  Recordset rs;
-  if (!db::Queries(session).GetValue(fmt::format("Select {} from {}", columns, table), rs)) return false;
+std::size_t NewRow::position(std::string_view column) const {
+  for (std::size_t j = 0; j < names_.size(); ++j)
+    if (sameName(names_[j], column)) return j;
+  throw Error(ErrorKind::InvalidInput, fmt::format("no column {} in the row being added", column));
+}
+
+std::int32_t numberIn(const NewRow& row, std::string_view column) {
+  const Value& v = row.value(column);
+  return v.isNull() || v.isEmpty() ? 0 : roundToInt32(v.toDouble());
+}
+
+bool copyRecords(Session& session, const Package& package, std::string_view table, std::string_view columns,
+                 const std::vector<Capture>& captures, const Renumber& renumber) {
   const exporting::ColumnList names(columns);
   const auto count = names.names().size();
   std::vector<int> types(count);
-  for (std::size_t j = 0; j < count; ++j) types[j] = rs.fieldType(static_cast<int>(j));
+  {
+    // The engine's type of each column decides how the package's text is stored.
+    Recordset rs;
+    if (!db::Queries(session).GetValue(fmt::format("Select {} from {} where 1=0", columns, table), rs))
+      return false;
+    for (std::size_t j = 0; j < count; ++j) types[j] = rs.fieldType(static_cast<int>(j));
+  }
+  const auto writer = session.database().rowWriter(table, names.names());
 
   exporting::TableProgress progress(table, currentProgressListener());
-  progress.start(static_cast<std::int64_t>(list.size()));
+  progress.start(static_cast<std::int64_t>(package.records(table)));
   // Told also when a record fails, before the error leaves.
   struct Finish {
     exporting::TableProgress& progress;
     ~Finish() { progress.finish(); }
   } finish{progress};
-  for (std::size_t i = 0; i < list.size(); ++i) {
-    rs.addNew();
-    for (std::size_t j = 0; j < count; ++j) {
-      const std::string& name = names.names()[j];
-      const int position = static_cast<int>(j);
-      const auto field = xml::firstChild(list[i], name);
-      if (!field) {
-        storeByValueRule(rs, position, types[j], nullptr);
-        continue;
-      }
-      const std::string text = xml::text(field);
-      storeByValueRule(rs, position, types[j], &text);
-      for (const Capture& capture : captures)
-        if (name == capture.column) *capture.into = asIdentifier(text);
-    }
-    renumber(rs, i);
-    rs.update();
-    progress.row();
-  }
+  Copier copier(names.names(), std::move(types), captures, renumber, *writer, progress);
+  package.read(table, copier);
   return true;
 }
 

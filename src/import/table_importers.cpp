@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "core/numbering.h"
 #include "db/queries.h"
 #include "db/tables.h"
 #include "import/record_copy.h"
 #include "quillon/error.h"
-#include "quillon/recordset.h"
 
 namespace quillon::importing {
 namespace {
@@ -26,15 +26,15 @@ std::int32_t maxNo(Session& session, std::string_view tableName, std::string_vie
 }
 
 // The importers of owned rows whose only shared number is the owner.
-void importOwned(Session& session, const XmlDocument& package, const Side& side, std::string_view tableName,
+void importOwned(Session& session, const Package& package, const Side& side, std::string_view tableName,
                  std::string_view columnList, std::int32_t oldOwner, std::string_view ownId = {}) {
   const std::int32_t nextOwner = maxNo(session, side.tree, side.owner);
+  numbering::Sequence ids([&] { return maxNo(session, tableName, ownId); });
   std::int32_t owner = 0;
-  copyRecords(session, tableName, columnList, records(element(package, tableName), tableName),
-              {{side.owner, &owner}}, [&](Recordset& rs, std::size_t) {
-                rs.setValue(side.owner, whole(shifted(nextOwner, owner, oldOwner)));
-                if (!ownId.empty()) rs.setValue(ownId, whole(maxNo(session, tableName, ownId)));
-              });
+  copyRecords(session, package, tableName, columnList, {{side.owner, &owner}}, [&](NewRow& row, std::size_t) {
+    row.setValue(side.owner, whole(shifted(nextOwner, owner, oldOwner)));
+    if (!ownId.empty()) row.setValue(ownId, whole(ids.next()));
+  });
 }
 
 }  // namespace
@@ -60,15 +60,14 @@ void TableImporters::inputOpenBidFromXml(std::int16_t ori, std::int32_t oldOwner
 void TableImporters::inputAutoGradeFromXml(std::int16_t ori, std::int32_t /*oldOwner*/) {
   const Side& side = db::sideOf(ori);
   const std::int32_t nextFactor = maxNo(session_, side.factors, "INGREDIENT_ID");
-  const auto rules = element(package_, side.rules);
-  const auto factors = element(package_, side.factors);
-  if (!rules || !hasRecords(factors)) return;
-  const std::int32_t firstFactor = firstNumber(records(factors, side.factors), side.factors, "INGREDIENT_ID");
+  if (!package_.has(side.rules) || !package_.hasRecords(side.factors)) return;
+  const std::int32_t firstFactor = package_.firstNumber(side.factors, "INGREDIENT_ID");
+  numbering::Sequence rules([&] { return maxNo(session_, side.rules, "AUTO_GRADE_ID"); });
   std::int32_t factor = 0;
-  copyRecords(session_, side.rules, columns::kAutoRule, records(rules, side.rules),
-              {{"INGREDIENT_ID", &factor}}, [&](Recordset& rs, std::size_t) {
-                rs.setValue("INGREDIENT_ID", whole(shifted(nextFactor, factor, firstFactor)));
-                rs.setValue("AUTO_GRADE_ID", whole(maxNo(session_, side.rules, "AUTO_GRADE_ID")));
+  copyRecords(session_, package_, side.rules, columns::kAutoRule, {{"INGREDIENT_ID", &factor}},
+              [&](NewRow& row, std::size_t) {
+                row.setValue("INGREDIENT_ID", whole(shifted(nextFactor, factor, firstFactor)));
+                row.setValue("AUTO_GRADE_ID", whole(rules.next()));
               });
 }
 
@@ -78,18 +77,16 @@ void TableImporters::inputGradeDETAILFromXml(std::int16_t ori, std::int32_t /*ol
   const std::int32_t nextFactor = maxNo(session_, side.factors, "INGREDIENT_ID");
   // The library side looks for items, the project side for factors; each
   // then needs the other element, and a package without it is refused.
-  if (!hasRecords(element(package_, side.project ? side.factors : side.items))) return;
-  const std::int32_t firstItem =
-      firstNumber(records(element(package_, side.items), side.items), side.items, "GRADE_ITEM_ID");
+  if (!package_.hasRecords(side.project ? side.factors : side.items)) return;
+  const std::int32_t firstItem = package_.firstNumber(side.items, "GRADE_ITEM_ID");
   std::int32_t item = 0, factor = 0, firstFactor = 0;
-  copyRecords(session_, side.factors, side.project ? columns::kGradeFactor : columns::kGradeFactorInfo,
-              records(element(package_, side.factors), side.factors),
-              {{"GRADE_ITEM_ID", &item}, {"INGREDIENT_ID", &factor}}, [&](Recordset& rs, std::size_t index) {
+  copyRecords(session_, package_, side.factors, side.project ? columns::kGradeFactor : columns::kGradeFactorInfo,
+              {{"GRADE_ITEM_ID", &item}, {"INGREDIENT_ID", &factor}}, [&](NewRow& row, std::size_t index) {
                 if (index == 0) firstFactor = factor;
-                rs.setValue("GRADE_ITEM_ID", whole(shifted(nextItem, item, firstItem)));
+                row.setValue("GRADE_ITEM_ID", whole(shifted(nextItem, item, firstItem)));
                 // The copy keeps the factor's number as the package had it.
-                if (side.project) rs.setValue("CRP_INGREDIENT_ID", whole(factor));
-                rs.setValue("INGREDIENT_ID", whole(shifted(nextFactor, factor, firstFactor)));
+                if (side.project) row.setValue("CRP_INGREDIENT_ID", whole(factor));
+                row.setValue("INGREDIENT_ID", whole(shifted(nextFactor, factor, firstFactor)));
               });
 }
 
@@ -98,12 +95,11 @@ void TableImporters::inputGradeFromXml(std::int16_t ori, std::int32_t oldOwner) 
   const std::int32_t nextOwner = maxNo(session_, side.tree, side.owner);
   const std::int32_t nextItem = maxNo(session_, side.items, "GRADE_ITEM_ID");
   std::int32_t owner = 0, item = 0, firstItem = 0;
-  copyRecords(session_, side.items, side.project ? columns::kGradeItem : columns::kGradeItemInfo,
-              records(element(package_, side.items), side.items),
-              {{side.owner, &owner}, {"GRADE_ITEM_ID", &item}}, [&](Recordset& rs, std::size_t index) {
+  copyRecords(session_, package_, side.items, side.project ? columns::kGradeItem : columns::kGradeItemInfo,
+              {{side.owner, &owner}, {"GRADE_ITEM_ID", &item}}, [&](NewRow& row, std::size_t index) {
                 if (index == 0) firstItem = item;
-                rs.setValue(side.owner, whole(shifted(nextOwner, owner, oldOwner)));
-                rs.setValue("GRADE_ITEM_ID", whole(shifted(nextItem, item, firstItem)));
+                row.setValue(side.owner, whole(shifted(nextOwner, owner, oldOwner)));
+                row.setValue("GRADE_ITEM_ID", whole(shifted(nextItem, item, firstItem)));
               });
 }
 

@@ -11,13 +11,13 @@
 #include <cstdint>
 
 #include "core/session.h"
-#include "quillon/xml_document.h"
+#include "import/package_source.h"
 
 namespace quillon::importing {
 
 class TableImporters {
  public:
-  TableImporters(Session& session, const XmlDocument& package) : session_(session), package_(package) {}
+  TableImporters(Session& session, const Package& package) : session_(session), package_(package) {}
 
   // `ori` 1 is the project side, any other value the library side;
   // `oldOwner` is the owner of the package's first tree record. Each throws
@@ -35,7 +35,7 @@ class TableImporters {
 
  private:
   Session& session_;
-  const XmlDocument& package_;
+  const Package& package_;
 };
 
 }  // namespace quillon::importing

@@ -6,6 +6,7 @@
 #include <array>
 #include <ctime>
 #include <limits>
+#include <unordered_set>
 
 #include "db/queries.h"
 #include "db/tables.h"
@@ -54,7 +55,6 @@ bool TreeImport::copyTree(std::int16_t ori, std::int32_t oldOwner, const std::st
                           bool FgOldBs, Variant variant) {
   const bool bid = variant == Variant::Bid;
   const ImportSide side(ori);
-  const auto list = records(element(package_, side.tree), side.tree);
   db::Queries queries(session_);
   const std::int32_t nextOwner = queries.GetMaxNo(std::string(side.tree), std::string(side.owner));
   const std::int32_t nextNode = queries.GetMaxNo(std::string(side.tree), "NODE_ID");
@@ -65,55 +65,52 @@ bool TreeImport::copyTree(std::int16_t ori, std::int32_t oldOwner, const std::st
   // A link to a node the package does not bring (0 above a top node, a
   // chapter a bid export left out) would land on an unrelated row once
   // shifted: such a node hangs at the top instead.
-  const auto inside = packageNodes(list, side.tree);
+  const auto nodes = carriedOver(package_.numbers(side.tree, "NODE_ID"));
+  const std::unordered_set<std::int32_t> inside(nodes.begin(), nodes.end());
   const auto linked = [&](std::int32_t to) { return inside.count(to) ? shifted(nextNode, to, root) : 0; };
-  return copyRecords(session_, side.tree, bid ? db::columns::kProjectTreeNode : side.columns, list,
-                     {{side.owner, &owner}, {"NODE_ID", &node}, {"PARENT_NOED_ID", &parent}},
-                     [&](Recordset& rs, std::size_t index) {
-                       if (index == 0) root = node;
-                       // A bid's tree starts its page and level columns afresh.
-                       if (side.project && !bid) {
-                         if (const std::int32_t bs = numberIn(rs, "BS_NODE_ID"); bs != 0)
-                           rs.setValue("BS_NODE_ID", whole(linked(bs)));
-                       }
-                       rs.setValue(side.owner, whole(shifted(nextOwner, owner, oldOwner)));
-                       const std::int32_t newNode = shifted(nextNode, node, root);
-                       rs.setValue("NODE_ID", whole(newNode));
-                       const std::int32_t type = numberIn(rs, "TYPE_ID");
-                       const bool library = ori == 2 && keepsItsParent(type);
-                       rs.setValue("PARENT_NOED_ID", whole(library ? parent : linked(parent)));
-                       if (library) checkLibraryName(rs, side, type, FgOldBs);
-                       // A drawing sits one layer deeper in a bid than in the tender.
-                       if (bid && type == kPdfNode)
-                         rs.setValue("LAYER_ID", whole(shifted(numberIn(rs, "LAYER_ID"), 1, 0)));
-                       if (type == kDocumentNode) {
-                         rs.setValue("PARENT_NOED_ID", ori == 1 ? placement_.parentNode() : whole(parent));
-                         if (ori == 1) {
-                           referenceLayer = numberIn(rs, "LAYER_ID");
-                           const std::string name = rs.value("NODE_NAME").toText();
-                           if (bid)
-                             placeBidFiles(sourceFolder, name, newNode);
-                           else
-                             placeDocumentFiles(sourceFolder, name, newNode);
-                         }
-                       }
-                       if (!bid && type == kPdfNode)
-                         copyPdf(sourceFolder, rs.value("NODE_NAME").toText(), node, newNode);
-                       if (bid && type == kTenderRoot) {
-                         rs.setValue("NODE_NAME", Value(std::string(kTenderRootName)));
-                         tenderRoot_ = newNode;
-                       }
-                       if (ori == 1) {
-                         const std::int32_t layer =
-                             shifted(numberIn(rs, "LAYER_ID"), placement_.PARENT_LAYER_ID, referenceLayer);
-                         rs.setValue("LAYER_ID", whole(shifted(layer, 1, 0)));
-                       }
-                     });
+  return copyRecords(
+      session_, package_, side.tree, bid ? db::columns::kProjectTreeNode : side.columns,
+      {{side.owner, &owner}, {"NODE_ID", &node}, {"PARENT_NOED_ID", &parent}}, [&](NewRow& row, std::size_t index) {
+        if (index == 0) root = node;
+        // A bid's tree starts its page and level columns afresh.
+        if (side.project && !bid) {
+          if (const std::int32_t bs = numberIn(row, "BS_NODE_ID"); bs != 0) row.setValue("BS_NODE_ID", whole(linked(bs)));
+        }
+        row.setValue(side.owner, whole(shifted(nextOwner, owner, oldOwner)));
+        const std::int32_t newNode = shifted(nextNode, node, root);
+        row.setValue("NODE_ID", whole(newNode));
+        const std::int32_t type = numberIn(row, "TYPE_ID");
+        const bool library = ori == 2 && keepsItsParent(type);
+        row.setValue("PARENT_NOED_ID", whole(library ? parent : linked(parent)));
+        if (library) checkLibraryName(row, side, type, FgOldBs);
+        // A drawing sits one layer deeper in a bid than in the tender.
+        if (bid && type == kPdfNode) row.setValue("LAYER_ID", whole(shifted(numberIn(row, "LAYER_ID"), 1, 0)));
+        if (type == kDocumentNode) {
+          row.setValue("PARENT_NOED_ID", ori == 1 ? placement_.parentNode() : whole(parent));
+          if (ori == 1) {
+            referenceLayer = numberIn(row, "LAYER_ID");
+            const std::string name = row.value("NODE_NAME").toText();
+            if (bid)
+              placeBidFiles(sourceFolder, name, newNode);
+            else
+              placeDocumentFiles(sourceFolder, name, newNode);
+          }
+        }
+        if (!bid && type == kPdfNode) copyPdf(sourceFolder, row.value("NODE_NAME").toText(), node, newNode);
+        if (bid && type == kTenderRoot) {
+          row.setValue("NODE_NAME", Value(std::string(kTenderRootName)));
+          tenderRoot_ = newNode;
+        }
+        if (ori == 1) {
+          const std::int32_t layer = shifted(numberIn(row, "LAYER_ID"), placement_.PARENT_LAYER_ID, referenceLayer);
+          row.setValue("LAYER_ID", whole(shifted(layer, 1, 0)));
+        }
+      });
 }
 
-void TreeImport::checkLibraryName(Recordset& rs, const ImportSide& side, std::int32_t type, bool FgOldBs) {
-  const std::string name = rs.value("NODE_NAME").toText();
-  const Value projectTypeValue = rs.value(side.projectType);
+void TreeImport::checkLibraryName(NewRow& row, const ImportSide& side, std::int32_t type, bool FgOldBs) {
+  const std::string name = row.value("NODE_NAME").toText();
+  const Value projectTypeValue = row.value(side.projectType);
   const std::string projectType = projectTypeValue.toText();
   if (FgOldBs) {
     // The rows this template replaces; the package's name is bound, so
@@ -130,7 +127,7 @@ void TreeImport::checkLibraryName(Recordset& rs, const ImportSide& side, std::in
   } else {
     std::string free = chenkNodeEx(name, projectType, 2, type);
     if (free != name) session_.namesChanged.emplace_back(name, free);
-    rs.setValue("NODE_NAME", Value(std::move(free)));
+    row.setValue("NODE_NAME", Value(std::move(free)));
   }
 }
 

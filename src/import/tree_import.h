@@ -9,11 +9,12 @@
 #include <string>
 
 #include "core/session.h"
-#include "quillon/xml_document.h"
+#include "import/package_source.h"
 
 namespace quillon::importing {
 
 struct ImportSide;
+class NewRow;
 
 // The object's public fields the tree import reads.
 struct TreePlacement {
@@ -31,7 +32,7 @@ struct TreePlacement {
 
 class TreeImport {
  public:
-  TreeImport(Session& session, const XmlDocument& package, TreePlacement placement)
+  TreeImport(Session& session, const Package& package, TreePlacement placement)
       : session_(session), package_(package), placement_(std::move(placement)) {}
 
   // Always false, as the drivers expect. Throws quillon::Error when the
@@ -64,7 +65,7 @@ class TreeImport {
                 Variant variant);
   // A library node of a kind whose name must be free: it replaces the
   // rows of the same name (FgOldBs) or takes a free name.
-  void checkLibraryName(Recordset& rs, const ImportSide& side, std::int32_t type, bool FgOldBs);
+  void checkLibraryName(NewRow& row, const ImportSide& side, std::int32_t type, bool FgOldBs);
   void placeDocumentFiles(const std::string& sourceFolder, const std::string& name, std::int32_t node);
   void placeBidFiles(const std::string& sourceFolder, const std::string& name, std::int32_t node);
   void addBidSections(std::int32_t tenderRoot);
@@ -76,7 +77,7 @@ class TreeImport {
   void unchecked(const std::function<void()>& copy);
 
   Session& session_;
-  const XmlDocument& package_;
+  const Package& package_;
   TreePlacement placement_;
   std::string documentFolder_;
   std::int32_t tenderRoot_ = 0;  // the bid's tender root, once copied

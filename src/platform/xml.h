@@ -36,33 +36,11 @@ inline const pugi::xml_document& native(const XmlDocument& document) { return Xm
 void writeDeclaration(pugi::xml_writer& writer);
 void writeDocument(const pugi::xml_document& doc, pugi::xml_writer& writer);
 
-// A whole file read into memory the document can take over, so that a large
-// package is held once (the parsed tree points into it) rather than as a file
-// copy, a parser copy and a tree.
+// How reading a package ended. A package is UTF-8 (a UTF-16 or UTF-32 text,
+// or one declaring another encoding, is refused before it is used) and never
+// carries a DOCTYPE, wherever it stands: one that does was made to have
+// something expanded.
 enum class PackageParse { Ok, NotWellFormed, NotUtf8, HasDoctype, OutOfMemory };
-
-class FileText {
- public:
-  // Throws quillon::Error when the file cannot be read, or there is no
-  // memory to hold it.
-  explicit FileText(const std::filesystem::path& file);
-  ~FileText();
-  FileText(const FileText&) = delete;
-  FileText& operator=(const FileText&) = delete;
-  std::string_view view() const { return {data_, size_}; }
-
- private:
-  friend PackageParse parsePackageInPlace(XmlDocument& doc, FileText&& text);
-  char* data_ = nullptr;
-  std::size_t size_ = 0;
-};
-
-// Parses a package with the document's options; the text becomes the
-// document's. Anything but Ok leaves an empty document. A package is UTF-8
-// (a UTF-16 or UTF-32 text, or one declaring another encoding, is refused
-// before it is parsed) and never carries a DOCTYPE, wherever it stands: one
-// that does was made to have something expanded.
-PackageParse parsePackageInPlace(XmlDocument& doc, FileText&& text);
 
 // The root element; a null node when the document is empty.
 pugi::xml_node documentElement(const XmlDocument& document);

@@ -34,6 +34,7 @@ class SqliteConnection final : public Connection, public std::enable_shared_from
   void updateRow(std::string_view table, const Value& locator, std::span<const std::string> columns,
                  std::span<const Value> values) override;
   void deleteRow(std::string_view table, const Value& locator) override;
+  std::unique_ptr<RowWriter> rowWriter(std::string_view table, std::vector<std::string> columns) override;
   void begin(Intent intent) override;
   void commit() override;
   void rollback() noexcept override;

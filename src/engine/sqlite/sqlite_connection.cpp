@@ -199,6 +199,38 @@ void SqliteConnection::insertRow(std::string_view table, std::span<const std::st
           values);
 }
 
+namespace {
+
+// One prepared INSERT for the writer's life, its values bound straight from
+// the row given.
+class SqliteRowWriter final : public RowWriter {
+ public:
+  SqliteRowWriter(sqlite3* db, Statement statement) : db_(db), statement_(std::move(statement)) {}
+  void add(std::span<const Value> values) override {
+    sqlite3_stmt* stmt = statement_.get();
+    sqlite3_reset(stmt);
+    for (std::size_t i = 0; i < values.size(); ++i) bindValue(stmt, static_cast<int>(i + 1), values[i]);
+    stepToEnd(db_, stmt);
+  }
+
+ private:
+  sqlite3* db_;
+  Statement statement_;
+};
+
+}  // namespace
+
+std::unique_ptr<RowWriter> SqliteConnection::rowWriter(std::string_view table, std::vector<std::string> columns) {
+  std::string names, marks;
+  for (const auto& column : columns) {
+    if (!names.empty()) names += ',', marks += ',';
+    names += quotedName(column);
+    marks += '?';
+  }
+  return std::make_unique<SqliteRowWriter>(
+      db_, prepare(db_, fmt::format("INSERT INTO {}({}) VALUES({})", quotedName(table), names, marks)));
+}
+
 void SqliteConnection::updateRow(std::string_view table, const Value& locator,
                                  std::span<const std::string> columns, std::span<const Value> values) {
   if (columns.empty()) return;

@@ -1,7 +1,7 @@
-// The XSLT processor, built as a module of its own (libquillon_xslt.so) and
+// The XSLT processor, built as a module of its own (libquillon_libxml.so, which also reads packages) and
 // loaded by the library only when a transform runs: libxslt, libxml2 and ICU
 // cost every other command a few milliseconds of start-up otherwise.
-#include "platform/xslt_engine/engine.h"
+#include "platform/libxml/module.h"
 
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>

@@ -1,0 +1,168 @@
+#include "import/package_source.h"
+
+#include <fmt/format.h>
+
+#include <limits>
+#include <utility>
+
+#include "db/tables.h"
+#include "quillon/error.h"
+#include "quillon/value.h"
+
+namespace quillon::importing {
+namespace {
+
+namespace xml = platform::xml;
+
+// The columns each table is renumbered by, on both sides.
+std::vector<std::pair<std::string_view, std::vector<std::string_view>>> renumbered() {
+  std::vector<std::pair<std::string_view, std::vector<std::string_view>>> out;
+  for (const db::Side* each : {&db::kProjectSide, &db::kLibrarySide}) {
+    const db::Side& side = *each;
+    const std::vector<std::pair<std::string_view, std::vector<std::string_view>>> tables{{side.tree, {side.owner, "NODE_ID", "PARENT_NOED_ID", "TYPE_ID"}},
+          {side.items, {side.owner, "GRADE_ITEM_ID"}},
+          {side.factors, {"GRADE_ITEM_ID", "INGREDIENT_ID"}},
+          {side.rules, {"INGREDIENT_ID"}},
+          {side.record, {side.owner}},
+          {side.checks, {side.owner}},
+          {side.openBid, {side.owner}}};
+    out.insert(out.end(), tables.begin(), tables.end());
+  }
+  return out;
+}
+
+// The first pass: each of the tables the importers read, its first element only, as a
+// document tree would be searched.
+class Survey final : public xml::RecordVisitor {
+ public:
+  explicit Survey(std::map<std::string, Package::Table, std::less<>>& tables) : tables_(tables) {
+    for (const auto& [name, columns] : renumbered()) {
+      auto& columnList = wanted_[std::string(name)];
+      for (const auto column : columns) columnList.push_back({std::string(column), {}, {}});
+    }
+  }
+
+  bool table(std::string_view name) override {
+    current_ = nullptr;
+    const auto it = wanted_.find(name);
+    if (it == wanted_.end() || tables_.count(name)) return false;
+    current_ = &tables_[std::string(name)];
+    current_->columns = it->second;
+    name_ = name;
+    return true;
+  }
+
+  void record(std::span<const xml::Field> fields) override {
+    const std::size_t index = current_->records++;
+    for (auto& column : current_->columns) {
+      column.numbers.emplace_back();
+      for (const auto& field : fields) {
+        if (field.name != column.name) continue;
+        try {
+          column.numbers.back() = asIdentifier(field.text);
+        } catch (const Error& e) {
+          if (column.failure.empty())
+            column.failure = fmt::format("record {} of {}, column {}: {}", index + 1, name_, column.name, e.what());
+        }
+        break;
+      }
+    }
+  }
+
+ private:
+  std::map<std::string, Package::Table, std::less<>>& tables_;
+  std::map<std::string, std::vector<Package::Column>, std::less<>> wanted_;
+  Package::Table* current_ = nullptr;
+  std::string name_;
+};
+
+[[noreturn]] void refuseUnread(xml::PackageParse outcome, const std::filesystem::path& file,
+                               const std::string& detail) {
+  const std::string name = file.string();
+  switch (outcome) {
+    case xml::PackageParse::HasDoctype:
+      throw Error(ErrorKind::InvalidPackage,
+                  fmt::format("the package {} declares a DOCTYPE; packages never do, and it was not read", name));
+    case xml::PackageParse::NotUtf8:
+      throw Error(ErrorKind::InvalidPackage,
+                  fmt::format("the package {} is not UTF-8 text (packages are UTF-8); it was not read", name));
+    case xml::PackageParse::OutOfMemory:
+      throw Error(ErrorKind::Engine, fmt::format("out of memory while reading the package {}", name));
+    default:
+      throw Error(ErrorKind::InvalidPackage,
+                  detail.empty() ? fmt::format("the package {} is not well-formed XML", name)
+                                 : fmt::format("the package {} is not well-formed XML ({})", name, detail));
+  }
+}
+
+}  // namespace
+
+Package::Package(std::filesystem::path file) : file_(std::move(file)) {
+  Survey survey(tables_);
+  const xml::PackageOutline outline = xml::readPackage(file_, survey);
+  if (outline.outcome != xml::PackageParse::Ok) refuseUnread(outline.outcome, file_, outline.detail);
+  if (!outline.tableRoot) throw Error(ErrorKind::InvalidPackage, "the package has no Table element");
+  for (auto& [name, table] : tables_)
+    for (const auto& span : outline.tables)
+      if (span.name == name) {
+        table.span = span;
+        break;
+      }
+}
+
+const Package::Table& Package::table(std::string_view name) const {
+  const auto it = tables_.find(name);
+  if (it == tables_.end())
+    throw Error(ErrorKind::InvalidPackage, fmt::format("the package has no {} element", name));
+  return it->second;
+}
+
+std::size_t Package::records(std::string_view name) const { return table(name).records; }
+
+const RecordNumbers& Package::numbers(std::string_view name, std::string_view column) const {
+  for (const auto& c : table(name).columns)
+    if (c.name == column) {
+      if (!c.failure.empty()) throw Error(ErrorKind::InvalidPackage, c.failure);
+      return c.numbers;
+    }
+  throw Error(fmt::format("the numbers of {}.{} are not kept", name, column));
+}
+
+std::int32_t Package::firstNumber(std::string_view name, std::string_view column) const {
+  if (records(name) == 0)
+    throw Error(ErrorKind::InvalidPackage, fmt::format("the package's {} element has no record", name));
+  return numbers(name, column).front().value_or(0);
+}
+
+void Package::read(std::string_view name, xml::RecordVisitor& visitor) const {
+  xml::readTable(file_, table(name).span, visitor);
+}
+
+std::int32_t asIdentifier(std::string_view text) { return roundToInt32(leadingNumber(text)); }
+
+std::int32_t shifted(std::int32_t next, std::int32_t number, std::int32_t first) {
+  const std::int64_t sum = std::int64_t{next} + number - first;
+  if (sum < std::numeric_limits<std::int32_t>::min() || sum > std::numeric_limits<std::int32_t>::max())
+    throw Error(ErrorKind::InvalidPackage, "Overflow");
+  return static_cast<std::int32_t>(sum);
+}
+
+std::vector<std::int32_t> carriedOver(const RecordNumbers& numbers) {
+  std::vector<std::int32_t> out;
+  out.reserve(numbers.size());
+  std::int32_t last = 0;
+  for (const auto& n : numbers) {
+    if (n) last = *n;
+    out.push_back(last);
+  }
+  return out;
+}
+
+std::vector<std::int32_t> zeroWhereMissing(const RecordNumbers& numbers) {
+  std::vector<std::int32_t> out;
+  out.reserve(numbers.size());
+  for (const auto& n : numbers) out.push_back(n.value_or(0));
+  return out;
+}
+
+}  // namespace quillon::importing
