@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <exception>
@@ -90,6 +91,31 @@ bool looksWide(int fd) {
   return false;
 }
 
+// Whether the XML declaration, if there is one, names an encoding other
+// than UTF-8. The declaration stands at the very start of the file.
+bool declaresOtherThanUtf8(int fd) {
+  std::array<char, 256> start{};
+  const ssize_t got = ::pread(fd, start.data(), start.size(), 0);
+  std::string_view text(start.data(), got > 0 ? static_cast<std::size_t>(got) : 0);
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  if (text.substr(0, 5) != "<?xml") return false;
+  text = text.substr(0, text.find("?>"));
+  const auto at = text.find("encoding");
+  if (at == std::string_view::npos) return false;
+  text.remove_prefix(at + 8);
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  if (text.empty() || text.front() != '=') return false;
+  text.remove_prefix(1);
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  if (text.empty() || (text.front() != '"' && text.front() != '\'')) return true;
+  const char quote = text.front();
+  const auto end = text.find(quote, 1);
+  std::string name(text.substr(1, end == std::string_view::npos ? std::string_view::npos : end - 1));
+  for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return name != "utf-8" && name != "utf8";
+}
+
 PackageParse outcomeOf(int status) {
   switch (status) {
     case QUILLON_READ_OK:
@@ -112,7 +138,7 @@ PackageOutline readPackage(const std::filesystem::path& file, RecordVisitor& vis
   const auto read = libxmlModule().readPackage;
   const OpenFile in(file);
   PackageOutline outline;
-  if (looksWide(in.fd())) {
+  if (looksWide(in.fd()) || declaresOtherThanUtf8(in.fd())) {
     outline.outcome = PackageParse::NotUtf8;
     return outline;
   }
