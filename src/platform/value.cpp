@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -40,6 +41,14 @@ double leadingNumber(std::string_view text) {
   while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
   const std::size_t n = platform::numberPrefix(text);
   if (n == 0) return 0.0;
+  // Imports read a number from every numeric field: from_chars reads the
+  // same correctly rounded value as strtod without a copy or the locale.
+  std::string_view number = text.substr(0, n);
+  if (number.front() == '+') number.remove_prefix(1);
+  double value = 0;
+  const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+  if (error == std::errc() && end == number.data() + number.size()) return value;
+  // Out of range: strtod's infinity or zero, as before.
   return std::strtod(std::string(text.substr(0, n)).c_str(), nullptr);
 }
 

@@ -19,6 +19,7 @@
 #include <cstring>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -128,13 +129,39 @@ void doctype(void* context, const xmlChar*, const xmlChar*, const xmlChar*) {
 void quiet(void*, const char*, ...) {}
 void quietStructured(void*, xmlErrorPtr) {}
 
-// The input: the prefix, then the file's bytes in range.
+// The input: the prefix, then the file's bytes in range. The parser asks
+// for a few kilobytes at a time; the file is read in large blocks, so a
+// package costs a few system calls rather than thousands.
 struct Input {
+  static constexpr std::size_t kBlock = 256 * 1024;
   Reader& reader;
   int fd;
   std::uint64_t at, to;
   const char* prefix;
   std::size_t prefixLeft;
+  std::vector<char> block = std::vector<char>(kBlock);
+  std::size_t blockAt = 0, blockEnd = 0;
+
+  // Refills the block; false at the end of the range or on a failure.
+  bool refill() {
+    std::size_t want = kBlock;
+    if (to != 0) want = static_cast<std::size_t>(std::min<std::uint64_t>(want, to - at));
+    if (want == 0) return false;
+    while (true) {
+      const ssize_t got = ::pread(fd, block.data(), want, static_cast<off_t>(at));
+      if (got > 0) {
+        at += static_cast<std::uint64_t>(got);
+        blockAt = 0;
+        blockEnd = static_cast<std::size_t>(got);
+        return true;
+      }
+      if (got == 0) return false;
+      if (errno == EINTR) continue;
+      reader.status = QUILLON_READ_IO;
+      reader.detail = std::strerror(errno);
+      return false;
+    }
+  }
 };
 
 int readInput(void* context, char* buffer, int length) {
@@ -147,20 +174,11 @@ int readInput(void* context, char* buffer, int length) {
     in.prefixLeft -= n;
     return static_cast<int>(n);
   }
-  std::size_t want = static_cast<std::size_t>(length);
-  if (in.to != 0) want = static_cast<std::size_t>(std::min<std::uint64_t>(want, in.to - in.at));
-  if (want == 0) return 0;
-  while (true) {
-    const ssize_t got = ::pread(in.fd, buffer, want, static_cast<off_t>(in.at));
-    if (got >= 0) {
-      in.at += static_cast<std::uint64_t>(got);
-      return static_cast<int>(got);
-    }
-    if (errno == EINTR) continue;
-    in.reader.status = QUILLON_READ_IO;
-    in.reader.detail = std::strerror(errno);
-    return -1;
-  }
+  if (in.blockAt == in.blockEnd && !in.refill()) return in.reader.status == QUILLON_READ_IO ? -1 : 0;
+  const std::size_t n = std::min(in.blockEnd - in.blockAt, static_cast<std::size_t>(length));
+  std::memcpy(buffer, in.block.data() + in.blockAt, n);
+  in.blockAt += n;
+  return static_cast<int>(n);
 }
 
 int closeInput(void*) { return 0; }
@@ -216,13 +234,18 @@ extern "C" __attribute__((visibility("default"))) int quillon_read_package(
   handler.fatalError = quiet;
   handler.serror = quietStructured;
 
-  Input input{r, fd, from, to, prefix, prefixSize};
+  std::optional<Input> input;
+  try {
+    input.emplace(Input{r, fd, from, to, prefix, prefixSize});
+  } catch (const std::bad_alloc&) {
+    return QUILLON_READ_OUT_OF_MEMORY;
+  }
   struct Context {
     xmlParserCtxtPtr p;
     ~Context() {
       if (p) xmlFreeParserCtxt(p);
     }
-  } context{xmlCreateIOParserCtxt(&handler, &r, readInput, closeInput, &input, XML_CHAR_ENCODING_NONE)};
+  } context{xmlCreateIOParserCtxt(&handler, &r, readInput, closeInput, &*input, XML_CHAR_ENCODING_NONE)};
   if (!context.p) return QUILLON_READ_OUT_OF_MEMORY;
   r.context = context.p;
   // No network, no entity ever substituted from a definition: a package has
