@@ -33,9 +33,28 @@ std::vector<std::pair<std::string_view, std::vector<std::string_view>>> renumber
 
 // The first pass: each of the tables the importers read, its first element only, as a
 // document tree would be searched.
+void putVarint(std::string& out, std::size_t n) {
+  while (n >= 0x80) {
+    out += static_cast<char>((n & 0x7F) | 0x80);
+    n >>= 7;
+  }
+  out += static_cast<char>(n);
+}
+
+std::size_t getVarint(std::string_view& in) {
+  std::size_t n = 0;
+  for (int shift = 0;; shift += 7) {
+    const auto byte = static_cast<unsigned char>(in.front());
+    in.remove_prefix(1);
+    n |= static_cast<std::size_t>(byte & 0x7F) << shift;
+    if (byte < 0x80) return n;
+  }
+}
+
 class Survey final : public xml::RecordVisitor {
  public:
-  explicit Survey(std::map<std::string, Package::Table, std::less<>>& tables) : tables_(tables) {
+  Survey(std::map<std::string, Package::Table, std::less<>>& tables, std::size_t budget)
+      : tables_(tables), budget_(budget) {
     for (const auto& [name, columns] : renumbered()) {
       auto& columnList = wanted_[std::string(name)];
       for (const auto column : columns) columnList.push_back({std::string(column), {}, {}});
@@ -53,6 +72,7 @@ class Survey final : public xml::RecordVisitor {
   }
 
   void record(std::span<const xml::Field> fields) override {
+    keep(fields);
     const std::size_t index = current_->records++;
     for (auto& column : current_->columns) {
       column.numbers.emplace_back();
@@ -70,7 +90,32 @@ class Survey final : public xml::RecordVisitor {
   }
 
  private:
+  // Keeps the record's values while the copies stay within the budget; a
+  // table that would pass it is read again from the file instead.
+  void keep(std::span<const xml::Field> fields) {
+    Package::Table& t = *current_;
+    if (!t.kept) return;
+    const std::size_t before = t.values.size();
+    putVarint(t.values, fields.size());
+    for (const auto& field : fields) {
+      std::size_t name = 0;
+      while (name < t.names.size() && t.names[name] != field.name) ++name;
+      if (name == t.names.size()) t.names.emplace_back(field.name);
+      putVarint(t.values, name);
+      putVarint(t.values, field.text.size());
+      t.values.append(field.text);
+    }
+    kept_ += t.values.size() - before;
+    if (kept_ <= budget_ && t.names.size() <= 64) return;
+    kept_ -= t.values.size();
+    t.kept = false;
+    std::string().swap(t.values);
+    t.names.clear();
+  }
+
   std::map<std::string, Package::Table, std::less<>>& tables_;
+  const std::size_t budget_;
+  std::size_t kept_ = 0;
   std::map<std::string, std::vector<Package::Column>, std::less<>> wanted_;
   Package::Table* current_ = nullptr;
   std::string name_;
@@ -98,7 +143,9 @@ class Survey final : public xml::RecordVisitor {
 }  // namespace
 
 Package::Package(std::filesystem::path file) : file_(std::move(file)) {
-  Survey survey(tables_);
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(file_, ec);
+  Survey survey(tables_, ec ? 0 : static_cast<std::size_t>(size / 4));
   const xml::PackageOutline outline = xml::readPackage(file_, survey);
   if (outline.outcome != xml::PackageParse::Ok) refuseUnread(outline.outcome, file_, outline.detail);
   if (!outline.tableRoot) throw Error(ErrorKind::InvalidPackage, "the package has no Table element");
@@ -135,7 +182,21 @@ std::int32_t Package::firstNumber(std::string_view name, std::string_view column
 }
 
 void Package::read(std::string_view name, xml::RecordVisitor& visitor) const {
-  xml::readTable(file_, table(name).span, visitor);
+  const Table& t = table(name);
+  if (!t.kept) return xml::readTable(file_, t.span, visitor);
+  if (!visitor.table(name)) return;
+  std::vector<xml::Field> fields;
+  std::string_view in = t.values;
+  while (!in.empty()) {
+    fields.resize(getVarint(in));
+    for (auto& field : fields) {
+      field.name = t.names[getVarint(in)];
+      const std::size_t size = getVarint(in);
+      field.text = in.substr(0, size);
+      in.remove_prefix(size);
+    }
+    visitor.record(fields);
+  }
 }
 
 std::int32_t asIdentifier(std::string_view text) { return roundToInt32(leadingNumber(text)); }

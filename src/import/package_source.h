@@ -3,8 +3,10 @@
 // whole: a package that cannot be read is refused before anything is
 // written, and what the renumbering and the audit need of it (which tables
 // it has, how many records each, the numbers in the columns the importers
-// renumber) is kept. The importers then read each table again, record by
-// record, so the package never stands whole in memory.
+// renumber) is kept. The importers then take each table's records again, in
+// their own order: from a compact copy of the values kept in the first pass
+// while that copy stays within a quarter of the file's size, else by reading
+// the table again, so the package never stands whole in memory.
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -51,6 +53,12 @@ class Package {
     platform::xml::TableSpan span;
     std::size_t records = 0;
     std::vector<Column> columns;
+    // The records as read, when kept: per record its field count, then per
+    // field the index of its name and its text's length (each a varint) and
+    // the text.
+    bool kept = true;
+    std::string values;
+    std::vector<std::string> names;
   };
 
  private:
