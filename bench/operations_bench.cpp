@@ -38,6 +38,8 @@ struct Operation {
   // Each runs one trial's work against the size's installation.
   std::function<void(const SizeHome&)> run;
   std::function<void(const SizeHome&)> floor;
+  // The package an import reads, whose size its memory is measured against.
+  std::function<fs::path(const SizeHome&)> reads = {};
 };
 
 fs::path work(const SizeHome& h) { return h.home / "work"; }
@@ -82,18 +84,21 @@ const std::vector<Operation>& operations() {
          obj.PARENT_LAYER_ID = 1;
          need(!obj.InputBs(h.projectPackage.string(), false).isEmpty(), obj, "InputBs");
        }),
-       [](const SizeHome& h) { floorImport(connect(h.database()).get(), h.projectPackage); }},
+       [](const SizeHome& h) { floorImport(connect(h.database()).get(), h.projectPackage); },
+       [](const SizeHome& h) { return h.projectPackage; }},
       {"InputTBs", Counts::Rows, withComponent([](DBFunc& obj, const SizeHome& h) {
          obj.projectPathOverride = (work(h) / "bid").string() + "/";
          obj.vNew_PARENT_NOED_ID = "1";
          obj.PARENT_LAYER_ID = 1;
          need(!obj.InputTBs(h.projectPackage.string(), false).isEmpty(), obj, "InputTBs");
        }),
-       [](const SizeHome& h) { floorImport(connect(h.database()).get(), h.projectPackage); }},
+       [](const SizeHome& h) { floorImport(connect(h.database()).get(), h.projectPackage); },
+       [](const SizeHome& h) { return h.projectPackage; }},
       {"InputRESOURCE", Counts::Rows, withComponent([](DBFunc& obj, const SizeHome& h) {
          need(!obj.InputRESOURCE(h.libraryPackage.string(), false).isEmpty(), obj, "InputRESOURCE");
        }),
-       [](const SizeHome& h) { floorImport(connect(h.database()).get(), h.libraryPackage); }},
+       [](const SizeHome& h) { floorImport(connect(h.database()).get(), h.libraryPackage); },
+       [](const SizeHome& h) { return h.libraryPackage; }},
       {"New_Bs+Get_Tree_NodeFromInfo", Counts::Rows, withComponent([](DBFunc& obj, const SizeHome&) {
          const std::int32_t project = obj.GetMaxNo("T_PROJECT_TREE", "PROJECT_ID");
          need(obj.New_Bs(kTemplate, 0, "新项目", std::to_string(project)), obj, "New_Bs");
@@ -172,6 +177,12 @@ void measure(benchmark::State& state, const Operation& op, std::int64_t size) {
     if (op.counts == Counts::Records) {
       state.counters["text_MB"] = operation.textBytes / kMB;
       state.counters["x_text_peak"] = peak / operation.textBytes;
+    }
+    if (op.reads) {
+      // Growth of the resident set per MB of package read.
+      const double package = static_cast<double>(fs::file_size(op.reads(h)));
+      state.counters["package_MB"] = package / kMB;
+      state.counters["peak_per_package_MB"] = peak / package;
     }
   }
 }

@@ -1,6 +1,7 @@
 #pragma once
 // How every public member runs: the reason of an earlier call's failure is
 // cleared first, and an error that ends the call is also kept as its reason.
+#include <new>
 #include <type_traits>
 #include <utility>
 
@@ -34,6 +35,11 @@ auto plain(Session& session, Work&& work) {
       throwIfStrict(session);
       return result;
     }
+  } catch (const std::bad_alloc&) {
+    // Said as what it is: a caller can free memory or take smaller work.
+    const Error outOfMemory(ErrorKind::Engine, "out of memory");
+    session.noteFailure(outOfMemory.what());
+    throw outOfMemory;
   } catch (const std::exception& e) {
     session.noteFailure(e.what());
     throw;

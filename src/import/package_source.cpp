@@ -145,7 +145,7 @@ class Survey final : public xml::RecordVisitor {
 Package::Package(std::filesystem::path file) : file_(std::move(file)) {
   std::error_code ec;
   const auto size = std::filesystem::file_size(file_, ec);
-  Survey survey(tables_, ec ? 0 : static_cast<std::size_t>(size / 4));
+  Survey survey(tables_, ec ? 0 : static_cast<std::size_t>(size / 5));
   const xml::PackageOutline outline = xml::readPackage(file_, survey);
   if (outline.outcome != xml::PackageParse::Ok) refuseUnread(outline.outcome, file_, outline.detail);
   if (!outline.tableRoot) throw Error(ErrorKind::InvalidPackage, "the package has no Table element");

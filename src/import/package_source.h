@@ -5,7 +5,7 @@
 // it has, how many records each, the numbers in the columns the importers
 // renumber) is kept. The importers then take each table's records again, in
 // their own order: from a compact copy of the values kept in the first pass
-// while that copy stays within a quarter of the file's size, else by reading
+// while that copy stays within a fifth of the file's size, else by reading
 // the table again, so the package never stands whole in memory.
 #include <cstdint>
 #include <filesystem>
