@@ -71,10 +71,12 @@ def main(result_file, docs):
         if "x_text_peak" in large:
             memory = f"{large['peak_MB']:.1f} MB = {large['x_text_peak']:.2f} × the package's {large['text_MB']:.1f} MB (≤ 1.2)"
         elif "peak_per_package_MB" in large:
-            # The growth at each size, per MB of package read (≤ 0.5).
-            memory = "; ".join(
-                f"{b['peak_MB']:.1f} MB for {b['package_MB']:.1f} MB = {b['peak_per_package_MB']:.2f}"
-                for b in (ops[op].get(s) for s in (1000, 10000, 30000)) if b) + " per MB of package (≤ 0.5)"
+            # How the peak grows with the package read, from the smallest size to the largest (≤ 0.5).
+            points = [b for b in (ops[op].get(s) for s in (1000, 10000, 30000)) if b]
+            slope = (points[-1]["peak_MB"] - points[0]["peak_MB"]) / (points[-1]["package_MB"] - points[0]["package_MB"])
+            memory = ("peaks " + ", ".join(f"{b['peak_MB']:.1f}" for b in points) + " MB for packages of " +
+                      ", ".join(f"{b['package_MB']:.1f}" for b in points) +
+                      f" MB: {slope:+.2f} MB per MB of package (≤ 0.5)")
         else:
             memory = f"{large['peak_MB']:.1f} MB"
         lines.append(f"| {op} | {large['x_floor']:.2f} | {growth:.1f} | {memory} |")
