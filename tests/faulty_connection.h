@@ -91,7 +91,8 @@ class FaultyConnection : public engine::ConnectionWrapper {
     ConnectionWrapper::execute(sql, params);
   }
   // Every row through insertRow(), where the faults are.
-  std::unique_ptr<engine::RowWriter> rowWriter(std::string_view table, std::vector<std::string> columns) override {
+  std::unique_ptr<engine::RowWriter> rowWriter(std::string_view table,
+                                               std::vector<std::string> columns) override {
     return Connection::rowWriter(table, std::move(columns));
   }
   void insertRow(std::string_view table, std::span<const std::string> columns,

@@ -107,7 +107,8 @@ class NotingWriter final : public RowWriter {
 };
 
 std::unique_ptr<RowWriter> Database::rowWriter(std::string_view table, std::vector<std::string> columns) {
-  return std::make_unique<NotingWriter>(shared_from_this(), connection_->rowWriter(table, std::move(columns)));
+  return std::make_unique<NotingWriter>(shared_from_this(),
+                                        connection_->rowWriter(table, std::move(columns)));
 }
 
 Recordset Database::openRecordset(std::string_view sql, std::span<const Value> params) {

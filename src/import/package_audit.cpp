@@ -41,7 +41,8 @@ const RecordNumbers& fieldOf(const Package& package, std::string_view tableName,
   }
 }
 
-std::vector<std::int32_t> captured(const Package& package, std::string_view tableName, std::string_view column) {
+std::vector<std::int32_t> captured(const Package& package, std::string_view tableName,
+                                   std::string_view column) {
   return carriedOver(fieldOf(package, tableName, column));
 }
 
@@ -119,8 +120,8 @@ void oneShift(const std::vector<std::int32_t>& numbers, std::string_view tableNa
   bound(reach, column, before, static_cast<std::int64_t>(numbers.size()));
 }
 
-std::vector<std::int32_t> oneShift(const Package& package, std::string_view tableName, std::string_view column,
-                                   std::int64_t before) {
+std::vector<std::int32_t> oneShift(const Package& package, std::string_view tableName,
+                                   std::string_view column, std::int64_t before) {
   auto numbers = captured(package, tableName, column);
   oneShift(numbers, tableName, column, before);
   return numbers;
@@ -158,8 +159,9 @@ std::unordered_set<std::int32_t> librarySkeleton(Session& session) {
 }
 
 bool held(Session& session, std::string_view tableName, std::int32_t node) {
-  Recordset rs = session.database().openRecordset(
-      fmt::format("select count(*) from {} where NODE_ID=?", tableName), std::array<Value, 1>{Value(std::int64_t{node})});
+  Recordset rs =
+      session.database().openRecordset(fmt::format("select count(*) from {} where NODE_ID=?", tableName),
+                                       std::array<Value, 1>{Value(std::int64_t{node})});
   return rs.value(0).toInt64() > 0;
 }
 
@@ -225,7 +227,8 @@ void PackageAudit::check(std::int16_t ori, std::int32_t oldOwner, bool bidTree) 
 
   // Scoring items, their factors and the factors' rules: each renumbered by
   // one shift, each link inside the package.
-  const auto itemNumbers = oneShift(package_, items, "GRADE_ITEM_ID", largest(session_, items, "GRADE_ITEM_ID"));
+  const auto itemNumbers =
+      oneShift(package_, items, "GRADE_ITEM_ID", largest(session_, items, "GRADE_ITEM_ID"));
 
   const bool factorsCome = package_.hasRecords(project ? factors : items);
   std::unordered_set<std::int32_t> factorNumbers;
@@ -234,7 +237,8 @@ void PackageAudit::check(std::int16_t ori, std::int32_t oldOwner, bool bidTree) 
       throw Error(ErrorKind::InvalidPackage, fmt::format("the package's {} element has no record", items));
     mustLinkInside(captured(package_, factors, "GRADE_ITEM_ID"), {itemNumbers.begin(), itemNumbers.end()},
                    factors, "GRADE_ITEM_ID", "scoring item");
-    const auto numbers = oneShift(package_, factors, "INGREDIENT_ID", largest(session_, factors, "INGREDIENT_ID"));
+    const auto numbers =
+        oneShift(package_, factors, "INGREDIENT_ID", largest(session_, factors, "INGREDIENT_ID"));
     factorNumbers.insert(numbers.begin(), numbers.end());
   }
   if (package_.has(rules) && package_.hasRecords(factors)) {

@@ -8,8 +8,8 @@
 #include <cstdint>
 
 #include "core/session.h"
-#include "quillon/numbering.h"
 #include "import/package_source.h"
+#include "quillon/numbering.h"
 
 namespace quillon::importing {
 

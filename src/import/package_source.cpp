@@ -19,13 +19,14 @@ std::vector<std::pair<std::string_view, std::vector<std::string_view>>> renumber
   std::vector<std::pair<std::string_view, std::vector<std::string_view>>> out;
   for (const db::Side* each : {&db::kProjectSide, &db::kLibrarySide}) {
     const db::Side& side = *each;
-    const std::vector<std::pair<std::string_view, std::vector<std::string_view>>> tables{{side.tree, {side.owner, "NODE_ID", "PARENT_NOED_ID", "TYPE_ID"}},
-          {side.items, {side.owner, "GRADE_ITEM_ID"}},
-          {side.factors, {"GRADE_ITEM_ID", "INGREDIENT_ID"}},
-          {side.rules, {"INGREDIENT_ID"}},
-          {side.record, {side.owner}},
-          {side.checks, {side.owner}},
-          {side.openBid, {side.owner}}};
+    const std::vector<std::pair<std::string_view, std::vector<std::string_view>>> tables{
+        {side.tree, {side.owner, "NODE_ID", "PARENT_NOED_ID", "TYPE_ID"}},
+        {side.items, {side.owner, "GRADE_ITEM_ID"}},
+        {side.factors, {"GRADE_ITEM_ID", "INGREDIENT_ID"}},
+        {side.rules, {"INGREDIENT_ID"}},
+        {side.record, {side.owner}},
+        {side.checks, {side.owner}},
+        {side.openBid, {side.owner}}};
     out.insert(out.end(), tables.begin(), tables.end());
   }
   return out;
@@ -82,7 +83,8 @@ class Survey final : public xml::RecordVisitor {
           column.numbers.back() = asIdentifier(field.text);
         } catch (const Error& e) {
           if (column.failure.empty())
-            column.failure = fmt::format("record {} of {}, column {}: {}", index + 1, name_, column.name, e.what());
+            column.failure =
+                fmt::format("record {} of {}, column {}: {}", index + 1, name_, column.name, e.what());
         }
         break;
       }
@@ -126,11 +128,13 @@ class Survey final : public xml::RecordVisitor {
   const std::string name = file.string();
   switch (outcome) {
     case xml::PackageParse::HasDoctype:
-      throw Error(ErrorKind::InvalidPackage,
-                  fmt::format("the package {} declares a DOCTYPE; packages never do, and it was not read", name));
+      throw Error(
+          ErrorKind::InvalidPackage,
+          fmt::format("the package {} declares a DOCTYPE; packages never do, and it was not read", name));
     case xml::PackageParse::NotUtf8:
-      throw Error(ErrorKind::InvalidPackage,
-                  fmt::format("the package {} is not UTF-8 text (packages are UTF-8); it was not read", name));
+      throw Error(
+          ErrorKind::InvalidPackage,
+          fmt::format("the package {} is not UTF-8 text (packages are UTF-8); it was not read", name));
     case xml::PackageParse::OutOfMemory:
       throw Error(ErrorKind::Engine, fmt::format("out of memory while reading the package {}", name));
     default:

@@ -43,7 +43,8 @@ class Copier final : public xml::RecordVisitor {
     // Fields mostly come in the order of the column list: look there first.
     std::size_t expected = 0;
     for (const auto& field : fields) {
-      std::size_t j = expected < names_.size() && names_[expected] == field.name ? expected : position(field.name);
+      std::size_t j =
+          expected < names_.size() && names_[expected] == field.name ? expected : position(field.name);
       if (j == names_.size()) continue;
       if (!given_[j]) given_[j] = &field.text;
       expected = j + 1;

@@ -23,7 +23,8 @@ Value byValueRule(int type, const std::string_view* text);
 // A row on its way into its table, by column name (any case).
 class NewRow {
  public:
-  NewRow(const std::vector<std::string>& names, std::vector<Value>& values) : names_(names), values_(values) {}
+  NewRow(const std::vector<std::string>& names, std::vector<Value>& values)
+      : names_(names), values_(values) {}
   const Value& value(std::string_view column) const { return values_[position(column)]; }
   void setValue(std::string_view column, Value value) { values_[position(column)] = std::move(value); }
 

@@ -80,7 +80,8 @@ void TableImporters::inputGradeDETAILFromXml(std::int16_t ori, std::int32_t /*ol
   if (!package_.hasRecords(side.project ? side.factors : side.items)) return;
   const std::int32_t firstItem = package_.firstNumber(side.items, "GRADE_ITEM_ID");
   std::int32_t item = 0, factor = 0, firstFactor = 0;
-  copyRecords(session_, package_, side.factors, side.project ? columns::kGradeFactor : columns::kGradeFactorInfo,
+  copyRecords(session_, package_, side.factors,
+              side.project ? columns::kGradeFactor : columns::kGradeFactorInfo,
               {{"GRADE_ITEM_ID", &item}, {"INGREDIENT_ID", &factor}}, [&](NewRow& row, std::size_t index) {
                 if (index == 0) firstFactor = factor;
                 row.setValue("GRADE_ITEM_ID", whole(shifted(nextItem, item, firstItem)));

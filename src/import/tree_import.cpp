@@ -68,44 +68,48 @@ bool TreeImport::copyTree(std::int16_t ori, std::int32_t oldOwner, const std::st
   const auto nodes = carriedOver(package_.numbers(side.tree, "NODE_ID"));
   const std::unordered_set<std::int32_t> inside(nodes.begin(), nodes.end());
   const auto linked = [&](std::int32_t to) { return inside.count(to) ? shifted(nextNode, to, root) : 0; };
-  return copyRecords(
-      session_, package_, side.tree, bid ? db::columns::kProjectTreeNode : side.columns,
-      {{side.owner, &owner}, {"NODE_ID", &node}, {"PARENT_NOED_ID", &parent}}, [&](NewRow& row, std::size_t index) {
-        if (index == 0) root = node;
-        // A bid's tree starts its page and level columns afresh.
-        if (side.project && !bid) {
-          if (const std::int32_t bs = numberIn(row, "BS_NODE_ID"); bs != 0) row.setValue("BS_NODE_ID", whole(linked(bs)));
-        }
-        row.setValue(side.owner, whole(shifted(nextOwner, owner, oldOwner)));
-        const std::int32_t newNode = shifted(nextNode, node, root);
-        row.setValue("NODE_ID", whole(newNode));
-        const std::int32_t type = numberIn(row, "TYPE_ID");
-        const bool library = ori == 2 && keepsItsParent(type);
-        row.setValue("PARENT_NOED_ID", whole(library ? parent : linked(parent)));
-        if (library) checkLibraryName(row, side, type, FgOldBs);
-        // A drawing sits one layer deeper in a bid than in the tender.
-        if (bid && type == kPdfNode) row.setValue("LAYER_ID", whole(shifted(numberIn(row, "LAYER_ID"), 1, 0)));
-        if (type == kDocumentNode) {
-          row.setValue("PARENT_NOED_ID", ori == 1 ? placement_.parentNode() : whole(parent));
-          if (ori == 1) {
-            referenceLayer = numberIn(row, "LAYER_ID");
-            const std::string name = row.value("NODE_NAME").toText();
-            if (bid)
-              placeBidFiles(sourceFolder, name, newNode);
-            else
-              placeDocumentFiles(sourceFolder, name, newNode);
-          }
-        }
-        if (!bid && type == kPdfNode) copyPdf(sourceFolder, row.value("NODE_NAME").toText(), node, newNode);
-        if (bid && type == kTenderRoot) {
-          row.setValue("NODE_NAME", Value(std::string(kTenderRootName)));
-          tenderRoot_ = newNode;
-        }
-        if (ori == 1) {
-          const std::int32_t layer = shifted(numberIn(row, "LAYER_ID"), placement_.PARENT_LAYER_ID, referenceLayer);
-          row.setValue("LAYER_ID", whole(shifted(layer, 1, 0)));
-        }
-      });
+  return copyRecords(session_, package_, side.tree, bid ? db::columns::kProjectTreeNode : side.columns,
+                     {{side.owner, &owner}, {"NODE_ID", &node}, {"PARENT_NOED_ID", &parent}},
+                     [&](NewRow& row, std::size_t index) {
+                       if (index == 0) root = node;
+                       // A bid's tree starts its page and level columns afresh.
+                       if (side.project && !bid) {
+                         if (const std::int32_t bs = numberIn(row, "BS_NODE_ID"); bs != 0)
+                           row.setValue("BS_NODE_ID", whole(linked(bs)));
+                       }
+                       row.setValue(side.owner, whole(shifted(nextOwner, owner, oldOwner)));
+                       const std::int32_t newNode = shifted(nextNode, node, root);
+                       row.setValue("NODE_ID", whole(newNode));
+                       const std::int32_t type = numberIn(row, "TYPE_ID");
+                       const bool library = ori == 2 && keepsItsParent(type);
+                       row.setValue("PARENT_NOED_ID", whole(library ? parent : linked(parent)));
+                       if (library) checkLibraryName(row, side, type, FgOldBs);
+                       // A drawing sits one layer deeper in a bid than in the tender.
+                       if (bid && type == kPdfNode)
+                         row.setValue("LAYER_ID", whole(shifted(numberIn(row, "LAYER_ID"), 1, 0)));
+                       if (type == kDocumentNode) {
+                         row.setValue("PARENT_NOED_ID", ori == 1 ? placement_.parentNode() : whole(parent));
+                         if (ori == 1) {
+                           referenceLayer = numberIn(row, "LAYER_ID");
+                           const std::string name = row.value("NODE_NAME").toText();
+                           if (bid)
+                             placeBidFiles(sourceFolder, name, newNode);
+                           else
+                             placeDocumentFiles(sourceFolder, name, newNode);
+                         }
+                       }
+                       if (!bid && type == kPdfNode)
+                         copyPdf(sourceFolder, row.value("NODE_NAME").toText(), node, newNode);
+                       if (bid && type == kTenderRoot) {
+                         row.setValue("NODE_NAME", Value(std::string(kTenderRootName)));
+                         tenderRoot_ = newNode;
+                       }
+                       if (ori == 1) {
+                         const std::int32_t layer =
+                             shifted(numberIn(row, "LAYER_ID"), placement_.PARENT_LAYER_ID, referenceLayer);
+                         row.setValue("LAYER_ID", whole(shifted(layer, 1, 0)));
+                       }
+                     });
 }
 
 void TreeImport::checkLibraryName(NewRow& row, const ImportSide& side, std::int32_t type, bool FgOldBs) {

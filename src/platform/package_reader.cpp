@@ -178,8 +178,9 @@ void readTable(const std::filesystem::path& file, const TableSpan& table, Record
   if (status == QUILLON_READ_OUT_OF_MEMORY)
     throw Error(ErrorKind::Engine, fmt::format("out of memory while reading the package {}", file.string()));
   if (status != QUILLON_READ_OK)
-    throw Error(ErrorKind::InvalidPackage, fmt::format("the package {} changed while it was being imported: {}",
-                                                       file.string(), detail.data()));
+    throw Error(
+        ErrorKind::InvalidPackage,
+        fmt::format("the package {} changed while it was being imported: {}", file.string(), detail.data()));
 }
 
 }  // namespace quillon::platform::xml

@@ -8,8 +8,8 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/xml.h"
 #include "platform/libxml_module.h"
+#include "platform/xml.h"
 #include "quillon/error.h"
 
 namespace quillon::platform::xml {

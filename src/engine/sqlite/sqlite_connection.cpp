@@ -220,7 +220,8 @@ class SqliteRowWriter final : public RowWriter {
 
 }  // namespace
 
-std::unique_ptr<RowWriter> SqliteConnection::rowWriter(std::string_view table, std::vector<std::string> columns) {
+std::unique_ptr<RowWriter> SqliteConnection::rowWriter(std::string_view table,
+                                                       std::vector<std::string> columns) {
   std::string names, marks;
   for (const auto& column : columns) {
     if (!names.empty()) names += ',', marks += ',';

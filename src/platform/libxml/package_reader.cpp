@@ -97,7 +97,8 @@ void endElement(void* context, const xmlChar*) {
       r.inRecord = false;
       r.fields.clear();
       const char* base = r.arena.data();
-      for (const auto& s : r.spans) r.fields.push_back({base + s.name, s.nameSize, base + s.text, s.textSize});
+      for (const auto& s : r.spans)
+        r.fields.push_back({base + s.name, s.nameSize, base + s.text, s.textSize});
       if (r.visitor->record(r.visitor->context, r.fields.data(), r.fields.size()) != 0)
         r.stop(QUILLON_READ_STOPPED);
     } else if (level == r.tableLevel) {
