@@ -181,7 +181,8 @@ TEST_F(ExportTest, StreamedPackagesMatchTheWholeDocumentAndFailuresKeepTheOldOne
   openDemo();
   exec(
       "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 700) INSERT INTO "
-      "T_PROJECT_TREE (NODE_ID, NODE_NAME, PROJECT_ID, STS) SELECT 5000 + i, '<节> & \"' || i, 1, "
+      "T_PROJECT_TREE (NODE_ID, NODE_NAME, PROJECT_ID, STS) SELECT 5000 + i, '第' || i || '节的说明 <节> & "
+      "\"', 1, "
       "CASE WHEN i % 7 = 0 THEN NULL ELSE 'V' END FROM n");
   exec("DELETE FROM TJ_OPEN_BID_DETAILS");
   ASSERT_TRUE(obj->EduceBs(1, out("plan.dat").string(), ""));

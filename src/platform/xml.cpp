@@ -3,6 +3,8 @@
 #include <fmt/core.h>
 
 #include <array>
+#include <cstdint>
+#include <cstring>
 
 #include "platform/utf8.h"
 #include "quillon/error.h"
@@ -146,6 +148,18 @@ constexpr std::array<bool, 256> kNeedsEscape = [] {
   return table;
 }();
 
+// Whether any of the 8 bytes at `p` may need escaping: a control
+// character, '&', '<' or '>'. Eight bytes a step, as most values need none.
+bool blockNeedsEscape(const char* p) {
+  std::uint64_t x;
+  std::memcpy(&x, p, sizeof x);
+  constexpr std::uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
+  const auto zeroByte = [](std::uint64_t v) { return (v - ones) & ~v & highs; };
+  const std::uint64_t control = (x - ones * 0x20) & ~x & highs;  // a byte below 0x20
+  return (control | zeroByte(x ^ (ones * '&')) | zeroByte(x ^ (ones * '<')) | zeroByte(x ^ (ones * '>'))) !=
+         0;
+}
+
 }  // namespace
 
 void appendElementMarkup(std::string& out, std::string_view name, std::string_view value) {
@@ -159,7 +173,9 @@ void appendElementMarkup(std::string& out, std::string_view name, std::string_vi
   const char* const data = value.data();
   const std::size_t size = value.size();
   std::size_t plain = 0;
-  for (std::size_t i = 0; i < size; ++i) {
+  std::size_t start = 0;
+  while (start + 8 <= size && !blockNeedsEscape(data + start)) start += 8;
+  for (std::size_t i = start; i < size; ++i) {
     const auto c = static_cast<unsigned char>(data[i]);
     if (!kNeedsEscape[c]) continue;
     out.append(data + plain, i - plain);

@@ -70,8 +70,9 @@ void valueRule(const std::string& s) {
     quillon::fuzz::fail("the scratch table's columns are not a whole number, a double and a text");
   rs.addNew();
   const double leading = leadingNumber(s);
+  const std::string_view text = s;
   try {
-    importing::storeByValueRule(rs, 0, rs.fieldType(0), &s);
+    rs.setValue(0, importing::byValueRule(rs.fieldType(0), &text));
     if (rs.value(0).toInt64() != roundToInt32(leading))
       quillon::fuzz::fail("a whole number stored wrong: " + s);
   } catch (const Error&) {
@@ -79,9 +80,9 @@ void valueRule(const std::string& s) {
     if (std::isfinite(leading) && std::fabs(leading) < 2147483647.0)
       quillon::fuzz::fail("a false overflow: " + s);
   }
-  importing::storeByValueRule(rs, 1, rs.fieldType(1), &s);
+  rs.setValue(1, importing::byValueRule(rs.fieldType(1), &text));
   if (rs.value(1).toDouble() != leading) quillon::fuzz::fail("a double stored wrong: " + s);
-  importing::storeByValueRule(rs, 2, rs.fieldType(2), &s);
+  rs.setValue(2, importing::byValueRule(rs.fieldType(2), &text));
   if (rs.value(2).toText() != (s.empty() ? " " : s)) quillon::fuzz::fail("a text stored wrong: " + s);
   rs.close();  // the row is never stored
 }
