@@ -76,11 +76,11 @@ class Survey final : public xml::RecordVisitor {
     keep(fields);
     const std::size_t index = current_->records++;
     for (auto& column : current_->columns) {
-      column.numbers.emplace_back();
+      std::optional<std::int32_t> number;
       for (const auto& field : fields) {
         if (field.name != column.name) continue;
         try {
-          column.numbers.back() = asIdentifier(field.text);
+          number = asIdentifier(field.text);
         } catch (const Error& e) {
           if (column.failure.empty())
             column.failure =
@@ -88,6 +88,7 @@ class Survey final : public xml::RecordVisitor {
         }
         break;
       }
+      column.numbers.add(number);
     }
   }
 
@@ -182,7 +183,7 @@ const RecordNumbers& Package::numbers(std::string_view name, std::string_view co
 std::int32_t Package::firstNumber(std::string_view name, std::string_view column) const {
   if (records(name) == 0)
     throw Error(ErrorKind::InvalidPackage, fmt::format("the package's {} element has no record", name));
-  return numbers(name, column).front().value_or(0);
+  return numbers(name, column).values.front();
 }
 
 void Package::read(std::string_view name, xml::RecordVisitor& visitor) const {
@@ -216,18 +217,13 @@ std::vector<std::int32_t> carriedOver(const RecordNumbers& numbers) {
   std::vector<std::int32_t> out;
   out.reserve(numbers.size());
   std::int32_t last = 0;
-  for (const auto& n : numbers) {
-    if (n) last = *n;
+  for (std::size_t i = 0; i < numbers.size(); ++i) {
+    if (numbers.given[i]) last = numbers.values[i];
     out.push_back(last);
   }
   return out;
 }
 
-std::vector<std::int32_t> zeroWhereMissing(const RecordNumbers& numbers) {
-  std::vector<std::int32_t> out;
-  out.reserve(numbers.size());
-  for (const auto& n : numbers) out.push_back(n.value_or(0));
-  return out;
-}
+std::vector<std::int32_t> zeroWhereMissing(const RecordNumbers& numbers) { return numbers.values; }
 
 }  // namespace quillon::importing

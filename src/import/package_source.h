@@ -19,9 +19,17 @@
 
 namespace quillon::importing {
 
-// One column's numbers, one entry a record, empty where the record lacks
-// the element.
-using RecordNumbers = std::vector<std::optional<std::int32_t>>;
+// One column's numbers, one a record, and whether the record has the
+// element: four bytes and a bit a record, as a package may hold millions.
+struct RecordNumbers {
+  std::vector<std::int32_t> values;  // 0 where the record lacks the element
+  std::vector<bool> given;
+  std::size_t size() const { return values.size(); }
+  void add(std::optional<std::int32_t> n) {
+    values.push_back(n.value_or(0));
+    given.push_back(n.has_value());
+  }
+};
 
 class Package {
  public:
