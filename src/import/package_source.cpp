@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <limits>
 #include <utility>
 
@@ -64,6 +65,7 @@ class Survey final : public xml::RecordVisitor {
 
   bool table(std::string_view name) override {
     current_ = nullptr;
+    lastLayout_ = 0;
     const auto it = wanted_.find(name);
     if (it == wanted_.end() || tables_.count(name)) return false;
     current_ = &tables_[std::string(name)];
@@ -98,24 +100,50 @@ class Survey final : public xml::RecordVisitor {
   void keep(std::span<const xml::Field> fields) {
     Package::Table& t = *current_;
     if (!t.kept) return;
-    const std::size_t before = t.values.size();
-    putVarint(t.values, fields.size());
+    layout_.clear();
     for (const auto& field : fields) {
       std::size_t name = 0;
       while (name < t.names.size() && t.names[name] != field.name) ++name;
       if (name == t.names.size()) t.names.emplace_back(field.name);
-      putVarint(t.values, name);
-      putVarint(t.values, field.text.size());
-      t.values.append(field.text);
+      layout_.push_back(static_cast<std::uint8_t>(name));
     }
-    kept_ += t.values.size() - before;
-    if (kept_ <= budget_ && t.names.size() <= 64) return;
-    kept_ -= t.values.size();
-    t.kept = false;
-    std::string().swap(t.values);
-    t.names.clear();
+    if (lastLayout_ >= t.layouts.size() || t.layouts[lastLayout_] != layout_) {
+      lastLayout_ = 0;
+      while (lastLayout_ < t.layouts.size() && t.layouts[lastLayout_] != layout_) ++lastLayout_;
+      if (lastLayout_ == t.layouts.size()) t.layouts.push_back(layout_);
+    }
+    record_.clear();
+    putVarint(record_, lastLayout_);
+    for (const auto& field : fields) {
+      putVarint(record_, field.text.size());
+      record_.append(field.text);
+    }
+    kept_ += record_.size();
+    // A package that names more fields or layouts than a table has columns
+    // is no copy of ours: it is read again rather than kept.
+    if (kept_ > budget_ || t.names.size() > 64 || t.layouts.size() > 64) return forget(t);
+    if (t.values.empty() || t.values.back().capacity() - t.values.back().size() < record_.size()) {
+      t.values.emplace_back();
+      // Blocks in proportion to what may be kept: a small package takes
+      // small ones.
+      t.values.back().reserve(std::max(std::clamp(budget_ / 8, std::size_t{4096}, kBlock), record_.size()));
+    }
+    t.values.back().append(record_);
   }
 
+  void forget(Package::Table& t) {
+    for (const auto& block : t.values) kept_ -= block.size();
+    kept_ -= record_.size();
+    t.kept = false;
+    std::vector<std::string>().swap(t.values);
+    t.names.clear();
+    t.layouts.clear();
+  }
+
+  static constexpr std::size_t kBlock = 256 * 1024;
+  std::string record_;
+  std::vector<std::uint8_t> layout_;
+  std::size_t lastLayout_ = 0;
   std::map<std::string, Package::Table, std::less<>>& tables_;
   const std::size_t budget_;
   std::size_t kept_ = 0;
@@ -150,7 +178,7 @@ class Survey final : public xml::RecordVisitor {
 Package::Package(std::filesystem::path file) : file_(std::move(file)) {
   std::error_code ec;
   const auto size = std::filesystem::file_size(file_, ec);
-  Survey survey(tables_, ec ? 0 : static_cast<std::size_t>(size / 5));
+  Survey survey(tables_, ec ? 0 : static_cast<std::size_t>(size / 4));
   const xml::PackageOutline outline = xml::readPackage(file_, survey);
   if (outline.outcome != xml::PackageParse::Ok) refuseUnread(outline.outcome, file_, outline.detail);
   if (!outline.tableRoot) throw Error(ErrorKind::InvalidPackage, "the package has no Table element");
@@ -191,16 +219,19 @@ void Package::read(std::string_view name, xml::RecordVisitor& visitor) const {
   if (!t.kept) return xml::readTable(file_, t.span, visitor);
   if (!visitor.table(name)) return;
   std::vector<xml::Field> fields;
-  std::string_view in = t.values;
-  while (!in.empty()) {
-    fields.resize(getVarint(in));
-    for (auto& field : fields) {
-      field.name = t.names[getVarint(in)];
-      const std::size_t size = getVarint(in);
-      field.text = in.substr(0, size);
-      in.remove_prefix(size);
+  for (const std::string& block : t.values) {
+    std::string_view in = block;
+    while (!in.empty()) {
+      const auto& layout = t.layouts[getVarint(in)];
+      fields.resize(layout.size());
+      for (std::size_t i = 0; i < layout.size(); ++i) {
+        fields[i].name = t.names[layout[i]];
+        const std::size_t size = getVarint(in);
+        fields[i].text = in.substr(0, size);
+        in.remove_prefix(size);
+      }
+      visitor.record(fields);
     }
-    visitor.record(fields);
   }
 }
 

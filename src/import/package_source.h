@@ -5,7 +5,7 @@
 // it has, how many records each, the numbers in the columns the importers
 // renumber) is kept. The importers then take each table's records again, in
 // their own order: from a compact copy of the values kept in the first pass
-// while that copy stays within a fifth of the file's size, else by reading
+// while that copy stays within a quarter of the file's size, else by reading
 // the table again, so the package never stands whole in memory.
 #include <cstdint>
 #include <filesystem>
@@ -61,12 +61,14 @@ class Package {
     platform::xml::TableSpan span;
     std::size_t records = 0;
     std::vector<Column> columns;
-    // The records as read, when kept: per record its field count, then per
-    // field the index of its name and its text's length (each a varint) and
-    // the text.
+    // The records as read, when kept: per record the index of its layout
+    // (the names of its fields in order, mostly the same for every record),
+    // then per field its text's length (both varints) and the text. Held in
+    // blocks that never move, so that keeping costs no more than its size.
     bool kept = true;
-    std::string values;
+    std::vector<std::string> values;
     std::vector<std::string> names;
+    std::vector<std::vector<std::uint8_t>> layouts;  // indexes into names
   };
 
  private:
