@@ -109,7 +109,11 @@ void streamRows(Recordset& rs, pugi::xml_node tableElement, const ColumnList& co
                 TableProgress& progress, std::string& ids, std::size_t& replaced,
                 platform::xml::StreamedDocument& stream) {
   const auto& names = columns.names();
-  for (const auto& name : names) xml::requireElementName(name);
+  std::vector<xml::ElementTags> tags;
+  for (const auto& name : names) {
+    xml::requireElementName(name);
+    tags.emplace_back(name);
+  }
   ValueText text;
   std::string markup, cleaned;
   int unflushed = 0;
@@ -134,7 +138,7 @@ void streamRows(Recordset& rs, pugi::xml_node tableElement, const ColumnList& co
         value = cleaned;
         ++replaced;
       }
-      xml::appendElementMarkup(markup, names[i], value);
+      xml::appendElementMarkup(markup, tags[i], value);
     }
     markup += "</Record>";
     if (++unflushed == kRecordsPerFlush) {

@@ -52,9 +52,13 @@ bool allowedInXml(char32_t cp) {
 bool cleanForXml(std::string_view text, std::string& out) {
   // Most values are plain ASCII text: scan first, build only when needed.
   std::size_t i = 0;
-  while (i < text.size() && static_cast<unsigned char>(text[i]) - 0x20u < 0x60u) ++i;  // printable ASCII
   char32_t cp = 0;
   while (i < text.size()) {
+    // Printable ASCII between the other characters costs one comparison.
+    if (static_cast<unsigned char>(text[i]) - 0x20u < 0x60u) {
+      ++i;
+      continue;
+    }
     const std::size_t n = decode(text, i, cp);
     if (n == 0 || !allowedInXml(cp)) break;
     i += n;

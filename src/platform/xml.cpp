@@ -162,14 +162,15 @@ bool blockNeedsEscape(const char* p) {
 
 }  // namespace
 
-void appendElementMarkup(std::string& out, std::string_view name, std::string_view value) {
-  out += '<';
-  out += name;
+ElementTags::ElementTags(std::string_view name)
+    : open(fmt::format("<{}>", name)), close(fmt::format("</{}>", name)), empty(fmt::format("<{}/>", name)) {}
+
+void appendElementMarkup(std::string& out, const ElementTags& tags, std::string_view value) {
   if (value.empty()) {
-    out += "/>";
+    out += tags.empty;
     return;
   }
-  out += '>';
+  out += tags.open;
   const char* const data = value.data();
   const std::size_t size = value.size();
   std::size_t plain = 0;
@@ -190,9 +191,7 @@ void appendElementMarkup(std::string& out, std::string_view name, std::string_vi
       out += fmt::format("&#{}{};", c / 10, c % 10);
   }
   out.append(data + plain, size - plain);
-  out += "</";
-  out += name;
-  out += '>';
+  out += tags.close;
 }
 
 std::string outerXml(pugi::xml_node node) {

@@ -85,9 +85,15 @@ std::string outerXml(pugi::xml_node node);
 // check appendElement makes, for names written as markup.
 void requireElementName(std::string_view name);
 
-// Appends the element `name` holding `value` to `out` exactly as the tree
-// prints it without indentation: "<name/>" when empty, the text escaped as
-// character data. `value` must already be text XML can carry.
-void appendElementMarkup(std::string& out, std::string_view name, std::string_view value);
+// An element's tags, made once for all the records that write it.
+struct ElementTags {
+  explicit ElementTags(std::string_view name);
+  std::string open, close, empty;  // "<name>", "</name>", "<name/>"
+};
+
+// Appends the element holding `value` to `out` exactly as the tree prints it
+// without indentation: "<name/>" when empty, the text escaped as character
+// data. `value` must already be text XML can carry.
+void appendElementMarkup(std::string& out, const ElementTags& tags, std::string_view value);
 
 }  // namespace quillon::platform::xml
