@@ -48,8 +48,12 @@ class PackageText {
     buffer_ += text;
     if (buffer_.size() >= (1 << 16)) flush();
   }
-  // Character data with the three characters markup needs escaped.
+  // Character data with the three characters markup needs escaped. A row
+  // may hold any bytes and the package must be XML whatever it holds: the
+  // text is first checked to be UTF-8 of characters XML can carry (U+FFFD
+  // in place of what is not), which any exporter must do for the same result.
   void escaped(const char* text) {
+    if (!carriable(text)) text = "\xEF\xBF\xBD";
     for (const char* c = text; *c; ++c) {
       switch (*c) {
         case '&':
@@ -65,6 +69,26 @@ class PackageText {
           buffer_ += *c;
       }
     }
+  }
+  static bool carriable(const char* text) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text);
+    while (*p) {
+      if (*p >= 0x20 && *p < 0x80) {
+        ++p;
+        continue;
+      }
+      if (*p < 0x20) {
+        if (*p != '\t' && *p != '\n' && *p != '\r') return false;
+        ++p;
+        continue;
+      }
+      const int length = *p >= 0xF0 ? 4 : *p >= 0xE0 ? 3 : *p >= 0xC2 ? 2 : 0;
+      if (length == 0 || *p > 0xF4) return false;
+      for (int k = 1; k < length; ++k)
+        if ((p[k] & 0xC0) != 0x80) return false;
+      p += length;
+    }
+    return true;
   }
   void flush() {
     if (std::fwrite(buffer_.data(), 1, buffer_.size(), out_) != buffer_.size())

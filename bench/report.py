@@ -41,7 +41,7 @@ def main(result_file, docs):
         "trial's resident set. Rows are counted from what the trial did.",
         "- The floor is the least work any implementation must do for the same result, into the same "
         "database as the operation: an export steps the same seven tables' statements and writes their "
-        "rows straight into a buffered file as package text, then flushes, syncs and renames it, as ours "
+        "rows straight into a buffered file as package text (each text checked to be UTF-8 that XML can carry, as the package must be XML whatever a row holds), then flushes, syncs and renames it, as ours "
         "does; an import parses the package with pugixml, takes one max() per numbered column and appends "
         "every record of every table, identifiers shifted, through one prepared INSERT per table in one "
         "transaction; a copy or save reads the rows and inserts them through one prepared INSERT per "
