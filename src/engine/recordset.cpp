@@ -127,6 +127,13 @@ auto& openImpl(const auto& impl) {
 }  // namespace
 
 bool Recordset::isOpen() const { return impl_ != nullptr; }
+std::span<const Value> engine::RecordsetImplFactory::currentRow(const Recordset& rs) {
+  auto& r = openImpl(rs.impl_);
+  r.requireCurrent();
+  if (r.mode != Recordset::Impl::Mode::None) throw Error("the row is being changed");
+  return r.row;
+}
+
 bool Recordset::atEnd() const { return openImpl(impl_).atEnd; }
 
 void Recordset::moveFirst() {

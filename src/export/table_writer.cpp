@@ -8,6 +8,7 @@
 #include "core/error_report.h"
 #include "db/queries.h"
 #include "db/tables.h"
+#include "engine/recordset_impl.h"
 #include "export/progress.h"
 #include "export/value_text.h"
 #include "package/package_document.h"
@@ -132,8 +133,9 @@ void streamRows(Recordset& rs, pugi::xml_node tableElement, const ColumnList& co
   } pending{stream, tableElement, markup};
   forEachWritten(rs, rules, progress, ids, [&] {
     markup += "<Record>";
+    const auto row = engine::RecordsetImplFactory::currentRow(rs);
     for (std::size_t i = 0; i < names.size(); ++i) {
-      std::string_view value = text(rs.value(static_cast<int>(i)));
+      std::string_view value = text(row[i]);
       if (platform::utf8::cleanForXml(value, cleaned)) {
         value = cleaned;
         ++replaced;
