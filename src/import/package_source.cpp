@@ -101,10 +101,20 @@ class Survey final : public xml::RecordVisitor {
     Package::Table& t = *current_;
     if (!t.kept) return;
     layout_.clear();
-    for (const auto& field : fields) {
+    // Records mostly repeat the layout of the one before: its name at the
+    // same place is tried first.
+    const std::vector<std::uint8_t>* last =
+        lastLayout_ < t.layouts.size() ? &t.layouts[lastLayout_] : nullptr;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+      const std::string_view field = fields[i].name;
       std::size_t name = 0;
-      while (name < t.names.size() && t.names[name] != field.name) ++name;
-      if (name == t.names.size()) t.names.emplace_back(field.name);
+      if (last && i < last->size() && t.names[(*last)[i]] == field) {
+        name = (*last)[i];
+      } else {
+        while (name < t.names.size() && t.names[name] != field) ++name;
+        if (name == t.names.size()) t.names.emplace_back(field);
+        last = nullptr;  // the record differs: the rest by name
+      }
       layout_.push_back(static_cast<std::uint8_t>(name));
     }
     if (lastLayout_ >= t.layouts.size() || t.layouts[lastLayout_] != layout_) {
