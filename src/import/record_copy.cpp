@@ -2,11 +2,10 @@
 
 #include <fmt/format.h>
 
-#include <strings.h>
-
 #include "db/queries.h"
 #include "export/progress.h"
 #include "export/table_writer.h"
+#include "platform/field_name.h"
 #include "quillon/error.h"
 #include "quillon/recordset.h"
 
@@ -14,10 +13,6 @@ namespace quillon::importing {
 namespace {
 
 namespace xml = platform::xml;
-
-bool sameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && ::strncasecmp(a.data(), b.data(), a.size()) == 0;
-}
 
 // The second pass over one table: each record becomes a row as soon as it is
 // read.
@@ -94,13 +89,8 @@ Value byValueRule(int type, const std::string_view* text) {
 
 std::size_t NewRow::position(std::string_view column) const {
   for (std::size_t j = 0; j < names_.size(); ++j)
-    if (sameName(names_[j], column)) return j;
+    if (platform::sameFieldName(names_[j], column)) return j;
   throw Error(ErrorKind::InvalidInput, fmt::format("no column {} in the row being added", column));
-}
-
-std::int32_t numberIn(const NewRow& row, std::string_view column) {
-  const Value& v = row.value(column);
-  return v.isNull() || v.isEmpty() ? 0 : roundToInt32(v.toDouble());
 }
 
 bool copyRecords(Session& session, const Package& package, std::string_view table, std::string_view columns,

@@ -34,9 +34,6 @@ class NewRow {
   std::vector<Value>& values_;
 };
 
-// A number the row carries, 0 for none (NULL, or a text that holds none).
-std::int32_t numberIn(const NewRow& row, std::string_view column);
-
 // A package number that the copy keeps for the renumbering: read from the
 // column's element when the record has one, else left as it was.
 struct Capture {

@@ -23,8 +23,10 @@ struct ImportSide : db::Side {
         columns(project ? db::columns::kProjectTreeImport : db::columns::kResourceTree) {}
 };
 
-inline std::int32_t numberIn(const Recordset& rs, std::string_view column) {
-  const Value& v = rs.value(column);
+// A number a row (a result set's, or one being added) carries, 0 for NULL.
+template <class Row>
+std::int32_t numberIn(const Row& row, std::string_view column) {
+  const Value& v = row.value(column);
   return v.isNull() || v.isEmpty() ? 0 : roundToInt32(v.toDouble());
 }
 

@@ -80,10 +80,7 @@ struct Bridge {
 
 // A byte-order mark or the first characters of a declaration in UTF-16 or
 // UTF-32: a parser told the text is UTF-8 would only call it malformed.
-bool looksWide(int fd) {
-  std::array<char, 4> start{};
-  const ssize_t got = ::pread(fd, start.data(), start.size(), 0);
-  const std::string_view text(start.data(), got > 0 ? static_cast<std::size_t>(got) : 0);
+bool looksWide(std::string_view text) {
   for (const std::string_view wide :
        {std::string_view("\xFE\xFF", 2), std::string_view("\xFF\xFE", 2), std::string_view("\0\0\xFE\xFF", 4),
         std::string_view("\0<", 2), std::string_view("<\0", 2)})
@@ -93,10 +90,7 @@ bool looksWide(int fd) {
 
 // Whether the XML declaration, if there is one, names an encoding other
 // than UTF-8. The declaration stands at the very start of the file.
-bool declaresOtherThanUtf8(int fd) {
-  std::array<char, 256> start{};
-  const ssize_t got = ::pread(fd, start.data(), start.size(), 0);
-  std::string_view text(start.data(), got > 0 ? static_cast<std::size_t>(got) : 0);
+bool declaresOtherThanUtf8(std::string_view text) {
   if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   if (text.substr(0, 5) != "<?xml") return false;
   text = text.substr(0, text.find("?>"));
@@ -138,7 +132,11 @@ PackageOutline readPackage(const std::filesystem::path& file, RecordVisitor& vis
   const auto read = libxmlModule().readPackage;
   const OpenFile in(file);
   PackageOutline outline;
-  if (looksWide(in.fd()) || declaresOtherThanUtf8(in.fd())) {
+  // The file's head: where a wide encoding or a declaration shows.
+  std::array<char, 256> start{};
+  const ssize_t got = ::pread(in.fd(), start.data(), start.size(), 0);
+  const std::string_view head(start.data(), got > 0 ? static_cast<std::size_t>(got) : 0);
+  if (looksWide(head) || declaresOtherThanUtf8(head)) {
     outline.outcome = PackageParse::NotUtf8;
     return outline;
   }

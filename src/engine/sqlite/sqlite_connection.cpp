@@ -186,20 +186,19 @@ void SqliteConnection::execute(std::string_view sql, std::span<const Value> para
   stepToEnd(db_, stmt);
 }
 
-void SqliteConnection::insertRow(std::string_view table, std::span<const std::string> columns,
-                                 std::span<const Value> values) {
+namespace {
+
+// The INSERT of one row into the named columns of `table`.
+std::string insertText(std::string_view table, std::span<const std::string> columns) {
   std::string names, marks;
   for (const auto& column : columns) {
     if (!names.empty()) names += ',', marks += ',';
     names += quotedName(column);
     marks += '?';
   }
-  execute(names.empty() ? fmt::format("INSERT INTO {} DEFAULT VALUES", quotedName(table))
-                        : fmt::format("INSERT INTO {}({}) VALUES({})", quotedName(table), names, marks),
-          values);
+  return names.empty() ? fmt::format("INSERT INTO {} DEFAULT VALUES", quotedName(table))
+                       : fmt::format("INSERT INTO {}({}) VALUES({})", quotedName(table), names, marks);
 }
-
-namespace {
 
 // One prepared INSERT for the writer's life, its values bound straight from
 // the row given.
@@ -220,16 +219,14 @@ class SqliteRowWriter final : public RowWriter {
 
 }  // namespace
 
+void SqliteConnection::insertRow(std::string_view table, std::span<const std::string> columns,
+                                 std::span<const Value> values) {
+  execute(insertText(table, columns), values);
+}
+
 std::unique_ptr<RowWriter> SqliteConnection::rowWriter(std::string_view table,
                                                        std::vector<std::string> columns) {
-  std::string names, marks;
-  for (const auto& column : columns) {
-    if (!names.empty()) names += ',', marks += ',';
-    names += quotedName(column);
-    marks += '?';
-  }
-  return std::make_unique<SqliteRowWriter>(
-      db_, prepare(db_, fmt::format("INSERT INTO {}({}) VALUES({})", quotedName(table), names, marks)));
+  return std::make_unique<SqliteRowWriter>(db_, prepare(db_, insertText(table, columns)));
 }
 
 void SqliteConnection::updateRow(std::string_view table, const Value& locator,
