@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <string>
 
-#include "core/numbering.h"
 #include "core/session.h"
 
 namespace quillon::instantiate {
@@ -49,8 +48,6 @@ class TemplateInstantiation {
   bool R_isHaveChild(std::int32_t PARENT_NOED_ID, std::int32_t Layer_ID);
 
  private:
-  bool copyBranches(std::int32_t PARENT_NOED_ID, std::int32_t Layer_ID, const std::string& project_id,
-                    std::int32_t New_PARENT_NOED_ID, std::int32_t New_LAYER_ID, numbering::Sequence& numbers);
   bool hasLiveChild(const char* table, std::int32_t parent, std::int32_t layer);
 
   Session& session_;

@@ -5,8 +5,8 @@
 #include <fmt/format.h>
 
 #include <array>
-#include <limits>
-#include <span>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "core/numbering.h"
@@ -33,57 +33,129 @@ enum TemplateColumn {
   kBookmark,
   kNodeOrder,
   kProjectType,
+  kHasLiveChild,
   kTemplateColumnCount
 };
-constexpr std::string_view kTemplateColumns = db::columns::kResourceTree;
 
-const std::string kInsertNode = db::insertStatement(db::table::kProjectTree, db::columns::kProjectTreeNode);
+// Each row says whether its node has a live child on the next layer, the test
+// that decides whether its children are copied, so that a leaf costs no query
+// of its own. Node 0 never has children.
+const std::string kTemplateColumns = fmt::format(
+    "{}, NODE_ID<>0 and exists(select 1 from T_RESOURCE_TREE c where c.PARENT_NOED_ID=t.NODE_ID "
+    "and c.LAYER_ID=t.LAYER_ID+1 and c.STS='V')",
+    db::columns::kResourceTree);
 
-using TemplateRow = std::array<Value, kTemplateColumnCount>;
-
-TemplateRow readRow(const Recordset& rs) {
-  TemplateRow row;
-  for (int i = 0; i < kTemplateColumnCount; ++i) row[static_cast<std::size_t>(i)] = rs.value(i);
-  return row;
-}
-
-std::vector<TemplateRow> readAll(Session& session, const std::string& sql, std::span<const Value> values) {
-  Recordset rs = session.database().openRecordset(sql, values);
-  std::vector<TemplateRow> rows;
-  for (; !rs.atEnd(); rs.moveNext()) rows.push_back(readRow(rs));
-  return rows;
+// The project tree's columns a copy writes, one by one.
+std::vector<std::string> nodeColumns() {
+  std::vector<std::string> names;
+  std::string_view list = db::columns::kProjectTreeNode;
+  for (std::size_t comma; (comma = list.find(',')) != std::string_view::npos; list.remove_prefix(comma + 1))
+    names.emplace_back(list.substr(0, comma));
+  names.emplace_back(list);
+  return names;
 }
 
 // Every child of a template node on the given layer, live or not.
-std::vector<TemplateRow> children(Session& session, std::int32_t parent, std::int32_t layer) {
+Recordset children(Session& session, std::int32_t parent, std::int32_t layer) {
   static const std::string sql =
-      fmt::format("select {} from T_RESOURCE_TREE where PARENT_NOED_ID=? and LAYER_ID=? order by NODE_ID",
+      fmt::format("select {} from T_RESOURCE_TREE t where PARENT_NOED_ID=? and LAYER_ID=? order by NODE_ID",
                   kTemplateColumns);
   const std::array<Value, 2> values{Value(parent), Value(layer)};
-  return readAll(session, sql, values);
+  return session.database().openRecordset(sql, values);
+}
+
+// Whether the node's children are copied. The next layer's number must exist,
+// as the count it replaces needed it.
+bool copiesChildren(const Recordset& row) {
+  (void)copy::plusOne(row.value(kLayerId).toInt32());
+  return row.value(kHasLiveChild).toInt32() != 0;
 }
 
 Value orLiteral(const Value& v, Value literal) { return v.isNull() ? std::move(literal) : v; }
 
-void insertNode(Session& session, std::int32_t node, const Value& name, const Value& project,
-                std::int32_t layer, std::int32_t parent, const TemplateRow& row) {
-  using copy::asNumber;
-  using copy::asText;
-  const std::array<Value, 12> params{
-      Value(node),
-      asText(name),
-      asNumber(project),
-      Value(0),  // BUNDLE_ID
-      Value(layer),
-      Value(parent),
-      asText(row[kTypeId]),
-      asNumber(row[kResourceTypeId]),
-      asText(row[kSts]),
-      asText(orLiteral(row[kBookmark], Value("B"))),
-      asNumber(orLiteral(row[kNodeOrder], Value(0))),
-      asNumber(row[kProjectType]),
+// Writes the copies of template rows into the project tree, one prepared
+// insert for the whole walk.
+class NodeWriter {
+ public:
+  NodeWriter(Session& session, Value project)
+      : writer_(session.database().rowWriter(db::table::kProjectTree, nodeColumns())),
+        project_(copy::asNumber(project)) {}
+
+  void write(std::int32_t node, const Value& name, std::int32_t layer, std::int32_t parent,
+             const Recordset& row) {
+    using copy::asNumber;
+    using copy::asText;
+    const std::array<Value, 12> params{
+        Value(node),
+        asText(name),
+        project_,
+        Value(0),  // BUNDLE_ID
+        Value(layer),
+        Value(parent),
+        asText(row.value(kTypeId)),
+        asNumber(row.value(kResourceTypeId)),
+        asText(row.value(kSts)),
+        asText(orLiteral(row.value(kBookmark), Value("B"))),
+        asNumber(orLiteral(row.value(kNodeOrder), Value(0))),
+        asNumber(row.value(kProjectType)),
+    };
+    writer_->add(params);
+  }
+
+ private:
+  std::unique_ptr<engine::RowWriter> writer_;
+  const Value project_;
+};
+
+// Copies the children of template node `parent` (on `layer`) under project
+// node `newParent` (on `newLayer`), and theirs in turn. One open cursor per
+// level of the walk; deep templates are walked without recursion.
+void copyBranches(Session& session, NodeWriter& writer, numbering::Sequence& numbers, std::int32_t parent,
+                  std::int32_t layer, std::int32_t newParent, std::int32_t newLayer) {
+  struct Level {
+    Recordset rows;
+    std::int32_t childLayer;  // template layer of `rows`
+    std::int32_t newParent;
+    std::int32_t newLayer;
   };
-  session.database().execute(kInsertNode, params);
+  std::vector<Level> stack;
+  const std::int32_t firstLayer = copy::plusOne(layer);
+  stack.push_back({children(session, parent, firstLayer), firstLayer, newParent, newLayer});
+  while (!stack.empty()) {
+    Level& level = stack.back();
+    if (level.rows.atEnd()) {
+      stack.pop_back();
+      continue;
+    }
+    const Recordset& row = level.rows;
+    const std::int32_t node = numbers.next();
+    writer.write(node, row.value(kNodeName), level.newLayer, level.newParent, row);
+    const std::int32_t id = row.value(kNodeId).toInt32();
+    const bool descend = copiesChildren(row);
+    const std::int32_t grandLayer = descend ? copy::plusOne(level.childLayer) : 0;
+    const std::int32_t grandNewLayer = descend ? copy::plusOne(level.newLayer) : 0;
+    level.rows.moveNext();
+    // `level` may move when the stack grows: everything needed was read.
+    if (descend) stack.push_back({children(session, id, grandLayer), grandLayer, node, grandNewLayer});
+  }
+}
+
+// The copy as a walk: a query for the children of each node it copies.
+void walkTree(Session& session, NodeWriter& writer, numbering::Sequence numbers, std::int32_t resource,
+              Value name, std::int32_t parentNode, std::int32_t newLayer) {
+  Recordset top = session.database().openRecordset(
+      fmt::format("select {} from T_RESOURCE_TREE t where RESOURCE_ID={} and LAYER_ID=2 and TYPE_ID=2 "
+                  "order by NODE_ID",
+                  kTemplateColumns, resource));
+  for (; !top.atEnd(); top.moveNext()) {
+    // The first top node's own name serves for the later ones too.
+    if (name.toText().empty()) name = Value(top.value(kNodeName).toText());
+    const std::int32_t node = numbers.next();
+    writer.write(node, name, newLayer, parentNode, top);
+    if (copiesChildren(top))
+      copyBranches(session, writer, numbers, top.value(kNodeId).toInt32(), top.value(kLayerId).toInt32(),
+                   node, copy::plusOne(newLayer));
+  }
 }
 
 }  // namespace
@@ -93,76 +165,17 @@ std::int32_t TemplateInstantiation::Get_Tree_NodeFromInfo(std::int32_t resource_
                                                           std::int32_t PARENT_NOED_ID,
                                                           std::int32_t Layer_ID) {
   try {
-    Value name(bsName);
     const std::int32_t newLayer = copy::plusOne(Layer_ID);
     if (project_id == 0) project_id = db::Queries(session_).GetMaxNo("T_PROJECT_TREE", "PROJECT_ID");
-    const Value project(project_id);
+    NodeWriter writer(session_, Value(project_id));
     // Nothing else writes the project tree during the copy.
-    numbering::Sequence numbers(
-        [this] { return db::Queries(session_).GetMaxNo("T_PROJECT_TREE", "NODE_ID"); });
-    Recordset top = session_.database().openRecordset(
-        fmt::format("select {} from T_RESOURCE_TREE where RESOURCE_ID={} and LAYER_ID=2 and TYPE_ID=2 "
-                    "order by NODE_ID",
-                    kTemplateColumns, resource_id));
-    for (; !top.atEnd(); top.moveNext()) {
-      const TemplateRow row = readRow(top);
-      // The first top node's own name serves for the later ones too.
-      if (name.toText().empty()) name = Value(row[kNodeName].toText());
-      const std::int32_t node = numbers.next();
-      insertNode(session_, node, name, project, newLayer, PARENT_NOED_ID, row);
-      const std::int32_t id = row[kNodeId].toInt32();
-      const std::int32_t layer = row[kLayerId].toInt32();
-      if (isHaveChild(id, layer) &&
-          !copyBranches(id, layer, std::to_string(project_id), node, copy::plusOne(newLayer), numbers))
-        return -1;
-    }
+    const auto ask = [this] { return db::Queries(session_).GetMaxNo("T_PROJECT_TREE", "NODE_ID"); };
+    walkTree(session_, writer, numbering::Sequence(ask), resource_id, Value(bsName), PARENT_NOED_ID,
+             newLayer);
     return project_id;
   } catch (const std::exception& e) {
     session_.silentFailure(e);
     return -1;
-  }
-}
-
-bool TemplateInstantiation::copyBranches(std::int32_t PARENT_NOED_ID, std::int32_t Layer_ID,
-                                         const std::string& project_id, std::int32_t New_PARENT_NOED_ID,
-                                         std::int32_t New_LAYER_ID, numbering::Sequence& numbers) {
-  // One entry per template node whose children are being copied: the
-  // children still to do, where their copies hang and on which layer.
-  struct Level {
-    std::vector<TemplateRow> rows;
-    std::size_t next = 0;
-    std::int32_t childLayer;  // template layer of `rows`
-    std::int32_t newParent;
-    std::int32_t newLayer;
-  };
-  try {
-    const Value project(project_id);
-    std::vector<Level> stack;
-    const std::int32_t firstLayer = copy::plusOne(Layer_ID);
-    stack.push_back(
-        {children(session_, PARENT_NOED_ID, firstLayer), 0, firstLayer, New_PARENT_NOED_ID, New_LAYER_ID});
-    while (!stack.empty()) {
-      Level& level = stack.back();
-      if (level.next == level.rows.size()) {
-        stack.pop_back();
-        continue;
-      }
-      const TemplateRow row = std::move(level.rows[level.next++]);
-      const std::int32_t childLayer = level.childLayer;
-      const std::int32_t newLayer = level.newLayer;
-      const std::int32_t node = numbers.next();
-      insertNode(session_, node, row[kNodeName], project, newLayer, level.newParent, row);
-      const std::int32_t id = row[kNodeId].toInt32();
-      if (isHaveChild(id, row[kLayerId].toInt32())) {
-        const std::int32_t grandLayer = copy::plusOne(childLayer);
-        // `level` may move when the stack grows: everything needed was read.
-        stack.push_back({children(session_, id, grandLayer), 0, grandLayer, node, copy::plusOne(newLayer)});
-      }
-    }
-    return true;
-  } catch (const std::exception& e) {
-    session_.silentFailure(e);
-    return false;
   }
 }
 

@@ -3,6 +3,7 @@
 // queries from it and give them back when they close.
 #include <sqlite3.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -58,13 +59,20 @@ class SqliteConnection final : public Connection, public std::enable_shared_from
     Statement stmt;
     bool changesSchema = false;
   };
+  // Looked up by the caller's text as it stands, without a copy of it.
+  struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const noexcept {
+      return std::hash<std::string_view>{}(text);
+    }
+  };
   CachedStatement& cachedStatement(std::string_view sql);
   void run(const char* sql);
   void forgetQueries() noexcept;
 
   sqlite3* db_;
   std::shared_ptr<platform::ProcessLock> lock_;
-  std::unordered_map<std::string, CachedStatement> cache_;
+  std::unordered_map<std::string, CachedStatement, TextHash, std::equal_to<>> cache_;
   std::unordered_map<std::string, std::vector<PreparedQuery>> idleQueries_;
   std::size_t idleCount_ = 0;
   std::uint64_t schemaGeneration_ = 0;

@@ -51,6 +51,26 @@ void stepToEnd(sqlite3* db, sqlite3_stmt* stmt) {
   sqlite3_reset(stmt);
 }
 
+// Runs a statement whose parameters live until it ends, so their text need
+// not be copied; no binding outlasts the call.
+void runBound(sqlite3* db, sqlite3_stmt* stmt, std::span<const Value> values) {
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    const Value& v = values[i];
+    const int index = static_cast<int>(i + 1);
+    if (v.kind() == Value::Kind::Text)
+      sqlite3_bind_text(stmt, index, v.text().data(), static_cast<int>(v.text().size()), SQLITE_STATIC);
+    else
+      bindValue(stmt, index, v);
+  }
+  try {
+    stepToEnd(db, stmt);
+  } catch (...) {
+    sqlite3_clear_bindings(stmt);
+    throw;
+  }
+  sqlite3_clear_bindings(stmt);
+}
+
 // A statement that changes tables' columns makes every kept query's column
 // analysis stale.
 bool changesSchema(std::string_view sql) {
@@ -139,11 +159,10 @@ void SqliteConnection::executeScript(std::string_view script) {
 }
 
 SqliteConnection::CachedStatement& SqliteConnection::cachedStatement(std::string_view sql) {
-  const std::string key(sql);
-  if (auto it = cache_.find(key); it != cache_.end()) return it->second;
+  if (auto it = cache_.find(sql); it != cache_.end()) return it->second;
   CachedStatement made{prepare(db_, sql), changesSchema(sql)};
   if (cache_.size() >= kStatementCacheLimit) cache_.clear();
-  return cache_.emplace(key, std::move(made)).first->second;
+  return cache_.emplace(std::string(sql), std::move(made)).first->second;
 }
 
 bool SqliteConnection::takeQuery(const std::string& key, PreparedQuery& out) {
@@ -179,11 +198,8 @@ void SqliteConnection::keepQuery(std::string key, PreparedQuery query) noexcept 
 
 void SqliteConnection::execute(std::string_view sql, std::span<const Value> params) {
   CachedStatement& cached = cachedStatement(sql);
-  sqlite3_stmt* stmt = cached.stmt.get();
-  sqlite3_clear_bindings(stmt);
-  for (std::size_t i = 0; i < params.size(); ++i) bindValue(stmt, static_cast<int>(i + 1), params[i]);
   if (cached.changesSchema) forgetQueries();
-  stepToEnd(db_, stmt);
+  runBound(db_, cached.stmt.get(), params);
 }
 
 namespace {
@@ -205,12 +221,7 @@ std::string insertText(std::string_view table, std::span<const std::string> colu
 class SqliteRowWriter final : public RowWriter {
  public:
   SqliteRowWriter(sqlite3* db, Statement statement) : db_(db), statement_(std::move(statement)) {}
-  void add(std::span<const Value> values) override {
-    sqlite3_stmt* stmt = statement_.get();
-    sqlite3_reset(stmt);
-    for (std::size_t i = 0; i < values.size(); ++i) bindValue(stmt, static_cast<int>(i + 1), values[i]);
-    stepToEnd(db_, stmt);
-  }
+  void add(std::span<const Value> values) override { runBound(db_, statement_.get(), values); }
 
  private:
   sqlite3* db_;
