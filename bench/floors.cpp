@@ -8,7 +8,9 @@
 #include <map>
 #include <pugixml.hpp>
 #include <stdexcept>
+#include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "db/tables.h"
@@ -50,45 +52,41 @@ class PackageText {
   }
   // Character data with the three characters markup needs escaped. A row
   // may hold any bytes and the package must be XML whatever it holds: the
-  // text is first checked to be UTF-8 of characters XML can carry (U+FFFD
-  // in place of what is not), which any exporter must do for the same result.
-  void escaped(const char* text) {
-    if (!carriable(text)) text = "\xEF\xBF\xBD";
-    for (const char* c = text; *c; ++c) {
-      switch (*c) {
-        case '&':
-          buffer_ += "&amp;";
-          break;
-        case '<':
-          buffer_ += "&lt;";
-          break;
-        case '>':
-          buffer_ += "&gt;";
-          break;
-        default:
-          buffer_ += *c;
+  // text is checked to be UTF-8 of characters XML can carry (U+FFFD in place
+  // of what is not), which any exporter must do for the same result. One
+  // pass does both, copying runs of plain bytes whole.
+  void escaped(std::string_view text) {
+    const std::size_t mark = buffer_.size();
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
+    std::size_t run = 0;
+    for (std::size_t i = 0; i < n;) {
+      const unsigned char c = p[i];
+      if (c >= 0x20 && c < 0x80) {
+        if (c == '&' || c == '<' || c == '>') {
+          buffer_.append(text.data() + run, i - run);
+          buffer_ += c == '&' ? "&amp;" : c == '<' ? "&lt;" : "&gt;";
+          run = i + 1;
+        }
+        ++i;
+        continue;
       }
+      if (c < 0x20) {
+        if (c != '\t' && c != '\n' && c != '\r') return replaced(mark);
+        ++i;
+        continue;
+      }
+      const std::size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 ? 2 : 0;
+      if (length == 0 || c > 0xF4 || i + length > n) return replaced(mark);
+      for (std::size_t k = 1; k < length; ++k)
+        if ((p[i + k] & 0xC0) != 0x80) return replaced(mark);
+      i += length;
     }
+    buffer_.append(text.data() + run, n - run);
   }
-  static bool carriable(const char* text) {
-    const auto* p = reinterpret_cast<const unsigned char*>(text);
-    while (*p) {
-      if (*p >= 0x20 && *p < 0x80) {
-        ++p;
-        continue;
-      }
-      if (*p < 0x20) {
-        if (*p != '\t' && *p != '\n' && *p != '\r') return false;
-        ++p;
-        continue;
-      }
-      const int length = *p >= 0xF0 ? 4 : *p >= 0xE0 ? 3 : *p >= 0xC2 ? 2 : 0;
-      if (length == 0 || *p > 0xF4) return false;
-      for (int k = 1; k < length; ++k)
-        if ((p[k] & 0xC0) != 0x80) return false;
-      p += length;
-    }
-    return true;
+  void replaced(std::size_t mark) {
+    buffer_.resize(mark);
+    buffer_ += "\xEF\xBF\xBD";
   }
   void flush() {
     if (std::fwrite(buffer_.data(), 1, buffer_.size(), out_) != buffer_.size())
@@ -120,6 +118,8 @@ std::string floorTable(sqlite3* db, PackageText& out, const FloorTable& t, const
   const int id = t.idColumn.empty() ? -1 : position(t.idColumn);
   const int when = t.idWhenColumn.empty() ? -1 : position(t.idWhenColumn);
 
+  std::vector<std::pair<std::string, std::string>> tags;
+  for (const auto& name : names) tags.emplace_back(fmt::format("<{}>", name), fmt::format("</{}>", name));
   out.raw(fmt::format("<{}>\r", t.table));
   Prepared stmt(db, fmt::format("select {} from {} where {}{}", t.columns, t.table, filter, t.orderBy));
   std::string ids;
@@ -130,15 +130,15 @@ std::string floorTable(sqlite3* db, PackageText& out, const FloorTable& t, const
     }
     out.raw("<Record>");
     for (int i = 0; i < static_cast<int>(names.size()); ++i) {
-      const std::string& name = names[static_cast<std::size_t>(i)];
       const auto* text = sqlite3_column_text(stmt.s, i);
-      out.raw("<");
-      out.raw(name);
-      out.raw(">");
-      out.escaped(text ? reinterpret_cast<const char*>(text) : " ");
-      out.raw("</");
-      out.raw(name);
-      out.raw(">");
+      const auto& tag = tags[static_cast<std::size_t>(i)];
+      out.raw(tag.first);
+      if (text)
+        out.escaped(std::string_view(reinterpret_cast<const char*>(text),
+                                     static_cast<std::size_t>(sqlite3_column_bytes(stmt.s, i))));
+      else
+        out.escaped(" ");
+      out.raw(tag.second);
     }
     out.raw("</Record>");
     if (id >= 0 && (when < 0 || sqlite3_column_int(stmt.s, when) == 2)) {

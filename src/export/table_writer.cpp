@@ -116,23 +116,24 @@ void streamRows(Recordset& rs, pugi::xml_node tableElement, const ColumnList& co
     tags.emplace_back(name);
   }
   ValueText text;
-  std::string markup, cleaned;
+  xml::MarkupBuffer markup;
+  std::string cleaned;
   int unflushed = 0;
   // Rows read before a failure are written, as a tree would have kept them.
   struct Pending {
     platform::xml::StreamedDocument& stream;
     pugi::xml_node section;
-    std::string& markup;
+    xml::MarkupBuffer& markup;
     ~Pending() {
       try {
-        stream.writeInto(section, markup);
+        stream.writeInto(section, markup.view());
       } catch (...) {
         // A write error is kept by the file and reported by its commit.
       }
     }
   } pending{stream, tableElement, markup};
   forEachWritten(rs, rules, progress, ids, [&] {
-    markup += "<Record>";
+    markup.append("<Record>");
     const auto row = engine::RecordsetImplFactory::currentRow(rs);
     for (std::size_t i = 0; i < names.size(); ++i) {
       std::string_view value = text(row[i]);
@@ -142,9 +143,9 @@ void streamRows(Recordset& rs, pugi::xml_node tableElement, const ColumnList& co
       }
       xml::appendElementMarkup(markup, tags[i], value);
     }
-    markup += "</Record>";
+    markup.append("</Record>");
     if (++unflushed == kRecordsPerFlush) {
-      stream.writeInto(tableElement, markup);
+      stream.writeInto(tableElement, markup.view());
       markup.clear();
       unflushed = 0;
     }

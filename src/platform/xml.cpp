@@ -2,6 +2,7 @@
 
 #include <fmt/core.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -165,12 +166,25 @@ bool blockNeedsEscape(const char* p) {
 ElementTags::ElementTags(std::string_view name)
     : open(fmt::format("<{}>", name)), close(fmt::format("</{}>", name)), empty(fmt::format("<{}/>", name)) {}
 
-void appendElementMarkup(std::string& out, const ElementTags& tags, std::string_view value) {
+void MarkupBuffer::grow(std::size_t n) { bytes_.resize(std::max(bytes_.size() * 2, used_ + n + 4096)); }
+
+namespace {
+
+char* put(char* at, std::string_view text) {
+  std::memcpy(at, text.data(), text.size());
+  return at + text.size();
+}
+
+}  // namespace
+
+void appendElementMarkup(MarkupBuffer& out, const ElementTags& tags, std::string_view value) {
   if (value.empty()) {
-    out += tags.empty;
+    out.append(tags.empty);
     return;
   }
-  out += tags.open;
+  // The most a value can take: every byte written as a five-byte reference.
+  char* const begin = out.room(tags.open.size() + 5 * value.size() + tags.close.size());
+  char* at = put(begin, tags.open);
   const char* const data = value.data();
   const std::size_t size = value.size();
   std::size_t plain = 0;
@@ -179,19 +193,23 @@ void appendElementMarkup(std::string& out, const ElementTags& tags, std::string_
   for (std::size_t i = start; i < size; ++i) {
     const auto c = static_cast<unsigned char>(data[i]);
     if (!kNeedsEscape[c]) continue;
-    out.append(data + plain, i - plain);
+    at = put(at, value.substr(plain, i - plain));
     plain = i + 1;
-    if (c == '&')
-      out += "&amp;";
-    else if (c == '<')
-      out += "&lt;";
-    else if (c == '>')
-      out += "&gt;";
-    else  // as pugixml writes a control character: two decimal digits
-      out += fmt::format("&#{}{};", c / 10, c % 10);
+    if (c == '&') {
+      at = put(at, "&amp;");
+    } else if (c == '<') {
+      at = put(at, "&lt;");
+    } else if (c == '>') {
+      at = put(at, "&gt;");
+    } else {  // as pugixml writes a control character: two decimal digits
+      const char reference[] = {'&', '#', static_cast<char>('0' + c / 10), static_cast<char>('0' + c % 10),
+                                ';'};
+      at = put(at, std::string_view(reference, sizeof reference));
+    }
   }
-  out.append(data + plain, size - plain);
-  out += tags.close;
+  at = put(at, value.substr(plain));
+  at = put(at, tags.close);
+  out.advance(static_cast<std::size_t>(at - begin));
 }
 
 std::string outerXml(pugi::xml_node node) {

@@ -4,6 +4,7 @@
 // header opens it up to the rest of the library as a pugixml tree.
 #include <pugixml.hpp>
 
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -91,9 +92,32 @@ struct ElementTags {
   std::string open, close, empty;  // "<name>", "</name>", "<name/>"
 };
 
+// Markup being made, many small pieces a record: room is asked for once a
+// piece and filled by copying, without a string's bookkeeping per append.
+class MarkupBuffer {
+ public:
+  // At least `n` writable bytes at the end; advance() says how many were used.
+  char* room(std::size_t n) {
+    if (bytes_.size() - used_ < n) grow(n);
+    return bytes_.data() + used_;
+  }
+  void advance(std::size_t n) { used_ += n; }
+  void append(std::string_view text) {
+    std::memcpy(room(text.size()), text.data(), text.size());
+    used_ += text.size();
+  }
+  std::string_view view() const { return {bytes_.data(), used_}; }
+  void clear() { used_ = 0; }
+
+ private:
+  void grow(std::size_t n);
+  std::string bytes_;
+  std::size_t used_ = 0;
+};
+
 // Appends the element holding `value` to `out` exactly as the tree prints it
 // without indentation: "<name/>" when empty, the text escaped as character
 // data. `value` must already be text XML can carry.
-void appendElementMarkup(std::string& out, const ElementTags& tags, std::string_view value);
+void appendElementMarkup(MarkupBuffer& out, const ElementTags& tags, std::string_view value);
 
 }  // namespace quillon::platform::xml
