@@ -88,6 +88,15 @@ TEST_F(InstantiateTest, OnlyNodesWithALiveChildOnTheNextLayerHaveTheirChildrenCo
   exec("insert into T_PROJECT_TREE(NODE_ID,PROJECT_ID,LAYER_ID,PARENT_NOED_ID,STS) values (52,7,2,50,'V')");
   EXPECT_TRUE(s.R_isHaveChild(50, 1));
   EXPECT_FALSE(s.isHaveChild(50, 1));
+  // A child recorded under another template still hangs under its parent
+  // and is copied with it, wherever the tree is read from.
+  exec(
+      "insert into T_RESOURCE_TREE(NODE_ID,LAYER_ID,PARENT_NOED_ID,NODE_NAME,TYPE_ID,STS,RESOURCE_TYPE_ID,"
+      "RESOURCE_ID,PROJECT_TYPE) values (90,4,31,'foreign',3,'V',11,4,4)");
+  EXPECT_EQ(obj->Get_Tree_NodeFromInfo(3, 9, "", 0, 1), 9);
+  EXPECT_EQ(names(9),
+            (Rows{"First|2|I", "OnlyDeadChildren|3|V", "Mixed|3|V", "live|4|V", "dead|4|I",
+                  "DeadWithLiveChild|3|I", "liveUnderDead|4|V", "First|2|V", "b|3|V", "foreign|4|V"}));
   // A template without top nodes still gives the project number.
   EXPECT_EQ(obj->Get_Tree_NodeFromInfo(99, 8, "Doc", 0, 1), 8);
   EXPECT_EQ(count("T_PROJECT_TREE where PROJECT_ID=8"), "0");
