@@ -6,6 +6,7 @@
 #include "component/session_access.h"
 #include "core/error_report.h"
 #include "core/session.h"
+#include "db/connect.h"
 #include "db/queries.h"
 #include "quillon/component_folder.h"
 #include "tree/tree_outline.h"
@@ -18,7 +19,7 @@ constexpr const char* kConnectFailed = "数据库连接失败！";
 DBFunc::DBFunc(Host& host, const std::filesystem::path& componentFolder)
     : session_(std::make_unique<State>(host, resolveComponentFolder(componentFolder))) {
   try {
-    session_->db = engine::Database::open(session_->databaseFile());
+    session_->db = db::openDatabase(session_->home);
   } catch (const std::exception& e) {
     session_->noteFailure(e.what());
     const auto* known = dynamic_cast<const Error*>(&e);

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "engine/failure.h"
+#include "engine/postgres/pg_connection.h"
 #include "engine/recordset_impl.h"
 #include "engine/sqlite/sqlite_connection.h"
 
@@ -26,6 +27,13 @@ Database::Database(std::shared_ptr<Connection> connection) : connection_(std::mo
 
 std::shared_ptr<Database> Database::open(const std::filesystem::path& file) {
   std::shared_ptr<Connection> connection = sqlite::open(file);
+  if (const auto& wrap = connectionWrapper()) connection = wrap(std::move(connection));
+  return std::make_shared<Database>(std::move(connection));
+}
+
+std::shared_ptr<Database> Database::openServer(const std::string& url, const std::string& desk,
+                                               std::vector<std::string> spellings) {
+  std::shared_ptr<Connection> connection = postgres::open(url, desk, std::move(spellings));
   if (const auto& wrap = connectionWrapper()) connection = wrap(std::move(connection));
   return std::make_shared<Database>(std::move(connection));
 }

@@ -25,6 +25,9 @@ class Database : public std::enable_shared_from_this<Database> {
   // Opens an existing database (never creates one) for exclusive use by this
   // process. Throws quillon::Error with the engine's description.
   static std::shared_ptr<Database> open(const std::filesystem::path& file);
+  // Connects to a server's database for one desk (engine/postgres).
+  static std::shared_ptr<Database> openServer(const std::string& url, const std::string& desk,
+                                              std::vector<std::string> spellings);
   // Creates a new database and runs `script` (several statements) on it.
   static void create(const std::filesystem::path& file, std::string_view script);
 

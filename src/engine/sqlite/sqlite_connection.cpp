@@ -6,7 +6,7 @@
 
 #include "engine/failure.h"
 #include "engine/sqlite/connection_impl.h"
-#include "engine/sqlite/sql_words.h"
+#include "engine/sql_words.h"
 #include "platform/process_lock.h"
 #include "quillon/error.h"
 

@@ -8,7 +8,7 @@
 
 #include "engine/failure.h"
 #include "engine/sqlite/connection_impl.h"
-#include "engine/sqlite/sql_words.h"
+#include "engine/sql_words.h"
 #include "quillon/recordset.h"
 
 namespace quillon::engine::sqlite {

@@ -1,11 +1,14 @@
 #pragma once
-// Recognising what kind of statement a text is from its first word.
+// Reading SQL text as far as an engine needs to: what kind of statement it
+// is, where its column list ends, and how its parameters are marked.
 #include <strings.h>
 
 #include <cctype>
+#include <string>
 #include <string_view>
+#include <vector>
 
-namespace quillon::engine::sqlite {
+namespace quillon::engine {
 
 // Where the text's first word ends when, past leading blanks, it starts with
 // `word` in any case; npos otherwise.
@@ -25,4 +28,18 @@ inline std::size_t afterLeadingWord(std::string_view sql, std::string_view word)
 // be read with certainty.
 std::size_t rowLocatorInsertPoint(std::string_view sql);
 
-}  // namespace quillon::engine::sqlite
+// The text with each `?` parameter mark outside quotes and comments written
+// as `$1`, `$2`, ... in order, as a server takes them; `count` is set to how
+// many there were.
+std::string numberedParameters(std::string_view sql, int& count);
+
+// The items of a SELECT's own column list, as written (blanks trimmed); empty
+// when the text is not a SELECT or its list cannot be read with certainty.
+std::vector<std::string_view> selectListItems(std::string_view sql);
+
+// The name SQLite gives a result column for an item of a column list: its
+// alias, else the column's own name for a column reference (quotes
+// removed), else the item's text.
+std::string itemName(std::string_view item);
+
+}  // namespace quillon::engine

@@ -1,0 +1,263 @@
+#include "engine/postgres/pg_connection.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+
+#include "engine/failure.h"
+#include "engine/postgres/pg_connection_impl.h"
+#include "engine/sql_words.h"
+
+namespace quillon::engine::postgres {
+namespace {
+
+// A statement waits this long for a row another desk holds before it fails.
+constexpr int kLockWaitMs = 30000;
+
+std::string lower(std::string_view text) {
+  std::string out(text);
+  for (auto& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+// A name as the server stores an unquoted one: folded to lower case.
+std::string serverName(std::string_view name) {
+  std::string out = "\"";
+  for (const char c : lower(name)) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  out += '"';
+  return out;
+}
+
+std::string insertText(std::string_view table, std::span<const std::string> columns) {
+  std::string names, marks;
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    if (i) names += ',', marks += ',';
+    names += serverName(columns[i]);
+    marks += fmt::format("${}", i + 1);
+  }
+  return columns.empty() ? fmt::format("INSERT INTO {} DEFAULT VALUES", serverName(table))
+                         : fmt::format("INSERT INTO {}({}) VALUES({})", serverName(table), names, marks);
+}
+
+// The connection string with what a desk needs of every connection: dead
+// peers noticed (a desk that dies frees its hold), and names as the server
+// gives them to clients in UTF-8.
+std::string withSettings(const std::string& url) {
+  const bool uri = url.rfind("postgresql://", 0) == 0 || url.rfind("postgres://", 0) == 0;
+  const char* settings =
+      "keepalives=1&keepalives_idle=30&keepalives_interval=10&keepalives_count=3&"
+      "client_encoding=UTF8&application_name=quillon";
+  if (!uri) {
+    std::string text = settings;
+    std::replace(text.begin(), text.end(), '&', ' ');
+    return url + " " + text;
+  }
+  return url + (url.find('?') == std::string::npos ? "?" : "&") + settings;
+}
+
+PGconn* connect(const std::string& url) {
+  const auto& api = pq();
+  PGconn* conn = api.connectdb(withSettings(url).c_str());
+  if (!conn) throw EngineError(Failure::IO, 0, "cannot reach the database server: out of memory");
+  if (api.status(conn) != CONNECTION_OK) {
+    std::string why = api.errorMessage(conn);
+    api.finish(conn);
+    while (!why.empty() && (why.back() == '\n' || why.back() == ' ')) why.pop_back();
+    throw EngineError(Failure::IO, 0, fmt::format("cannot reach the database server: {}", why));
+  }
+  // Notices (an index that exists already) are not the caller's business.
+  api.setNoticeProcessor(
+      conn, [](void*, const char*) {}, nullptr);
+  return conn;
+}
+
+class PgRowWriter final : public RowWriter {
+ public:
+  PgRowWriter(PgConnection& connection, std::string sql) : connection_(connection), sql_(std::move(sql)) {}
+  void add(std::span<const Value> values) override { connection_.runPrepared(sql_, values); }
+
+ private:
+  PgConnection& connection_;
+  std::string sql_;
+};
+
+}  // namespace
+
+PgConnection::PgConnection(PGconn* conn, std::vector<std::string> spellings) : conn_(conn) {
+  for (auto& name : spellings) spellings_.emplace(lower(name), std::move(name));
+}
+
+PgConnection::~PgConnection() { pq().finish(conn_); }
+
+Result PgConnection::checked(PGresult* raw) {
+  Result result(raw);
+  const auto status = raw ? pq().resultStatus(raw) : PGRES_FATAL_ERROR;
+  if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) throwFailure(conn_, raw);
+  if (raw) {
+    const char* tuples = pq().cmdTuples(raw);
+    const char* tag = pq().cmdStatus(raw);
+    if (tuples && *tuples && tag &&
+        (std::strncmp(tag, "INSERT", 6) == 0 || std::strncmp(tag, "UPDATE", 6) == 0 ||
+         std::strncmp(tag, "DELETE", 6) == 0))
+      changes_ += std::atoll(tuples);
+  }
+  return result;
+}
+
+Result PgConnection::run(const std::string& sql) { return checked(pq().exec(conn_, sql.c_str())); }
+
+Result PgConnection::runParams(const std::string& numberedSql, const TextParams& params) {
+  return checked(pq().execParams(conn_, numberedSql.c_str(), params.count(), nullptr, params.values(),
+                                 nullptr, nullptr, 0));
+}
+
+Result PgConnection::runPrepared(const std::string& numberedSql, std::span<const Value> params) {
+  auto found = prepared_.find(numberedSql);
+  if (found == prepared_.end()) {
+    const std::string name = fmt::format("quillon_s{}", prepared_.size() + 1);
+    // Parameter types are left to the server, as for an untyped text.
+    checked(pq().prepare(conn_, name.c_str(), numberedSql.c_str(), 0, nullptr));
+    found = prepared_.emplace(numberedSql, name).first;
+  }
+  const TextParams text(params);
+  return checked(
+      pq().execPrepared(conn_, found->second.c_str(), text.count(), text.values(), nullptr, nullptr, 0));
+}
+
+void PgConnection::execute(std::string_view sql, std::span<const Value> params) {
+  int count = 0;
+  const std::string numbered = numberedParameters(sql, count);
+  if (params.empty() && count == 0) {
+    run(numbered);
+    return;
+  }
+  runPrepared(numbered, params);
+}
+
+void PgConnection::executeScript(std::string_view script) { run(std::string(script)); }
+
+void PgConnection::insertRow(std::string_view table, std::span<const std::string> columns,
+                             std::span<const Value> values) {
+  runPrepared(insertText(table, columns), values);
+}
+
+void PgConnection::updateRow(std::string_view table, const Value& locator,
+                             std::span<const std::string> columns, std::span<const Value> values) {
+  if (columns.empty()) return;
+  std::string sets;
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    if (i) sets += ',';
+    sets += fmt::format("{}=${}", serverName(columns[i]), i + 1);
+  }
+  std::vector<Value> params(values.begin(), values.end());
+  params.push_back(locator);
+  runPrepared(fmt::format("UPDATE {} SET {} WHERE ctid=${}", serverName(table), sets, params.size()), params);
+}
+
+void PgConnection::deleteRow(std::string_view table, const Value& locator) {
+  runPrepared(fmt::format("DELETE FROM {} WHERE ctid=$1", serverName(table)),
+              std::span<const Value>(&locator, 1));
+}
+
+std::unique_ptr<RowWriter> PgConnection::rowWriter(std::string_view table, std::vector<std::string> columns) {
+  return std::make_unique<PgRowWriter>(*this, insertText(table, columns));
+}
+
+void PgConnection::begin(Intent intent) {
+  ++transactions_;
+  if (intent == Intent::Read) {
+    // One snapshot for every row the call reads, as a file gives it.
+    run("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
+    return;
+  }
+  // Writers of all desks take turns: numbers come from max()+1, which only
+  // holds while no other writer numbers the same column. Writers stay READ
+  // COMMITTED so that each sees what the writer before it committed.
+  run(fmt::format("BEGIN ISOLATION LEVEL READ COMMITTED; SELECT pg_advisory_xact_lock({})",
+                  kInstallationLock));
+}
+
+void PgConnection::commit() {
+  ++transactions_;
+  const Result result = run("COMMIT");
+  // After a failed statement the server answers COMMIT with ROLLBACK, and
+  // no error.
+  const char* tag = pq().cmdStatus(result.get());
+  if (!tag || std::strcmp(tag, "COMMIT") != 0)
+    throw EngineError(Failure::TransactionEnded, 0,
+                      "the server rolled the transaction back: a statement in it had failed");
+}
+
+void PgConnection::rollback() noexcept {
+  ++transactions_;
+  if (!inTransaction()) return;
+  Result(pq().exec(conn_, "ROLLBACK"));
+}
+
+bool PgConnection::inTransaction() const {
+  const auto status = pq().transactionStatus(conn_);
+  return status == PQTRANS_INTRANS || status == PQTRANS_INERROR || status == PQTRANS_ACTIVE;
+}
+
+void PgConnection::savepoint(std::string_view name) { run(fmt::format("SAVEPOINT {}", serverName(name))); }
+void PgConnection::release(std::string_view name) {
+  run(fmt::format("RELEASE SAVEPOINT {}", serverName(name)));
+}
+void PgConnection::rollbackTo(std::string_view name) {
+  run(fmt::format("ROLLBACK TO SAVEPOINT {}", serverName(name)));
+}
+
+void PgConnection::setBusyTimeout(int milliseconds) {
+  run(fmt::format("SET lock_timeout = {}", std::max(milliseconds, 1)));
+}
+
+std::string PgConnection::spelled(std::string_view name) const {
+  const auto found = spellings_.find(lower(name));
+  return found == spellings_.end() ? std::string(name) : found->second;
+}
+
+std::string PgConnection::tableOf(Oid table) {
+  if (table == InvalidOid) return {};
+  if (const auto found = tables_.find(table); found != tables_.end()) return found->second;
+  const std::array<Value, 1> oid{Value(static_cast<std::int64_t>(table))};
+  const Result result = runPrepared("SELECT relname FROM pg_class WHERE oid=$1", oid);
+  const std::string name = pq().ntuples(result.get()) == 1 ? spelled(pq().getvalue(result.get(), 0, 0)) : "";
+  return tables_.emplace(table, name).first->second;
+}
+
+std::shared_ptr<Connection> open(const std::string& url, const std::string& desk,
+                                 std::vector<std::string> spellings) {
+  auto connection = std::make_shared<PgConnection>(connect(url), std::move(spellings));
+  connection->setBusyTimeout(kLockWaitMs);
+  // A desk is one program at a time; the server lets go when the program
+  // ends or its connection dies.
+  const std::array<Value, 1> name{Value(desk)};
+  const Result held = connection->runPrepared(
+      fmt::format("SELECT pg_try_advisory_lock({}, hashtext($1))", kInstallationLock), name);
+  if (std::strcmp(pq().getvalue(held.get(), 0, 0), "t") != 0)
+    throw Error(ErrorKind::Locked,
+                fmt::format("the installation is in use by another program of desk {}", desk));
+  return connection;
+}
+
+bool createIfEmpty(const std::string& url, std::string_view probe, std::string_view script) {
+  PgConnection connection(connect(url), {});
+  connection.run(fmt::format("BEGIN; SELECT pg_advisory_xact_lock({})", kInstallationLock));
+  const std::array<Value, 1> table{Value(lower(probe))};
+  const Result found = connection.runPrepared(
+      "SELECT count(*) FROM pg_tables WHERE schemaname = current_schema() AND tablename = $1", table);
+  if (std::strcmp(pq().getvalue(found.get(), 0, 0), "0") != 0) {
+    connection.run("ROLLBACK");
+    return false;
+  }
+  connection.run(std::string(script));
+  connection.commit();
+  return true;
+}
+
+}  // namespace quillon::engine::postgres

@@ -1,0 +1,114 @@
+#pragma once
+// The PostgreSQL engine's connection, shared by its files.
+#include <libpq-fe.h>
+
+#include <map>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/connection.h"
+#include "engine/postgres/pg_library.h"
+
+namespace quillon::engine::postgres {
+
+struct ResultCloser {
+  void operator()(PGresult* r) const noexcept { pq().clear(r); }
+};
+using Result = std::unique_ptr<PGresult, ResultCloser>;
+
+// Parameters as the server takes them: text, or null for NULL.
+class TextParams {
+ public:
+  explicit TextParams(std::span<const Value> values);
+  int count() const { return static_cast<int>(pointers_.size()); }
+  const char* const* values() const { return pointers_.data(); }
+
+ private:
+  std::vector<std::string> texts_;
+  std::vector<const char*> pointers_;
+};
+
+// A field-type code (quillon/recordset.h) for a server type.
+int typeCode(Oid type);
+// A result value in the type the server gave it.
+Value fieldValue(const PGresult* result, int row, int column);
+
+// What a query gives, worked out once per text: its columns, and the table
+// whose rows it can change one by one (empty when it cannot).
+struct QueryShape {
+  std::vector<Column> columns;
+  std::string table;
+};
+
+class PgConnection final : public Connection, public std::enable_shared_from_this<PgConnection> {
+ public:
+  PgConnection(PGconn* conn, std::vector<std::string> spellings);
+  ~PgConnection() override;
+  PgConnection(const PgConnection&) = delete;
+  PgConnection& operator=(const PgConnection&) = delete;
+
+  void execute(std::string_view sql, std::span<const Value> params) override;
+  void executeScript(std::string_view script) override;
+  std::unique_ptr<Cursor> query(std::string_view sql, std::span<const Value> params,
+                                bool changeable) override;
+  void insertRow(std::string_view table, std::span<const std::string> columns,
+                 std::span<const Value> values) override;
+  void updateRow(std::string_view table, const Value& locator, std::span<const std::string> columns,
+                 std::span<const Value> values) override;
+  void deleteRow(std::string_view table, const Value& locator) override;
+  std::unique_ptr<RowWriter> rowWriter(std::string_view table, std::vector<std::string> columns) override;
+
+  void begin(Intent intent) override;
+  void commit() override;
+  void rollback() noexcept override;
+  bool inTransaction() const override;
+  bool failureEndsTransaction() const override { return true; }
+  void savepoint(std::string_view name) override;
+  void release(std::string_view name) override;
+  void rollbackTo(std::string_view name) override;
+  std::int64_t changeCount() const override { return changes_; }
+  void setBusyTimeout(int milliseconds) override;
+
+  // One statement without parameters; throws EngineError when it fails.
+  Result run(const std::string& sql);
+  // One statement with `$n` parameters, prepared once per text.
+  Result runPrepared(const std::string& numberedSql, std::span<const Value> params);
+  // One statement with `$n` parameters, not kept.
+  Result runParams(const std::string& numberedSql, const TextParams& params);
+  PGconn* handle() const { return conn_; }
+  std::string nextCursorName() { return "quillon_c" + std::to_string(++cursors_); }
+  // Counts transactions begun and ended, so that a cursor knows whether the
+  // transaction it was declared in is still the one open.
+  std::uint64_t transaction() const { return transactions_; }
+  // The name as the installation's schema spells it (the server folds names
+  // to lower case); the server's own when the schema does not have it.
+  std::string spelled(std::string_view name) const;
+  // The table a result's column comes from, spelled; empty for none.
+  std::string tableOf(Oid table);
+  // The shape of a query (asked of the server the first time).
+  const QueryShape& shapeOf(const std::string& original, const std::string& numbered);
+
+ private:
+  Result checked(PGresult* result);
+
+  PGconn* conn_;
+  std::unordered_map<std::string, std::string> spellings_;  // lower case -> as written
+  std::unordered_map<std::string, std::string> prepared_;   // text -> statement name
+  std::map<Oid, std::string> tables_;
+  std::unordered_map<std::string, QueryShape> shapes_;
+  std::int64_t changes_ = 0;
+  std::uint64_t cursors_ = 0;
+  std::uint64_t transactions_ = 0;
+};
+
+// The error a failed result stands for.
+[[noreturn]] void throwFailure(PGconn* conn, const PGresult* result);
+
+// The installation's numbers for the server's advisory locks.
+inline constexpr std::int32_t kInstallationLock = 0x51554c4e;
+
+}  // namespace quillon::engine::postgres

@@ -1,0 +1,177 @@
+// Rows read through a server-side cursor, a batch at a time: the connection
+// stays free for other statements between batches (a copy reads one table
+// while it writes another), and no more than a batch is ever held.
+#include <fmt/format.h>
+
+#include <algorithm>
+
+#include "engine/failure.h"
+#include "engine/postgres/pg_connection_impl.h"
+#include "engine/sql_words.h"
+
+namespace quillon::engine::postgres {
+namespace {
+
+constexpr int kBatch = 256;
+
+bool isStar(std::string_view item) {
+  return item == "*" || (item.size() > 2 && item.substr(item.size() - 2) == ".*");
+}
+
+class PgCursor final : public Cursor {
+ public:
+  PgCursor(std::shared_ptr<PgConnection> connection, std::string numbered, const QueryShape& shape,
+           std::vector<Value> params, bool changeable)
+      : connection_(std::move(connection)),
+        numbered_(std::move(numbered)),
+        shape_(shape),
+        params_(std::move(params)),
+        changeable_(changeable) {}
+
+  ~PgCursor() override { close(); }
+
+  bool first() override {
+    close();
+    // Outside a transaction a cursor must outlive the statement's own.
+    hold_ = !connection_->inTransaction();
+    name_ = connection_->nextCursorName();
+    transaction_ = connection_->transaction();
+    const std::string declare =
+        fmt::format("DECLARE {} NO SCROLL CURSOR {}FOR {}", name_, hold_ ? "WITH HOLD " : "",
+                    changeable_ ? withLocator() : numbered_);
+    if (hold_) {
+      connection_->runParams(declare, TextParams(params_));
+    } else {
+      // A query the server refuses must not end the caller's transaction.
+      connection_->run("SAVEPOINT quillon_query");
+      try {
+        connection_->runParams(declare, TextParams(params_));
+      } catch (const Error&) {
+        connection_->run("ROLLBACK TO SAVEPOINT quillon_query; RELEASE SAVEPOINT quillon_query");
+        throw;
+      }
+      connection_->run("RELEASE SAVEPOINT quillon_query");
+    }
+    open_ = true;
+    fetch();
+    return row_ < rows_;
+  }
+
+  bool next() override {
+    if (++row_ < rows_) return true;
+    if (rows_ < kBatch) return false;
+    fetch();
+    return row_ < rows_;
+  }
+
+  const std::vector<Column>& columns() const override { return shape_.columns; }
+  Value value(int column) const override { return fieldValue(batch_.get(), row_, column); }
+  void readRow(std::span<Value> out) const override {
+    for (std::size_t i = 0; i < out.size(); ++i) out[i] = fieldValue(batch_.get(), row_, static_cast<int>(i));
+  }
+  const std::string& changeableTable() const override { return located_ ? shape_.table : kNone; }
+  Value locator() const override {
+    return fieldValue(batch_.get(), row_, static_cast<int>(shape_.columns.size()));
+  }
+
+ private:
+  // The statement with the row's ctid after the caller's columns, when the
+  // text leaves a place for it; the statement as it is otherwise.
+  std::string withLocator() {
+    const std::size_t from = rowLocatorInsertPoint(numbered_);
+    if (from == std::string::npos || shape_.table.empty()) return numbered_;
+    located_ = true;
+    return numbered_.substr(0, from) + ", ctid " + numbered_.substr(from);
+  }
+
+  void fetch() {
+    batch_ = connection_->run(fmt::format("FETCH {} FROM {}", kBatch, name_));
+    rows_ = pq().ntuples(batch_.get());
+    row_ = 0;
+  }
+
+  void close() noexcept {
+    if (!open_) return;
+    open_ = false;
+    batch_.reset();
+    // A transaction that failed or ended took its cursors with it.
+    const bool alive = pq().transactionStatus(connection_->handle()) != PQTRANS_INERROR;
+    if (alive && (hold_ || (connection_->transaction() == transaction_ && connection_->inTransaction()))) {
+      try {
+        connection_->run("CLOSE " + name_);
+      } catch (const Error&) {
+      }
+    }
+  }
+
+  inline static const std::string kNone;
+  std::shared_ptr<PgConnection> connection_;
+  std::string numbered_;
+  QueryShape shape_;
+  std::vector<Value> params_;
+  bool changeable_;
+  bool located_ = false;
+  bool hold_ = false;
+  bool open_ = false;
+  std::uint64_t transaction_ = 0;
+  std::string name_;
+  Result batch_;
+  int rows_ = 0;
+  int row_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<Cursor> PgConnection::query(std::string_view sql, std::span<const Value> params,
+                                            bool changeable) {
+  int count = 0;
+  std::string numbered = numberedParameters(sql, count);
+  if (afterLeadingWord(sql, "select") == std::string_view::npos &&
+      afterLeadingWord(sql, "with") == std::string_view::npos)
+    throw EngineError(Failure::Syntax, 0, "the text is not a query that returns rows");
+  const QueryShape& shape = shapeOf(std::string(sql), numbered);
+  return std::make_unique<PgCursor>(shared_from_this(), std::move(numbered), shape,
+                                    std::vector<Value>(params.begin(), params.end()), changeable);
+}
+
+const QueryShape& PgConnection::shapeOf(const std::string& original, const std::string& numbered) {
+  if (const auto found = shapes_.find(numbered); found != shapes_.end()) return found->second;
+  const auto& api = pq();
+  // The unnamed statement: described, never kept by the server. A text the
+  // server refuses must not end the caller's transaction.
+  const bool guarded = inTransaction();
+  if (guarded) run("SAVEPOINT quillon_query");
+  Result described;
+  try {
+    checked(api.prepare(conn_, "", numbered.c_str(), 0, nullptr));
+    described = checked(api.describePrepared(conn_, ""));
+  } catch (const Error&) {
+    if (guarded) run("ROLLBACK TO SAVEPOINT quillon_query; RELEASE SAVEPOINT quillon_query");
+    throw;
+  }
+  if (guarded) run("RELEASE SAVEPOINT quillon_query");
+  const PGresult* r = described.get();
+  QueryShape shape;
+  const int fields = api.nfields(r);
+  const auto items = selectListItems(original);
+  const bool byItems =
+      static_cast<int>(items.size()) == fields && std::none_of(items.begin(), items.end(), isStar);
+  Oid table = InvalidOid;
+  bool single = fields > 0;
+  for (int i = 0; i < fields; ++i) {
+    Column& c = shape.columns.emplace_back();
+    const Oid from = api.ftable(r, i);
+    c.name = byItems ? itemName(items[static_cast<std::size_t>(i)]) : spelled(api.fname(r, i));
+    if (from != InvalidOid) {
+      c.type = typeCode(api.ftype(r, i));
+      c.table = tableOf(from);
+      c.origin = spelled(api.fname(r, i));
+    }
+    if (from == InvalidOid || (table != InvalidOid && from != table)) single = false;
+    table = from;
+  }
+  if (single) shape.table = tableOf(table);
+  return shapes_.emplace(numbered, std::move(shape)).first->second;
+}
+
+}  // namespace quillon::engine::postgres
