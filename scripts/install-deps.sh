@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the demo need, and only
-# those that are missing (apt-get update runs only when something is).
+# those that are missing (apt-get update runs only when something is). The
+# tests run against a PostgreSQL server of their own too (postgresql-15; only
+# its programs are used, the system's own cluster is never started for them).
 set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  libsqlite3-dev libpugixml-dev libxml2-dev libxslt1-dev
+  libsqlite3-dev libpq-dev libpugixml-dev libxml2-dev libxslt1-dev
   libfmt-dev libcli11-dev nlohmann-json3-dev libgtest-dev libbenchmark-dev
+  postgresql-15
 )
 # The benchmarks time the sqlite3 shell and plot with gnuplot.
 if [ "${QUILLON_WITH_BENCH:-0}" = "1" ]; then

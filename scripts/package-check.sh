@@ -28,7 +28,7 @@ shown=$(MANWIDTH=80 man -l "$page")
 grep -q "export-library" <<<"$shown" || fail "the manual page does not show"
 for file in usr/share/bash-completion/completions/quillon usr/share/doc/quillon/copyright \
   usr/share/doc/quillon/changelog usr/share/quillon/AccordedCheck.xsl usr/include/quillon/dbfunc.h \
-  usr/lib/*/cmake/quillon/quillonConfig.cmake usr/lib/*/pkgconfig/quillon.pc usr/lib/*/quillon/libquillon_libxml.so; do
+  usr/lib/*/cmake/quillon/quillonConfig.cmake usr/lib/*/pkgconfig/quillon.pc usr/lib/*/quillon/libquillon_libxml.so usr/lib/*/quillon/libquillon_pg.so; do
   compgen -G "$root/$file" >/dev/null || fail "the packages lack /$file"
 done
 # Completion offers the commands and a command's options.

@@ -2,6 +2,7 @@
 // Creating an installation folder: Data/zbs.mdb with the schema (and, on
 // request, a demo template library), Conf/AccordedCheck.xsl and SysUser.ini.
 #include <filesystem>
+#include <string>
 
 #include "quillon/export.h"
 
@@ -11,6 +12,9 @@ struct InitOptions {
   bool demo = false;     ///< add the demo library and project (implies library)
   bool force = false;    ///< replace an existing database
   bool library = false;  ///< the look-up tables, the library root and categories, templates 1-20 reserved
+  /// A PostgreSQL connection URL: the installation's tables live on that
+  /// server, made there when it has none; this folder becomes one desk of it.
+  std::string server;
 };
 
 struct InitResult {
@@ -19,10 +23,13 @@ struct InitResult {
   std::filesystem::path settings;
   bool styleSheetWritten = false;  ///< an existing style sheet is kept
   bool settingsWritten = false;    ///< an existing settings file is kept
+  bool serverCreated = false;      ///< with a server: its tables were made now
 };
 
 /// Throws quillon::Error when the database exists and `force` is not set, or
-/// when the database is in use by another program.
+/// when the database is in use by another program. With a server, the rows
+/// a server holds are never touched: `force` does not apply, and the tables
+/// are made only where there are none.
 QUILLON_API InitResult initializeHome(const std::filesystem::path& home, const InitOptions& options);
 
 }  // namespace quillon

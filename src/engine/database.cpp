@@ -38,6 +38,10 @@ std::shared_ptr<Database> Database::openServer(const std::string& url, const std
   return std::make_shared<Database>(std::move(connection));
 }
 
+bool Database::createOnServer(const std::string& url, std::string_view probe, std::string_view script) {
+  return postgres::createIfEmpty(url, probe, script);
+}
+
 void Database::create(const std::filesystem::path& file, std::string_view script) {
   sqlite::create(file, script);
 }

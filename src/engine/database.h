@@ -28,6 +28,9 @@ class Database : public std::enable_shared_from_this<Database> {
   // Connects to a server's database for one desk (engine/postgres).
   static std::shared_ptr<Database> openServer(const std::string& url, const std::string& desk,
                                               std::vector<std::string> spellings);
+  // Runs `script` on a server's database unless it holds the table `probe`
+  // already; true when it ran.
+  static bool createOnServer(const std::string& url, std::string_view probe, std::string_view script);
   // Creates a new database and runs `script` (several statements) on it.
   static void create(const std::filesystem::path& file, std::string_view script);
 

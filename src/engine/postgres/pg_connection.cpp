@@ -247,6 +247,16 @@ std::shared_ptr<Connection> open(const std::string& url, const std::string& desk
 
 bool createIfEmpty(const std::string& url, std::string_view probe, std::string_view script) {
   PgConnection connection(connect(url), {});
+  // Every desk must order text as SQLite does, byte by byte: a list sorted
+  // on one desk must not come out in another order on the next.
+  const Result collation =
+      connection.run("SELECT datcollate FROM pg_database WHERE datname = current_database()");
+  const std::string order = pq().getvalue(collation.get(), 0, 0);
+  if (order != "C" && order != "POSIX")
+    throw Error(ErrorKind::Refused,
+                fmt::format("the database orders text by the collation {}; an installation needs C "
+                            "(CREATE DATABASE ... LC_COLLATE 'C' TEMPLATE template0)",
+                            order));
   connection.run(fmt::format("BEGIN; SELECT pg_advisory_xact_lock({})", kInstallationLock));
   const std::array<Value, 1> table{Value(lower(probe))};
   const Result found = connection.runPrepared(
