@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdlib>
+#include <stdexcept>
 
 #include "quillon/setup.h"
 
@@ -22,9 +24,46 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(path_, ec);
 }
 
+std::optional<std::string> testServer() {
+  const char* server = std::getenv("QUILLON_TEST_SERVER");
+  if (!server || !*server) return std::nullopt;
+  return std::string(server);
+}
+
+namespace {
+
+void psql(const std::string& sql) {
+  const std::string command =
+      fmt::format("psql -q -X -v ON_ERROR_STOP=1 \"{} dbname=postgres\" -c \"{}\"", *testServer(), sql);
+  if (std::system(command.c_str()) != 0) throw std::runtime_error("the test server refused: " + sql);
+}
+
+}  // namespace
+
+ServerDatabase::ServerDatabase() {
+  static std::atomic<int> counter{0};
+  name_ = fmt::format("quillon_test_{}_{}", ::getpid(), counter.fetch_add(1));
+  psql(fmt::format("DROP DATABASE IF EXISTS {}", name_));
+  psql(fmt::format("CREATE DATABASE {} TEMPLATE template0 LC_COLLATE 'C' LC_CTYPE 'C'", name_));
+  url_ = fmt::format("{} dbname={}", *testServer(), name_);
+}
+
+ServerDatabase::~ServerDatabase() {
+  try {
+    psql(fmt::format("DROP DATABASE IF EXISTS {} WITH (FORCE)", name_));
+  } catch (const std::exception&) {
+    // Left for the cluster's removal.
+  }
+}
+
 void HomeTest::open(bool demo) {
   obj.reset();
-  initializeHome(dir.path(), InitOptions{demo, true});
+  InitOptions options{demo, true};
+  if (testServer()) {
+    server = std::make_unique<ServerDatabase>();
+    options.server = server->url();
+  }
+  initializeHome(dir.path(), options);
   obj = std::make_unique<DBFunc>(host, dir.path());
   ASSERT_TRUE(obj->connected());
   host.shown.clear();

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,22 @@ class TempDir {
 // Every row of a query on `object`, fields joined by '|', NULL as "NULL".
 std::vector<std::string> rowsOf(DBFunc& object, const std::string& sql);
 
+// The server the suite runs against as well (QUILLON_TEST_SERVER, a
+// connection string without a database name), if any.
+std::optional<std::string> testServer();
+
+// A database of its own on the test server, dropped with the object.
+class ServerDatabase {
+ public:
+  ServerDatabase();
+  ~ServerDatabase();
+  const std::string& url() const { return url_; }
+
+ private:
+  std::string name_;
+  std::string url_;
+};
+
 // A test with its own installation folder (schema only, or the demo library)
 // and one object on it.
 class HomeTest : public ::testing::Test {
@@ -62,6 +79,8 @@ class HomeTest : public ::testing::Test {
 
   TempDir dir;
   RecordingHost host;
+  // On the test server, the database the installation works in.
+  std::unique_ptr<ServerDatabase> server;
   std::unique_ptr<DBFunc> obj;
 };
 

@@ -104,7 +104,7 @@ InitResult initializeDesk(const fs::path& home, const InitOptions& options) {
   result.styleSheet = layout::styleSheetFile(home);
   result.settings = layout::settingsFile(home);
   std::string script(embedded::schema);
-  script += embedded::library;
+  if (options.library || options.demo) script += embedded::library;
   if (options.demo) script += embedded::demo;
   result.serverCreated = engine::Database::createOnServer(options.server, "T_PROJECT_TREE", script);
   createFolder(result.styleSheet.parent_path());

@@ -26,7 +26,8 @@ class PgCursor final : public Cursor {
         numbered_(std::move(numbered)),
         shape_(shape),
         params_(std::move(params)),
-        changeable_(changeable) {}
+        located_(changeable && !shape_.table.empty() &&
+                 rowLocatorInsertPoint(numbered_) != std::string::npos) {}
 
   ~PgCursor() override { close(); }
 
@@ -36,9 +37,8 @@ class PgCursor final : public Cursor {
     hold_ = !connection_->inTransaction();
     name_ = connection_->nextCursorName();
     transaction_ = connection_->transaction();
-    const std::string declare =
-        fmt::format("DECLARE {} NO SCROLL CURSOR {}FOR {}", name_, hold_ ? "WITH HOLD " : "",
-                    changeable_ ? withLocator() : numbered_);
+    const std::string declare = fmt::format("DECLARE {} NO SCROLL CURSOR {}FOR {}", name_,
+                                            hold_ ? "WITH HOLD " : "", located_ ? withLocator() : numbered_);
     if (hold_) {
       connection_->runParams(declare, TextParams(params_));
     } else {
@@ -77,10 +77,8 @@ class PgCursor final : public Cursor {
  private:
   // The statement with the row's ctid after the caller's columns, when the
   // text leaves a place for it; the statement as it is otherwise.
-  std::string withLocator() {
+  std::string withLocator() const {
     const std::size_t from = rowLocatorInsertPoint(numbered_);
-    if (from == std::string::npos || shape_.table.empty()) return numbered_;
-    located_ = true;
     return numbered_.substr(0, from) + ", ctid " + numbered_.substr(from);
   }
 
@@ -109,8 +107,7 @@ class PgCursor final : public Cursor {
   std::string numbered_;
   QueryShape shape_;
   std::vector<Value> params_;
-  bool changeable_;
-  bool located_ = false;
+  bool located_;
   bool hold_ = false;
   bool open_ = false;
   std::uint64_t transaction_ = 0;

@@ -1,0 +1,109 @@
+// What an installation on a PostgreSQL server must do as its own file does:
+// results named and typed as the statement writes them, rows changed through
+// a result set, a failed statement that leaves the rows before it, results
+// larger than a batch, and a desk that one program holds at a time. Run
+// only against the test server (the "pg." tests).
+#include <fmt/format.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "quillon/recordset.h"
+#include "quillon/transaction.h"
+#include "test_support.h"
+
+namespace quillon::test {
+namespace {
+
+using Rows = std::vector<std::string>;
+
+class ServerTest : public HomeTest {
+ protected:
+  void SetUp() override {
+    if (!testServer()) GTEST_SKIP() << "no test server (QUILLON_TEST_SERVER)";
+    HomeTest::SetUp();
+  }
+  void addNodes(int project, int count) {
+    exec(
+        fmt::format("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < {1}) "
+                    "INSERT INTO T_PROJECT_TREE(NODE_ID, NODE_NAME, PROJECT_ID, LAYER_ID, Bookmarks_Name) "
+                    "SELECT {0} * 10000 + i, 'n' || i, {0}, 2, 'BM' FROM n",
+                    project, count));
+  }
+};
+
+TEST_F(ServerTest, ResultsAreNamedAndTypedAsTheStatementWritesThem) {
+  addNodes(7, 2);
+  Recordset rs;
+  ASSERT_TRUE(
+      obj->GetValue("select NODE_ID, t.Bookmarks_Name, NODE_NAME AS Name, count(*) over () from "
+                    "T_PROJECT_TREE t order by 1",
+                    rs));
+  ASSERT_EQ(rs.fieldCount(), 4);
+  EXPECT_EQ(rs.fieldName(0), "NODE_ID");
+  EXPECT_EQ(rs.fieldName(1), "Bookmarks_Name");
+  EXPECT_EQ(rs.fieldName(2), "Name");
+  EXPECT_EQ(rs.fieldName(3), "count(*) over ()");
+  EXPECT_EQ(rs.fieldType(0), field_type::kLong);
+  EXPECT_EQ(rs.value(0).integer(), 70001);
+  EXPECT_EQ(rs.value(3).integer(), 2);
+  // Columns of a star take the schema's spelling.
+  ASSERT_TRUE(obj->GetValue("select * from T_PROJECT_TREE", rs));
+  EXPECT_EQ(rs.fieldName(rs.fieldIndex("bookmarks_name")), "Bookmarks_Name");
+}
+
+TEST_F(ServerTest, ResultSetsChangeRowsAndReadPastABatchWhileOtherStatementsRun) {
+  addNodes(7, 600);
+  Recordset rs;
+  ASSERT_TRUE(
+      obj->GetValue("select NODE_ID, NODE_NAME from T_PROJECT_TREE where PROJECT_ID=7 order by NODE_ID", rs));
+  int read = 0;
+  for (; !rs.atEnd(); rs.moveNext()) {
+    if (++read % 100 == 0) {
+      // The connection is free between rows for statements of its own.
+      rs.edit();
+      rs.setValue("NODE_NAME", Value("changed"));
+      rs.update();
+    }
+  }
+  EXPECT_EQ(read, 600);
+  EXPECT_EQ(scalar("select count(*) from T_PROJECT_TREE where NODE_NAME='changed'"), "6");
+  ASSERT_TRUE(obj->GetValue("select NODE_ID from T_PROJECT_TREE where NODE_ID=70600", rs));
+  rs.deleteCurrent();
+  EXPECT_EQ(scalar("select count(*) from T_PROJECT_TREE"), "599");
+}
+
+TEST_F(ServerTest, AFailedStatementLeavesTheRowsBeforeAndAfterIt) {
+  {
+    Transaction whole(*obj);
+    exec("insert into T_PROJECT_TREE(NODE_ID, PROJECT_ID) values (1, 7)");
+    // A second node 1: the unique index refuses it, and only it.
+    EXPECT_FALSE(obj->ExecuteSql("insert into T_PROJECT_TREE(NODE_ID, PROJECT_ID) values (1, 8)"));
+    EXPECT_FALSE(obj->ExecuteSql("select no_such_column from T_PROJECT_TREE"));
+    exec("insert into T_PROJECT_TREE(NODE_ID, PROJECT_ID) values (2, 7)");
+    whole.commit();
+  }
+  EXPECT_EQ(rows("select NODE_ID, PROJECT_ID from T_PROJECT_TREE order by NODE_ID"), (Rows{"1|7", "2|7"}));
+}
+
+TEST_F(ServerTest, ADeskIsHeldByOneProgramWhileOtherDesksWork) {
+  RecordingHost second;
+  DBFunc again(second, dir.path());
+  EXPECT_FALSE(again.connected());
+  ASSERT_FALSE(second.shown.empty());
+  EXPECT_NE(second.shown.front().text.find("DBF-00001"), std::string::npos);
+
+  // Another folder that names itself another desk of the same server works
+  // beside the first, and sees its rows.
+  TempDir other;
+  std::ofstream(other.path() / "SysUser.ini")
+      << "[Database]\r\nUrl=" << server->url() << "\r\nDesk=second\r\n";
+  addNodes(7, 1);
+  RecordingHost third;
+  DBFunc desk(third, other.path());
+  ASSERT_TRUE(desk.connected()) << desk.lastError();
+  EXPECT_EQ(rowsOf(desk, "select count(*) from T_PROJECT_TREE"), (Rows{"1"}));
+}
+
+}  // namespace
+}  // namespace quillon::test
