@@ -19,6 +19,11 @@ case $command in
     if [ ! -f "$dir/data/PG_VERSION" ]; then
       owner "$bin/initdb" --no-sync -D "$dir/data" -U postgres --auth=trust --encoding=UTF8 --locale=C >/dev/null
     fi
+    # A cluster left running by an earlier run serves again.
+    if owner "$bin/pg_ctl" -D "$dir/data" status >/dev/null 2>&1; then
+      echo "postgresql://postgres@/postgres?host=$dir"
+      exit 0
+    fi
     owner "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w \
       -o "-k $dir -c listen_addresses='' -c fsync=off -c synchronous_commit=off -c full_page_writes=off -c max_connections=300" \
       start >/dev/null
