@@ -8,7 +8,9 @@
 
 #include <fstream>
 
+#include "db/connect.h"
 #include "quillon/recordset.h"
+#include "quillon/setup.h"
 #include "quillon/transaction.h"
 #include "test_support.h"
 
@@ -92,6 +94,12 @@ TEST_F(ServerTest, ADeskIsHeldByOneProgramWhileOtherDesksWork) {
   EXPECT_FALSE(again.connected());
   ASSERT_FALSE(second.shown.empty());
   EXPECT_NE(second.shown.front().text.find("DBF-00001"), std::string::npos);
+  // An administrator frees the desk: its holder is ended, the next program
+  // gets it.
+  EXPECT_EQ(unlockDesk(dir.path(), db::deskName(dir.path())), 1);
+  EXPECT_EQ(unlockDesk(dir.path(), db::deskName(dir.path())), 0);
+  obj = std::make_unique<DBFunc>(host, dir.path());
+  ASSERT_TRUE(obj->connected()) << obj->lastError();
 
   // Another folder that names itself another desk of the same server works
   // beside the first, and sees its rows.

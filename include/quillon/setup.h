@@ -32,4 +32,11 @@ struct InitResult {
 /// are made only where there are none.
 QUILLON_API InitResult initializeHome(const std::filesystem::path& home, const InitOptions& options);
 
+/// For an administrator: frees `desk` of the installation on the server that
+/// the settings of `home` name, ending the program that holds it (one that
+/// hangs, or a machine that is gone). Returns how many programs held it.
+/// Throws quillon::Error when the installation is not on a server or the
+/// server refuses (ending another user's program takes the rights to).
+QUILLON_API int unlockDesk(const std::filesystem::path& home, const std::string& desk);
+
 }  // namespace quillon

@@ -11,6 +11,8 @@
 #include "core/installation_layout.h"
 #include "db/embedded.h"
 #include "fileutil/settings_file.h"
+#include "quillon/error.h"
+#include "quillon/setup.h"
 
 namespace quillon::db {
 
@@ -66,3 +68,16 @@ std::vector<std::string> schemaNames() {
 }
 
 }  // namespace quillon::db
+
+namespace quillon {
+
+int unlockDesk(const std::filesystem::path& home, const std::string& desk) {
+  const auto url = db::serverUrl(home);
+  if (!url)
+    throw Error(ErrorKind::InvalidInput,
+                "the installation is not on a server: its settings name none, and a file is held only "
+                "while its program runs");
+  return engine::Database::releaseDesk(*url, desk);
+}
+
+}  // namespace quillon

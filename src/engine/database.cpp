@@ -42,6 +42,10 @@ bool Database::createOnServer(const std::string& url, std::string_view probe, st
   return postgres::createIfEmpty(url, probe, script);
 }
 
+int Database::releaseDesk(const std::string& url, const std::string& desk) {
+  return postgres::releaseDesk(url, desk);
+}
+
 void Database::create(const std::filesystem::path& file, std::string_view script) {
   sqlite::create(file, script);
 }

@@ -31,6 +31,8 @@ class Database : public std::enable_shared_from_this<Database> {
   // Runs `script` on a server's database unless it holds the table `probe`
   // already; true when it ran.
   static bool createOnServer(const std::string& url, std::string_view probe, std::string_view script);
+  // Ends the programs that hold `desk` of a server's installation; how many.
+  static int releaseDesk(const std::string& url, const std::string& desk);
   // Creates a new database and runs `script` (several statements) on it.
   static void create(const std::filesystem::path& file, std::string_view script);
 

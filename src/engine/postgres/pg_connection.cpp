@@ -245,6 +245,21 @@ std::shared_ptr<Connection> open(const std::string& url, const std::string& desk
   return connection;
 }
 
+int releaseDesk(const std::string& url, const std::string& desk) {
+  PgConnection connection(connect(url), {});
+  const std::array<Value, 1> name{Value(desk)};
+  // The session lock of a desk is the two-number form: the installation's
+  // number, then the desk's.
+  const Result ended = connection.runPrepared(
+      fmt::format(
+          "SELECT count(*) FILTER (WHERE pg_terminate_backend(pid)) FROM pg_locks WHERE locktype = "
+          "'advisory' AND database = (SELECT oid FROM pg_database WHERE datname = current_database()) "
+          "AND classid = {} AND objid = hashtext($1)::oid AND objsubid = 2 AND granted",
+          kInstallationLock),
+      name);
+  return std::atoi(pq().getvalue(ended.get(), 0, 0));
+}
+
 bool createIfEmpty(const std::string& url, std::string_view probe, std::string_view script) {
   PgConnection connection(connect(url), {});
   // Every desk must order text as SQLite does, byte by byte: a list sorted

@@ -24,4 +24,8 @@ std::shared_ptr<Connection> open(const std::string& url, const std::string& desk
 // them) yet; runs `script` to make them when it does not. True when it ran.
 bool createIfEmpty(const std::string& url, std::string_view probe, std::string_view script);
 
+// Ends the programs that hold `desk` (a desk left held by a program that no
+// longer answers); how many there were.
+int releaseDesk(const std::string& url, const std::string& desk);
+
 }  // namespace quillon::engine::postgres
