@@ -50,10 +50,15 @@ class Cursor {
 
 // Rows added to one table, one call a row, in the order given; rows added
 // before a failure stay.
+// An engine may hold rows back to send them together: flush() sends them,
+// and a writer's user calls it before it reads the table or ends its work.
+// A failure may then be told by a later add() or by flush(): the rows before
+// the failed one stay, none after it is written.
 class RowWriter {
  public:
   virtual ~RowWriter() = default;
   virtual void add(std::span<const Value> values) = 0;
+  virtual void flush() {}
 };
 
 class Connection {

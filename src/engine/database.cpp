@@ -59,10 +59,10 @@ void Database::requireLiveTransaction() const {
 }
 
 template <class Work>
-void Database::noting(Work&& work) {
+void Database::noting(Work&& work, bool guarded) {
   requireLiveTransaction();
   try {
-    if (connection_->failureEndsTransaction() && connection_->inTransaction()) {
+    if (guarded && connection_->failureEndsTransaction() && connection_->inTransaction()) {
       // Only this statement is undone when it fails, as on every engine.
       static constexpr std::string_view kStatement = "quillon_statement";
       connection_->savepoint(kStatement);
@@ -113,8 +113,13 @@ class NotingWriter final : public RowWriter {
  public:
   NotingWriter(std::shared_ptr<Database> database, std::unique_ptr<RowWriter> writer)
       : database_(std::move(database)), writer_(std::move(writer)) {}
+  // An engine's writer keeps the rows before a failed one itself, so each
+  // row is not put in a savepoint of its own here.
   void add(std::span<const Value> values) override {
-    database_->noting([&] { writer_->add(values); });
+    database_->noting([&] { writer_->add(values); }, false);
+  }
+  void flush() override {
+    database_->noting([&] { writer_->flush(); }, false);
   }
 
  private:

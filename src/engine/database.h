@@ -66,8 +66,10 @@ class Database : public std::enable_shared_from_this<Database> {
  private:
   friend class NotingWriter;
   void requireLiveTransaction() const;
+  // Runs one statement's work, noting its failure; `guarded`, where a failed
+  // statement ends the engine's transaction, inside a savepoint of its own.
   template <class Work>
-  void noting(Work&& work);
+  void noting(Work&& work, bool guarded = true);
 
   std::shared_ptr<Connection> connection_;
   int scopes_ = 0;

@@ -116,6 +116,8 @@ bool copyRecords(Session& session, const Package& package, std::string_view tabl
   } finish{progress};
   Copier copier(names.names(), std::move(types), captures, renumber, *writer, progress);
   package.read(table, copier);
+  // Rows an engine held back go now: what comes next reads them.
+  writer->flush();
   return true;
 }
 

@@ -155,6 +155,7 @@ class NodeWriter {
     };
     writer_->add(params);
   }
+  void flush() { writer_->flush(); }
 
  private:
   std::unique_ptr<engine::RowWriter> writer_;

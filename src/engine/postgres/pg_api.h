@@ -50,6 +50,8 @@ struct QuillonPgApi {
   int (*putCopyData)(PGconn* conn, const char* buffer, int nbytes);
   int (*putCopyEnd)(PGconn* conn, const char* errormsg);
   PQnoticeProcessor (*setNoticeProcessor)(PGconn* conn, PQnoticeProcessor proc, void* arg);
+  int (*nparams)(const PGresult* res);
+  Oid (*paramtype)(const PGresult* res, int param_number);
 };
 
 typedef const QuillonPgApi* (*QuillonPgApiEntry)(void);

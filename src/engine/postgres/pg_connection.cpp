@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <map>
+#include <utility>
 
 #include "engine/failure.h"
 #include "engine/postgres/pg_connection_impl.h"
@@ -76,14 +78,108 @@ PGconn* connect(const std::string& url) {
   return conn;
 }
 
+// Rows sent many to a statement: one round trip for a batch instead of one a
+// row. A batch runs in a savepoint; when it fails, its rows go again one by
+// one, each in a savepoint of its own, so that the rows before the failed
+// one stay and its own failure is the one told.
 class PgRowWriter final : public RowWriter {
  public:
-  PgRowWriter(PgConnection& connection, std::string sql) : connection_(connection), sql_(std::move(sql)) {}
-  void add(std::span<const Value> values) override { connection_.runPrepared(sql_, values); }
+  PgRowWriter(PgConnection& connection, std::string_view table, std::span<const std::string> columns)
+      : connection_(connection), table_(table), columns_(columns.begin(), columns.end()) {
+    // The server tells the columns' types for one row; a statement of many
+    // rows gives each of its parameters the type of its column.
+    const std::string one = insertText(table, columns);
+    const auto& api = pq();
+    const Result prepared(api.prepare(connection_.handle(), "", one.c_str(), 0, nullptr));
+    if (api.resultStatus(prepared.get()) != PGRES_COMMAND_OK)
+      throwFailure(connection_.handle(), prepared.get());
+    const Result described(api.describePrepared(connection_.handle(), ""));
+    if (api.resultStatus(described.get()) != PGRES_COMMAND_OK)
+      throwFailure(connection_.handle(), described.get());
+    for (int i = 0; i < api.nparams(described.get()); ++i)
+      types_.push_back(api.paramtype(described.get(), i));
+    batch_ =
+        columns_.empty() ? 1 : std::max<std::size_t>(1, std::min<std::size_t>(1000, 60000 / columns_.size()));
+  }
+
+  ~PgRowWriter() override {
+    // Rows held back were added before whatever ends the writer, also a
+    // failure of its user's own: they stay, as they would had they been sent
+    // at once. When they cannot be written now, the transaction must not
+    // commit without them.
+    if (rows_.empty()) return;
+    try {
+      flush();
+    } catch (const Error& e) {
+      connection_.refuseCommit(e.what());
+    }
+  }
+
+  void add(std::span<const Value> values) override {
+    rows_.emplace_back(values.begin(), values.end());
+    if (rows_.size() >= batch_) flush();
+  }
+
+  void flush() override {
+    if (rows_.empty()) return;
+    std::vector<std::vector<Value>> rows;
+    rows.swap(rows_);
+    std::vector<Value> flat;
+    flat.reserve(rows.size() * columns_.size());
+    for (const auto& row : rows) flat.insert(flat.end(), row.begin(), row.end());
+    if (attempt([&] { runMany(rows.size(), flat); }, false)) return;
+    for (const auto& row : rows) attempt([&] { runMany(1, row); }, true);
+  }
 
  private:
+  // Runs `work` so that its failure undoes only itself: in a savepoint
+  // inside a transaction (outside one, a statement is all or nothing on its
+  // own). False when it failed and `tell` is not set.
+  template <class Work>
+  bool attempt(Work&& work, bool tell) {
+    const bool inside = connection_.inTransaction();
+    if (inside) connection_.run("SAVEPOINT quillon_rows");
+    try {
+      work();
+    } catch (const Error&) {
+      if (inside) connection_.run("ROLLBACK TO SAVEPOINT quillon_rows; RELEASE SAVEPOINT quillon_rows");
+      if (tell) throw;
+      return false;
+    }
+    if (inside) connection_.run("RELEASE SAVEPOINT quillon_rows");
+    return true;
+  }
+
+  void runMany(std::size_t count, std::span<const Value> values) {
+    auto found = statements_.find(count);
+    if (found == statements_.end()) {
+      std::string sql = insertText(table_, columns_);
+      const auto values_at = sql.find(" VALUES(");
+      sql.resize(values_at + 7);
+      std::vector<Oid> types;
+      std::size_t n = 0;
+      for (std::size_t r = 0; r < count; ++r) {
+        sql += r ? ",(" : "(";
+        for (std::size_t c = 0; c < columns_.size(); ++c) {
+          sql += fmt::format("{}${}", c ? "," : "", ++n);
+          types.push_back(c < types_.size() ? types_[c] : InvalidOid);
+        }
+        sql += ')';
+      }
+      const std::string name = connection_.nextStatementName();
+      connection_.prepareTyped(name, sql, types);
+      found = statements_.emplace(count, name).first;
+    }
+    connection_.runNamed(found->second, values);
+  }
+
   PgConnection& connection_;
-  std::string sql_;
+  std::string table_;
+  std::vector<std::string> columns_;
+  std::vector<Oid> types_;
+  std::size_t batch_;
+  std::vector<std::vector<Value>> rows_;
+  std::map<std::size_t, std::string> statements_;
 };
 
 }  // namespace
@@ -165,8 +261,22 @@ void PgConnection::deleteRow(std::string_view table, const Value& locator) {
 }
 
 std::unique_ptr<RowWriter> PgConnection::rowWriter(std::string_view table, std::vector<std::string> columns) {
-  return std::make_unique<PgRowWriter>(*this, insertText(table, columns));
+  return std::make_unique<PgRowWriter>(*this, table, columns);
 }
+
+std::string PgConnection::nextStatementName() { return fmt::format("quillon_w{}", ++statements_); }
+
+void PgConnection::prepareTyped(const std::string& name, const std::string& sql,
+                                const std::vector<Oid>& types) {
+  checked(pq().prepare(conn_, name.c_str(), sql.c_str(), static_cast<int>(types.size()), types.data()));
+}
+
+Result PgConnection::runNamed(const std::string& name, std::span<const Value> params) {
+  const TextParams text(params);
+  return checked(pq().execPrepared(conn_, name.c_str(), text.count(), text.values(), nullptr, nullptr, 0));
+}
+
+void PgConnection::refuseCommit(std::string why) { refusal_ = std::move(why); }
 
 void PgConnection::begin(Intent intent) {
   ++transactions_;
@@ -184,6 +294,11 @@ void PgConnection::begin(Intent intent) {
 
 void PgConnection::commit() {
   ++transactions_;
+  if (!refusal_.empty()) {
+    const std::string why = std::exchange(refusal_, {});
+    rollback();
+    throw EngineError(Failure::TransactionEnded, 0, fmt::format("rows could not be written: {}", why));
+  }
   const Result result = run("COMMIT");
   // After a failed statement the server answers COMMIT with ROLLBACK, and
   // no error.
@@ -195,6 +310,7 @@ void PgConnection::commit() {
 
 void PgConnection::rollback() noexcept {
   ++transactions_;
+  refusal_.clear();
   if (!inTransaction()) return;
   Result(pq().exec(conn_, "ROLLBACK"));
 }

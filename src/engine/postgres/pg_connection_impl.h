@@ -80,6 +80,14 @@ class PgConnection final : public Connection, public std::enable_shared_from_thi
   // One statement with `$n` parameters, not kept.
   Result runParams(const std::string& numberedSql, const TextParams& params);
   PGconn* handle() const { return conn_; }
+  // Statements of the row writers: prepared with their parameters' types,
+  // run by name.
+  std::string nextStatementName();
+  void prepareTyped(const std::string& name, const std::string& sql, const std::vector<Oid>& types);
+  Result runNamed(const std::string& name, std::span<const Value> params);
+  // Rows a writer could not write after its user had moved on: the
+  // transaction must not commit without them.
+  void refuseCommit(std::string why);
   std::string nextCursorName() { return "quillon_c" + std::to_string(++cursors_); }
   // Counts transactions begun and ended, so that a cursor knows whether the
   // transaction it was declared in is still the one open.
@@ -103,6 +111,8 @@ class PgConnection final : public Connection, public std::enable_shared_from_thi
   std::int64_t changes_ = 0;
   std::uint64_t cursors_ = 0;
   std::uint64_t transactions_ = 0;
+  std::uint64_t statements_ = 0;
+  std::string refusal_;
 };
 
 // The error a failed result stands for.

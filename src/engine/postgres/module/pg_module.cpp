@@ -38,6 +38,8 @@ extern "C" __attribute__((visibility("default"))) const QuillonPgApi* quillon_pg
       PQputCopyData,
       PQputCopyEnd,
       PQsetNoticeProcessor,
+      PQnparams,
+      PQparamtype,
   };
   return &api;
 }
