@@ -31,7 +31,7 @@ constexpr const char* kRecords =
 class InstantiateTest : public HomeTest {
  protected:
   void fill(const char* table, const std::string& values) {
-    exec(fmt::format("insert into {} from (values {})", table, values));
+    exec(fmt::format("insert into {} from (values {}) v", table, values));
   }
   Rows names(int project) {
     return rows(fmt::format(

@@ -26,7 +26,7 @@ constexpr const char* kChecks =
 class LibraryTest : public HomeTest {
  protected:
   void fill(const char* table, const std::string& values) {
-    exec(fmt::format("insert into {} from (values {})", table, values));
+    exec(fmt::format("insert into {} from (values {}) v", table, values));
   }
 };
 
