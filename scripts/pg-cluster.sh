@@ -3,8 +3,10 @@
 #   scripts/pg-cluster.sh start DIR   makes (once) and starts a cluster in DIR and prints its URL
 #   scripts/pg-cluster.sh stop DIR    stops it
 # The cluster listens only on a socket in DIR, trusts local users and does not
-# sync to disk: fast, and gone with the folder. Run as root, it runs as the
-# postgres user (the server refuses to run as root).
+# sync to disk: fast, and gone with the folder. With QUILLON_PG_DURABLE=1 it
+# keeps what it commits across a crash of its own (the fault tests stop it
+# mid-work). Run as root, it runs as the postgres user (the server refuses to
+# run as root).
 set -euo pipefail
 command=${1:?start or stop}
 dir=${2:?folder of the cluster}
@@ -24,8 +26,10 @@ case $command in
       echo "postgresql://postgres@/postgres?host=$dir"
       exit 0
     fi
+    fast="-c fsync=off -c synchronous_commit=off -c full_page_writes=off"
+    [ "${QUILLON_PG_DURABLE:-0}" = 1 ] && fast=""
     owner "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w \
-      -o "-k $dir -c listen_addresses='' -c fsync=off -c synchronous_commit=off -c full_page_writes=off -c max_connections=300" \
+      -o "-k $dir -c listen_addresses='' $fast -c max_connections=300" \
       start >/dev/null
     echo "postgresql://postgres@/postgres?host=$dir"
     ;;
