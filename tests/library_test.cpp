@@ -77,7 +77,7 @@ TEST_F(LibraryTest, ResourceNumbersFollowTheTreeRowsWrittenAndNullsEndTheSave) {
   // A NULL in a written tree column ends the save with an error, except the
   // document node's name, which is replaced by the template name.
   fill(kNodes, "(30,2,1,NULL,2,'V',6), (31,3,30,'a',3,'V',6), (32,3,30,'b',3,NULL,6), (33,3,30,'c',3,'V',6)");
-  fill(kChecks, "(6,'0',1,'c','V','o')");
+  fill(kChecks, "(6,'0',2,'c','V','o')");
   EXPECT_THROW(obj->SavaBsInResource("6", "", Value("G")), Error);
   EXPECT_THROW(obj->SavaBsInResource("9", "", Value::null()), Error);  // a name without text
   EXPECT_EQ(rows("select RESOURCE_ID,NODE_NAME from T_RESOURCE_TREE order by NODE_ID"),
