@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "db/connect.h"
+#include "quillon/error.h"
 #include "quillon/recordset.h"
 #include "quillon/setup.h"
 #include "quillon/transaction.h"
@@ -111,6 +112,44 @@ TEST_F(ServerTest, ADeskIsHeldByOneProgramWhileOtherDesksWork) {
   DBFunc desk(third, other.path());
   ASSERT_TRUE(desk.connected()) << desk.lastError();
   EXPECT_EQ(rowsOf(desk, "select count(*) from T_PROJECT_TREE"), (Rows{"1"}));
+}
+
+TEST_F(ServerTest, AnInstallationMovesToTheServerWholeOrNotAtAll) {
+  TempDir office;
+  InitOptions file;
+  file.demo = true;
+  initializeHome(office.path(), file);
+  ServerDatabase target;
+  std::int64_t held = 0;
+  {
+    RecordingHost quiet;
+    DBFunc local(quiet, office.path());
+    held = local.Db_GetCount("T_PROJECT_TREE", "1=1");
+    // A text in a number column: the server would refuse it, so nothing moves.
+    ASSERT_TRUE(local.ExecuteSql("update T_PROJECT_TREE set PAGE_COUNT='三' where NODE_ID=3"));
+  }
+  try {
+    migrateToServer(office.path(), target.url());
+    ADD_FAILURE() << "a text in a number column moved";
+  } catch (const Error& e) {
+    EXPECT_NE(std::string(e.what()).find("T_PROJECT_TREE.PAGE_COUNT row"), std::string::npos) << e.what();
+  }
+  EXPECT_FALSE(db::serverUrl(office.path()));
+  {
+    RecordingHost quiet;
+    DBFunc local(quiet, office.path());
+    ASSERT_TRUE(local.ExecuteSql("update T_PROJECT_TREE set PAGE_COUNT=3 where NODE_ID=3"));
+  }
+  const MigrationReport moved = migrateToServer(office.path(), target.url());
+  EXPECT_EQ(moved.textsReplaced, 0);
+  // The folder works on the server now, with every row.
+  ASSERT_EQ(db::serverUrl(office.path()), target.url());
+  RecordingHost quiet;
+  DBFunc onServer(quiet, office.path());
+  ASSERT_TRUE(onServer.connected()) << onServer.lastError();
+  EXPECT_EQ(onServer.Db_GetCount("T_PROJECT_TREE", "1=1"), held);
+  // A second move into the same database is refused.
+  EXPECT_THROW(migrateToServer(office.path(), target.url()), Error);
 }
 
 }  // namespace

@@ -79,6 +79,24 @@ bool cleanForXml(std::string_view text, std::string& out) {
   return true;
 }
 
+bool replaceIllFormed(std::string_view text, std::string& out) {
+  if (isValidUtf8(text)) return false;
+  std::string cleaned;
+  char32_t cp = 0;
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t n = decode(text, i, cp);
+    if (n == 0) {
+      cleaned += kReplacement;
+      ++i;
+    } else {
+      cleaned.append(text.substr(i, n));
+      i += n;
+    }
+  }
+  out = std::move(cleaned);
+  return true;
+}
+
 }  // namespace quillon::platform::utf8
 
 namespace quillon {

@@ -16,4 +16,9 @@ inline constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
 // there is nothing to replace.
 bool cleanForXml(std::string_view text, std::string& out);
 
+// `text` with every ill-formed sequence replaced by U+FFFD (characters are
+// left as they are). Returns false, leaving `out` untouched, when it is
+// well-formed already.
+bool replaceIllFormed(std::string_view text, std::string& out);
+
 }  // namespace quillon::platform::utf8
