@@ -83,6 +83,8 @@ TEST_F(ServerTest, AFailedStatementLeavesTheRowsBeforeAndAfterIt) {
     // A second node 1: the unique index refuses it, and only it.
     EXPECT_FALSE(obj->ExecuteSql("insert into T_PROJECT_TREE(NODE_ID, PROJECT_ID) values (1, 8)"));
     EXPECT_FALSE(obj->ExecuteSql("select no_such_column from T_PROJECT_TREE"));
+    // One statement at a time, as on a file: the rest of a text is not run.
+    EXPECT_FALSE(obj->ExecuteSql("insert into T_PROJECT_TREE(NODE_ID, PROJECT_ID) values (3, 7); select 1"));
     exec("insert into T_PROJECT_TREE(NODE_ID, PROJECT_ID) values (2, 7)");
     whole.commit();
   }

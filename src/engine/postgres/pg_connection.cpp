@@ -228,8 +228,10 @@ Result PgConnection::runPrepared(const std::string& numberedSql, std::span<const
 void PgConnection::execute(std::string_view sql, std::span<const Value> params) {
   int count = 0;
   const std::string numbered = numberedParameters(sql, count);
+  // One statement, as on every engine: the extended protocol refuses a text
+  // of several.
   if (params.empty() && count == 0) {
-    run(numbered);
+    runParams(numbered, TextParams({}));
     return;
   }
   runPrepared(numbered, params);
