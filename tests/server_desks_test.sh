@@ -5,24 +5,8 @@
 # Every command must succeed, every project and template must be whole, and
 # no number may be handed out twice.
 # Usage: server_desks_test.sh QUILLON CONNINFO (a connection string without a database name)
-set -euo pipefail
-Q=$1
-server=$2
-work=$(mktemp -d)
-database="quillon_desks_$$"
-psql_on() { psql -q -X -v ON_ERROR_STOP=1 -At "$server dbname=$1" -c "$2"; }
-cleanup() {
-  psql_on postgres "DROP DATABASE IF EXISTS $database WITH (FORCE)" || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
+source "$(dirname "$0")/server_lib.sh"
 
-psql_on postgres "CREATE DATABASE $database TEMPLATE template0 LC_COLLATE 'C' LC_CTYPE 'C'"
-url="$server dbname=$database"
 "$Q" --home "$work/desk0" init --server "$url" --demo >/dev/null
 "$Q" --home "$work/desk0" export --project 1 "$work/package/plan.xml" >/dev/null
 before_nodes=$(psql_on "$database" "select count(*) from T_PROJECT_TREE where PROJECT_ID = 1")

@@ -6,28 +6,13 @@
 # travels the same way through an office on a file instead of the server,
 # and with the same files.
 # Usage: server_roundtrip_test.sh QUILLON CONNINFO (a connection string without a database name)
-set -euo pipefail
-Q=$1
-server=$2
-work=$(mktemp -d)
-database="quillon_roundtrip_$$"
-psql_on() { psql -q -X -v ON_ERROR_STOP=1 -At "$server dbname=$1" -c "$2"; }
-cleanup() {
-  psql_on postgres "DROP DATABASE IF EXISTS $database WITH (FORCE)" || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
+source "$(dirname "$0")/server_lib.sh"
 # The package's rows with the numbers an import gives anew left out.
 rows_of() {
   sed -E 's#<(NODE_ID|PARENT_NOED_ID|PROJECT_ID|CHECK_ID|GRADE_ITEM_ID|INGREDIENT_ID|AUTO_GRADE_ID|BS_NODE_ID|CPT_NODE_ID|CRP_BS_NODE)>[0-9-]*</[A-Z_]+>#<\1/>#g' "$1"
 }
 imported_project() { sed -n 's/^project \([0-9]*\)$/\1/p' "$1"; }
 
-psql_on postgres "CREATE DATABASE $database TEMPLATE template0 LC_COLLATE 'C' LC_CTYPE 'C'"
 
 "$Q" --home "$work/first" init --demo >/dev/null
 "$Q" --home "$work/first" export --project 1 "$work/a/plan.xml" >/dev/null
@@ -36,7 +21,7 @@ printf 'the tender document\n' >"$work/a/$name.doc"
 mkdir "$work/a/附件"
 head -c 100000 /dev/urandom >"$work/a/附件/图纸.pdf"
 
-"$Q" --home "$work/server" init --server "$server dbname=$database" >/dev/null
+"$Q" --home "$work/server" init --server "$url" >/dev/null
 "$Q" --home "$work/server" import --parent 0 --layer 1 --doc-root "$work/server/docs" "$work/a/plan.xml" >"$work/in-server"
 
 # Package a's way to a file office through the office `via`, then out again

@@ -4,16 +4,14 @@
 
 #include <cctype>
 #include <charconv>
-#include <fstream>
-#include <iterator>
 
 #include "core/installation_layout.h"
 #include "db/connect.h"
 #include "db/embedded.h"
 #include "engine/transaction.h"
+#include "fileutil/settings_file.h"
 #include "platform/utf8.h"
 #include "quillon/error.h"
-#include "quillon/file_write.h"
 #include "quillon/recordset.h"
 #include "quillon/setup.h"
 
@@ -107,7 +105,8 @@ MigrationReport migrateToServer(const std::filesystem::path& home, const std::st
       for (int i = 0; i < rs.fieldCount(); ++i) names.push_back(rs.fieldName(i));
       const auto writer = server->rowWriter(table, names);
       std::vector<Value> row(names.size());
-      for (; !rs.atEnd(); rs.moveNext()) {
+      std::int64_t held = 0;
+      for (; !rs.atEnd(); rs.moveNext(), ++held) {
         for (std::size_t i = 0; i < names.size(); ++i) {
           row[i] = rs.value(static_cast<int>(i));
           if (row[i].kind() == Value::Kind::Text &&
@@ -119,7 +118,7 @@ MigrationReport migrateToServer(const std::filesystem::path& home, const std::st
         writer->add(row);
       }
       writer->flush();
-      const std::int64_t copied = countOf(*server, table), held = countOf(*file, table);
+      const std::int64_t copied = countOf(*server, table);
       if (copied != held)
         throw Error(ErrorKind::Engine,
                     fmt::format("{}: {} rows arrived of the file's {}", table, copied, held));
@@ -128,11 +127,7 @@ MigrationReport migrateToServer(const std::filesystem::path& home, const std::st
     whole.commit();
   }
 
-  const auto settings = layout::settingsFile(home);
-  std::ifstream in(settings, std::ios::binary);
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  text += fmt::format("{}[Database]\r\nUrl={}\r\n", text.empty() || text.back() == '\n' ? "" : "\r\n", url);
-  writeFileAtomically(settings, text);
+  pub::WritePrivateProfileString("Database", "Url", url, layout::settingsFile(home).string());
   return report;
 }
 

@@ -6,17 +6,14 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <vector>
 
 #include "core/installation_layout.h"
 #include "db/embedded.h"
 #include "engine/database.h"
+#include "fileutil/settings_file.h"
 #include "platform/atomic_file.h"
 #include "platform/process_lock.h"
 #include "quillon/error.h"
@@ -46,58 +43,6 @@ void removeSidecars(const fs::path& file) {
   }
 }
 
-// The settings text with `key` of [section] set to `value`: the line
-// replaced where there is one, else added to the section, else the section
-// added at the end.
-std::string withSetting(const std::string& text, const std::string& section, const std::string& key,
-                        const std::string& value) {
-  std::vector<std::string> lines;
-  for (std::size_t at = 0; at < text.size();) {
-    const auto end = text.find('\n', at);
-    std::string line = text.substr(at, end == std::string::npos ? std::string::npos : end - at);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-    at = end == std::string::npos ? text.size() : end + 1;
-  }
-  const auto lowered = [](std::string t) {
-    for (auto& c : t) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return t;
-  };
-  const std::string header = "[" + lowered(section) + "]", name = lowered(key);
-  std::size_t sectionAt = lines.size(), insertAt = lines.size();
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const std::string l = lowered(lines[i]);
-    if (!l.empty() && l.front() == '[') {
-      if (sectionAt != lines.size() && insertAt == lines.size()) insertAt = i;
-      if (l.rfind(header, 0) == 0) sectionAt = i;
-      continue;
-    }
-    if (sectionAt != lines.size() && insertAt == lines.size()) {
-      const auto eq = l.find('=');
-      if (eq != std::string::npos && l.substr(0, l.find_last_not_of(" \t", eq - 1) + 1) == name) {
-        lines[i] = key + "=" + value;
-        sectionAt = lines.size() + 1;  // done
-        break;
-      }
-    }
-  }
-  if (sectionAt == lines.size()) {
-    if (!lines.empty() && !lines.back().empty()) lines.emplace_back();
-    lines.push_back("[" + section + "]");
-    lines.push_back(key + "=" + value);
-  } else if (sectionAt < lines.size()) {
-    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), key + "=" + value);
-  }
-  std::string out;
-  for (const auto& l : lines) out += l + "\r\n";
-  return out;
-}
-
-std::string readWhole(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // A desk of an installation whose tables live on a server.
 InitResult initializeDesk(const fs::path& home, const InitOptions& options) {
   InitResult result;
@@ -112,13 +57,13 @@ InitResult initializeDesk(const fs::path& home, const InitOptions& options) {
     writeFileAtomically(result.styleSheet, embedded::stylesheet);
     result.styleSheetWritten = true;
   }
-  std::string settings = fs::exists(result.settings) ? readWhole(result.settings) : std::string();
-  if (settings.empty()) {
+  if (!fs::exists(result.settings)) {
     const fs::path projects = fs::absolute(home) / "Projects";
     createFolder(projects);
-    settings = fmt::format("[AppInfo]\r\nProjectPath={}/\r\n", projects.string());
+    pub::WritePrivateProfileString("AppInfo", "ProjectPath", projects.string() + "/",
+                                   result.settings.string());
   }
-  writeFileAtomically(result.settings, withSetting(settings, "Database", "Url", options.server));
+  pub::WritePrivateProfileString("Database", "Url", options.server, result.settings.string());
   result.settingsWritten = true;
   return result;
 }

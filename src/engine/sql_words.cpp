@@ -197,9 +197,7 @@ std::size_t rowLocatorInsertPoint(std::string_view sql) {
   std::size_t from = std::string_view::npos;
   while (i < sql.size()) {
     const char c = sql[i];
-    const bool comment = (c == '-' && i + 1 < sql.size() && sql[i + 1] == '-') ||
-                         (c == '/' && i + 1 < sql.size() && sql[i + 1] == '*');
-    if (c == '\'' || c == '"' || c == '`' || c == '[' || comment) {
+    if (startsQuoted(sql, i)) {
       i = skipQuoted(sql, i);
       if (i == std::string_view::npos) return std::string_view::npos;
       continue;

@@ -4,6 +4,10 @@
 #include <fstream>
 #include <optional>
 #include <string_view>
+#include <utility>
+#include <vector>
+
+#include "quillon/file_write.h"
 
 namespace quillon::pub {
 namespace {
@@ -57,6 +61,46 @@ std::string GetPrivateProfileString(const std::string& section, const std::strin
     }
   }
   return defaultText;
+}
+
+void WritePrivateProfileString(const std::string& section, const std::string& key, const std::string& value,
+                               const std::string& iniFile) {
+  std::ifstream in(iniFile, std::ios::binary);
+  std::vector<std::string> lines;
+  for (std::string raw; std::getline(in, raw);) {
+    if (!raw.empty() && raw.back() == '\r') raw.pop_back();
+    lines.push_back(std::move(raw));
+  }
+  const std::string setting = key + "=" + value;
+  // Where the key's line is, or where the section ends.
+  std::optional<std::size_t> sectionEnd;
+  bool inSection = false, written = false;
+  for (std::size_t i = 0; i < lines.size() && !written; ++i) {
+    std::string_view line = lines[i];
+    if (i == 0 && line.starts_with(kUtf8Bom)) line.remove_prefix(kUtf8Bom.size());
+    line = TrimBlanks(line);
+    if (const auto name = SectionName(line)) {
+      if (inSection) sectionEnd = i;
+      inSection = SameName(*name, section);
+      if (sectionEnd) break;
+      continue;
+    }
+    const auto equals = line.find('=');
+    if (inSection && equals != std::string_view::npos && SameName(TrimBlanks(line.substr(0, equals)), key)) {
+      lines[i] = setting;
+      written = true;
+    }
+  }
+  if (!written && (inSection || sectionEnd)) {
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(sectionEnd.value_or(lines.size())), setting);
+  } else if (!written) {
+    if (!lines.empty() && !lines.back().empty()) lines.emplace_back();
+    lines.push_back("[" + section + "]");
+    lines.push_back(setting);
+  }
+  std::string text;
+  for (const auto& line : lines) text += line + "\r\n";
+  writeFileAtomically(iniFile, text);
 }
 
 std::string ProjectPathIn(const std::string& iniFile) {

@@ -12,6 +12,13 @@ namespace quillon::pub {
 std::string GetPrivateProfileString(const std::string& section, const std::string& key,
                                     const std::string& defaultText, const std::string& iniFile);
 
+// Sets key in [section] of iniFile to value: the key's line replaced where
+// there is one, else added at the end of the section, else the section added
+// at the end of the file (made when absent). The file is written whole, under
+// a temporary name. Throws quillon::Error.
+void WritePrivateProfileString(const std::string& section, const std::string& key, const std::string& value,
+                               const std::string& iniFile);
+
 // The folder an installation keeps its projects in: ProjectPath of
 // [AppInfo] in its settings file, "" when none is set.
 std::string ProjectPathIn(const std::string& iniFile);

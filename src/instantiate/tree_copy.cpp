@@ -70,8 +70,9 @@ class CursorSource {
                     "order by NODE_ID",
                     kTemplateColumns, resource_)));
   }
-  // Every child of a template node on the given layer, live or not.
-  Level children(std::int32_t parent, std::int32_t layer) const {
+  // Every child, live or not, of the node the level `of` is on (`parent`)
+  // on the given layer.
+  Level children(const Level&, std::int32_t parent, std::int32_t layer) const {
     static const std::string sql =
         fmt::format("select {} from T_RESOURCE_TREE t where PARENT_NOED_ID=? and LAYER_ID=? order by NODE_ID",
                     kTemplateColumns);
@@ -111,8 +112,11 @@ class MemorySource {
 
   explicit MemorySource(const TemplateRows& rows) : rows_(rows) {}
   Level tops() const { return Level(rows_, rows_.tops()); }
-  // The walk asks for the children of the row it is on: the same node.
-  Level children(const Level& of) const { return Level(rows_, rows_.children(of.node())); }
+  // The walk asks for the children of the row it is on: the same node, and
+  // the next layer.
+  Level children(const Level& of, std::int32_t, std::int32_t) const {
+    return Level(rows_, rows_.children(of.node()));
+  }
 
  private:
   const TemplateRows& rows_;
@@ -162,16 +166,6 @@ class NodeWriter {
   const Value project_;
 };
 
-// The children of the row `level` is on, from either source.
-CursorSource::Level childrenOf(const CursorSource& source, const CursorSource::Level&, std::int32_t parent,
-                               std::int32_t layer) {
-  return source.children(parent, layer);
-}
-MemorySource::Level childrenOf(const MemorySource& source, const MemorySource::Level& level, std::int32_t,
-                               std::int32_t) {
-  return source.children(level);
-}
-
 // Copies the children of the row `from` is on (a template node on `layer`)
 // under project node `newParent` (on `newLayer`), and theirs in turn.
 template <class Source>
@@ -187,7 +181,7 @@ void copyBranches(const Source& source, NodeWriter& writer, numbering::Sequence&
   std::vector<Level> stack;
   const std::int32_t firstLayer = copy::plusOne(layer);
   stack.push_back(
-      {childrenOf(source, from, from.row()[kNodeId].toInt32(), firstLayer), firstLayer, newParent, newLayer});
+      {source.children(from, from.row()[kNodeId].toInt32(), firstLayer), firstLayer, newParent, newLayer});
   while (!stack.empty()) {
     Level& level = stack.back();
     if (level.rows.atEnd()) {
@@ -203,7 +197,7 @@ void copyBranches(const Source& source, NodeWriter& writer, numbering::Sequence&
     }
     const std::int32_t grandLayer = copy::plusOne(level.childLayer);
     const std::int32_t grandNewLayer = copy::plusOne(level.newLayer);
-    auto grandChildren = childrenOf(source, level.rows, row[kNodeId].toInt32(), grandLayer);
+    auto grandChildren = source.children(level.rows, row[kNodeId].toInt32(), grandLayer);
     level.rows.next();
     // `level` may move when the stack grows: everything needed was read.
     stack.push_back({std::move(grandChildren), grandLayer, node, grandNewLayer});

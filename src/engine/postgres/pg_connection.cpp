@@ -127,29 +127,16 @@ class PgRowWriter final : public RowWriter {
     std::vector<Value> flat;
     flat.reserve(rows.size() * columns_.size());
     for (const auto& row : rows) flat.insert(flat.end(), row.begin(), row.end());
-    if (attempt([&] { runMany(rows.size(), flat); }, false)) return;
-    for (const auto& row : rows) attempt([&] { runMany(1, row); }, true);
+    try {
+      connection_.undoneOnFailure([&] { runMany(rows.size(), flat); });
+      return;
+    } catch (const Error&) {
+      // Told by the row that fails below.
+    }
+    for (const auto& row : rows) connection_.undoneOnFailure([&] { runMany(1, row); });
   }
 
  private:
-  // Runs `work` so that its failure undoes only itself: in a savepoint
-  // inside a transaction (outside one, a statement is all or nothing on its
-  // own). False when it failed and `tell` is not set.
-  template <class Work>
-  bool attempt(Work&& work, bool tell) {
-    const bool inside = connection_.inTransaction();
-    if (inside) connection_.run("SAVEPOINT quillon_rows");
-    try {
-      work();
-    } catch (const Error&) {
-      if (inside) connection_.run("ROLLBACK TO SAVEPOINT quillon_rows; RELEASE SAVEPOINT quillon_rows");
-      if (tell) throw;
-      return false;
-    }
-    if (inside) connection_.run("RELEASE SAVEPOINT quillon_rows");
-    return true;
-  }
-
   void runMany(std::size_t count, std::span<const Value> values) {
     auto found = statements_.find(count);
     if (found == statements_.end()) {

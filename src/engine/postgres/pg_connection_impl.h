@@ -80,6 +80,21 @@ class PgConnection final : public Connection, public std::enable_shared_from_thi
   // One statement with `$n` parameters, not kept.
   Result runParams(const std::string& numberedSql, const TextParams& params);
   PGconn* handle() const { return conn_; }
+  // Runs `work` so that its failure undoes only itself and leaves the
+  // transaction usable: in a savepoint inside a transaction (outside one, a
+  // statement is all or nothing on its own). Rethrows the failure.
+  template <class Work>
+  void undoneOnFailure(Work&& work) {
+    const bool inside = inTransaction();
+    if (inside) run("SAVEPOINT quillon_step");
+    try {
+      work();
+    } catch (const Error&) {
+      if (inside) run("ROLLBACK TO SAVEPOINT quillon_step; RELEASE SAVEPOINT quillon_step");
+      throw;
+    }
+    if (inside) run("RELEASE SAVEPOINT quillon_step");
+  }
   // Statements of the row writers: prepared with their parameters' types,
   // run by name.
   std::string nextStatementName();

@@ -39,19 +39,8 @@ class PgCursor final : public Cursor {
     transaction_ = connection_->transaction();
     const std::string declare = fmt::format("DECLARE {} NO SCROLL CURSOR {}FOR {}", name_,
                                             hold_ ? "WITH HOLD " : "", located_ ? withLocator() : numbered_);
-    if (hold_) {
-      connection_->runParams(declare, TextParams(params_));
-    } else {
-      // A query the server refuses must not end the caller's transaction.
-      connection_->run("SAVEPOINT quillon_query");
-      try {
-        connection_->runParams(declare, TextParams(params_));
-      } catch (const Error&) {
-        connection_->run("ROLLBACK TO SAVEPOINT quillon_query; RELEASE SAVEPOINT quillon_query");
-        throw;
-      }
-      connection_->run("RELEASE SAVEPOINT quillon_query");
-    }
+    // A query the server refuses must not end the caller's transaction.
+    connection_->undoneOnFailure([&] { connection_->runParams(declare, TextParams(params_)); });
     open_ = true;
     fetch();
     return row_ < rows_;
@@ -136,17 +125,11 @@ const QueryShape& PgConnection::shapeOf(const std::string& original, const std::
   const auto& api = pq();
   // The unnamed statement: described, never kept by the server. A text the
   // server refuses must not end the caller's transaction.
-  const bool guarded = inTransaction();
-  if (guarded) run("SAVEPOINT quillon_query");
   Result described;
-  try {
+  undoneOnFailure([&] {
     checked(api.prepare(conn_, "", numbered.c_str(), 0, nullptr));
     described = checked(api.describePrepared(conn_, ""));
-  } catch (const Error&) {
-    if (guarded) run("ROLLBACK TO SAVEPOINT quillon_query; RELEASE SAVEPOINT quillon_query");
-    throw;
-  }
-  if (guarded) run("RELEASE SAVEPOINT quillon_query");
+  });
   const PGresult* r = described.get();
   QueryShape shape;
   const int fields = api.nfields(r);
