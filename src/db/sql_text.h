@@ -3,6 +3,7 @@
 // ours; where a statement must be built as text, quotes are doubled.
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quillon::db {
 
@@ -30,6 +31,15 @@ inline std::string insertStatement(std::string_view table, std::string_view colu
     if (c == ',') sql += ",?";
   sql += ')';
   return sql;
+}
+
+// The names of a comma-separated column list, in order.
+inline std::vector<std::string> columnNames(std::string_view list) {
+  std::vector<std::string> names;
+  for (std::size_t comma; (comma = list.find(',')) != std::string_view::npos; list.remove_prefix(comma + 1))
+    names.emplace_back(list.substr(0, comma));
+  names.emplace_back(list);
+  return names;
 }
 
 }  // namespace quillon::db

@@ -37,16 +37,6 @@ const std::string kTemplateColumns = fmt::format(
     "and c.LAYER_ID=t.LAYER_ID+1 and c.STS='V')",
     db::columns::kResourceTree);
 
-// The project tree's columns a copy writes, one by one.
-std::vector<std::string> nodeColumns() {
-  std::vector<std::string> names;
-  std::string_view list = db::columns::kProjectTreeNode;
-  for (std::size_t comma; (comma = list.find(',')) != std::string_view::npos; list.remove_prefix(comma + 1))
-    names.emplace_back(list.substr(0, comma));
-  names.emplace_back(list);
-  return names;
-}
-
 // The template's nodes as the database gives them: one open cursor for each
 // level of the walk.
 class CursorSource {
@@ -136,7 +126,8 @@ Value orLiteral(const Value& v, Value literal) { return v.isNull() ? std::move(l
 class NodeWriter {
  public:
   NodeWriter(Session& session, Value project)
-      : writer_(session.database().rowWriter(db::table::kProjectTree, nodeColumns())),
+      : writer_(session.database().rowWriter(db::table::kProjectTree,
+                                             db::columnNames(db::columns::kProjectTreeNode))),
         project_(copy::asNumber(project)) {}
 
   void write(std::int32_t node, const Value& name, std::int32_t layer, std::int32_t parent,

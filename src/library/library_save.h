@@ -8,6 +8,7 @@
 #include <unordered_set>
 
 #include "core/session.h"
+#include "engine/connection.h"
 #include "quillon/recordset.h"
 #include "quillon/value.h"
 
@@ -38,8 +39,10 @@ class LibrarySave {
                               const std::string& RESOURCE_NAME);
 
  private:
+  // `written` holds the template's rows so far: they are sent before the
+  // library is searched.
   std::int32_t parentInLibrary(const Recordset& row, const std::unordered_set<std::int64_t>& nodes,
-                               std::int32_t first, std::int32_t next);
+                               std::int32_t first, std::int32_t next, engine::RowWriter& written);
   Session& session_;
 };
 

@@ -35,8 +35,6 @@ enum ProjectColumn {
 };
 constexpr std::string_view kProjectColumns = db::columns::kProjectTreeNode;
 
-const std::string kInsertNode = db::insertStatement(db::table::kResourceTree, db::columns::kResourceTree);
-
 constexpr std::int32_t kLibraryRoot = 1;
 constexpr std::int32_t kDocumentLayer = 2;
 
@@ -67,10 +65,11 @@ std::int32_t renumbered(const Value& id, std::int32_t first, std::int32_t next) 
 // the project's root (type 9) becomes the template's catalogue entry under
 // the category of its project type, and any other such node goes to the top.
 std::int32_t LibrarySave::parentInLibrary(const Recordset& rs, const std::unordered_set<std::int64_t>& nodes,
-                                          std::int32_t first, std::int32_t next) {
+                                          std::int32_t first, std::int32_t next, engine::RowWriter& written) {
   const Value& parent = rs.value(kParent);
   if (parent.isNull() || nodes.count(parent.toInt64())) return renumbered(parent, first, next);
   if (rs.value(kTypeId).isNull() || rs.value(kTypeId).toDouble() != 9.0) return 0;
+  written.flush();
   Recordset category = session_.database().openRecordset(
       "select min(NODE_ID) from T_RESOURCE_TREE where TYPE_ID in (10, 11, 12) and RESOURCE_ID <= 20 and "
       "PROJECT_TYPE = ?",
@@ -107,16 +106,19 @@ std::int32_t LibrarySave::saveTrInResource(const std::string& project_id, const 
   }
   std::int32_t first = 0;
   std::int32_t baseLayer = 0;
-  auto& database = session_.database();
+  // One writer for the whole tree: an engine may send its rows together.
+  const auto writer =
+      session_.database().rowWriter(db::table::kResourceTree, db::columnNames(db::columns::kResourceTree));
   for (; !rs.atEnd(); rs.moveNext()) {
+    std::array<Value, 11> params;
     try {
       if (first == 0) first = rs.value(kNodeId).toInt32();
       const bool document = isDocumentNode(rs.value(kTypeId));
       if (document) baseLayer = rs.value(kLayerId).toInt32();
-      const std::array<Value, 11> params{
+      params = {
           Value(renumbered(rs.value(kNodeId), first, next)),
           copy::asNumber(rs.value(kLayerId)),
-          Value(document ? kLibraryRoot : parentInLibrary(rs, nodes, first, next)),
+          Value(document ? kLibraryRoot : parentInLibrary(rs, nodes, first, next, *writer)),
           document ? Value(RESOURCE_NAME) : copy::asText(rs.value(kNodeName)),
           copy::asText(rs.value(kSts)),
           copy::asNumber(rs.value(kTypeId)),
@@ -126,12 +128,13 @@ std::int32_t LibrarySave::saveTrInResource(const std::string& project_id, const 
           copy::asNumber(rs.value(kNodeOrder)),
           copy::asNumber(rs.value(kProjectTypeId)),
       };
-      database.execute(kInsertNode, params);
     } catch (const Error& e) {
       session_.noteFailure(whereItStopped(rs, e.what()));
       throw;
     }
+    writer->add(params);
   }
+  writer->flush();
   rs.close();
 
   if (baseLayer > kDocumentLayer)

@@ -52,6 +52,12 @@ struct QuillonPgApi {
   PQnoticeProcessor (*setNoticeProcessor)(PGconn* conn, PQnoticeProcessor proc, void* arg);
   int (*nparams)(const PGresult* res);
   Oid (*paramtype)(const PGresult* res, int param_number);
+  int (*sendQueryPrepared)(PGconn* conn, const char* stmtName, int nParams, const char* const* paramValues,
+                           const int* paramLengths, const int* paramFormats, int resultFormat);
+  int (*sendPrepare)(PGconn* conn, const char* stmtName, const char* query, int nParams,
+                     const Oid* paramTypes);
+  int (*sendDescribePrepared)(PGconn* conn, const char* stmtName);
+  int (*sendQuery)(PGconn* conn, const char* query);
 };
 
 typedef const QuillonPgApi* (*QuillonPgApiEntry)(void);

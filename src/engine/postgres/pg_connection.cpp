@@ -88,14 +88,8 @@ class PgRowWriter final : public RowWriter {
       : connection_(connection), table_(table), columns_(columns.begin(), columns.end()) {
     // The server tells the columns' types for one row; a statement of many
     // rows gives each of its parameters the type of its column.
-    const std::string one = insertText(table, columns);
+    const Result described = connection_.describe(insertText(table, columns));
     const auto& api = pq();
-    const Result prepared(api.prepare(connection_.handle(), "", one.c_str(), 0, nullptr));
-    if (api.resultStatus(prepared.get()) != PGRES_COMMAND_OK)
-      throwFailure(connection_.handle(), prepared.get());
-    const Result described(api.describePrepared(connection_.handle(), ""));
-    if (api.resultStatus(described.get()) != PGRES_COMMAND_OK)
-      throwFailure(connection_.handle(), described.get());
     for (int i = 0; i < api.nparams(described.get()); ++i)
       types_.push_back(api.paramtype(described.get(), i));
     batch_ =
@@ -192,24 +186,117 @@ Result PgConnection::checked(PGresult* raw) {
   return result;
 }
 
-Result PgConnection::run(const std::string& sql) { return checked(pq().exec(conn_, sql.c_str())); }
+Result PgConnection::exchange(std::initializer_list<std::function<int()>> sends) {
+  const auto& api = pq();
+  const std::vector<std::string> before = std::exchange(deferred_, {});
+  if (!api.enterPipelineMode(conn_)) throwFailure(conn_, nullptr);
+  int sent = 0;
+  bool whole = true;
+  for (const auto& sql : before) {
+    if (!api.sendQueryParams(conn_, sql.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0)) {
+      whole = false;
+      break;
+    }
+    ++sent;
+  }
+  for (const auto& send : sends) {
+    if (!whole || !send()) {
+      whole = false;
+      break;
+    }
+    ++sent;
+  }
+  if (!api.pipelineSync(conn_)) whole = false;
+  // Every result is read, up to the end of the round trip, even after a
+  // failure: the statements after it answer that they did not run.
+  Result failed, last;
+  failedSend_ = -1;
+  for (int i = 0; i < sent && api.status(conn_) == CONNECTION_OK; ++i) {
+    for (PGresult* raw; (raw = api.getResult(conn_)) != nullptr;) {
+      Result result(raw);
+      const auto status = api.resultStatus(raw);
+      if (status == PGRES_FATAL_ERROR || status == PGRES_NONFATAL_ERROR || status == PGRES_BAD_RESPONSE) {
+        if (!failed) {
+          failed = std::move(result);
+          failedSend_ = i - static_cast<int>(before.size());
+        }
+      } else if (i == sent - 1) {
+        last = std::move(result);
+      }
+    }
+  }
+  while (api.status(conn_) == CONNECTION_OK) {
+    const Result end(api.getResult(conn_));
+    if (!end || api.resultStatus(end.get()) == PGRES_PIPELINE_SYNC) break;
+  }
+  api.exitPipelineMode(conn_);
+  if (failed) throwFailure(conn_, failed.get());
+  if (!whole || !last) throwFailure(conn_, nullptr);
+  return checked(last.release());
+}
+
+Result PgConnection::run(const std::string& sql) {
+  if (deferred_.empty()) return checked(pq().exec(conn_, sql.c_str()));
+  // The simple protocol takes several statements in one text; the last
+  // one's result comes back, or the first failure.
+  std::string text;
+  for (const auto& before : std::exchange(deferred_, {})) text += before + "; ";
+  text += sql;
+  return checked(pq().exec(conn_, text.c_str()));
+}
+
+void PgConnection::runQuietly(const std::string& sql) noexcept {
+  try {
+    run(sql);
+  } catch (const Error&) {
+  }
+}
 
 Result PgConnection::runParams(const std::string& numberedSql, const TextParams& params) {
-  return checked(pq().execParams(conn_, numberedSql.c_str(), params.count(), nullptr, params.values(),
-                                 nullptr, nullptr, 0));
+  const auto& api = pq();
+  if (deferred_.empty())
+    return checked(api.execParams(conn_, numberedSql.c_str(), params.count(), nullptr, params.values(),
+                                  nullptr, nullptr, 0));
+  return exchange({[&] {
+    return api.sendQueryParams(conn_, numberedSql.c_str(), params.count(), nullptr, params.values(), nullptr,
+                               nullptr, 0);
+  }});
 }
 
 Result PgConnection::runPrepared(const std::string& numberedSql, std::span<const Value> params) {
-  auto found = prepared_.find(numberedSql);
-  if (found == prepared_.end()) {
-    const std::string name = fmt::format("quillon_s{}", prepared_.size() + 1);
-    // Parameter types are left to the server, as for an untyped text.
-    checked(pq().prepare(conn_, name.c_str(), numberedSql.c_str(), 0, nullptr));
-    found = prepared_.emplace(numberedSql, name).first;
-  }
+  const auto& api = pq();
   const TextParams text(params);
-  return checked(
-      pq().execPrepared(conn_, found->second.c_str(), text.count(), text.values(), nullptr, nullptr, 0));
+  const auto execute = [&](const std::string& name) {
+    return [&api, this, &text, name] {
+      return api.sendQueryPrepared(conn_, name.c_str(), text.count(), text.values(), nullptr, nullptr, 0);
+    };
+  };
+  if (const auto found = prepared_.find(numberedSql); found != prepared_.end()) {
+    if (deferred_.empty())
+      return checked(
+          api.execPrepared(conn_, found->second.c_str(), text.count(), text.values(), nullptr, nullptr, 0));
+    return exchange({execute(found->second)});
+  }
+  // Prepared and run in one round trip. Parameter types are left to the
+  // server, as for an untyped text. Names are never used twice: a statement
+  // the server prepared before its run failed is kept under its name.
+  const std::string name = fmt::format("quillon_s{}", ++statements_);
+  try {
+    Result result =
+        exchange({[&] { return api.sendPrepare(conn_, name.c_str(), numberedSql.c_str(), 0, nullptr); },
+                  execute(name)});
+    prepared_.emplace(numberedSql, name);
+    return result;
+  } catch (const Error&) {
+    if (failedSend_ == 1) prepared_.emplace(numberedSql, name);
+    throw;
+  }
+}
+
+Result PgConnection::describe(const std::string& numberedSql) {
+  const auto& api = pq();
+  return exchange({[&] { return api.sendPrepare(conn_, "", numberedSql.c_str(), 0, nullptr); },
+                   [&] { return api.sendDescribePrepared(conn_, ""); }});
 }
 
 void PgConnection::execute(std::string_view sql, std::span<const Value> params) {
@@ -253,16 +340,22 @@ std::unique_ptr<RowWriter> PgConnection::rowWriter(std::string_view table, std::
   return std::make_unique<PgRowWriter>(*this, table, columns);
 }
 
-std::string PgConnection::nextStatementName() { return fmt::format("quillon_w{}", ++statements_); }
+std::string PgConnection::nextStatementName() { return fmt::format("quillon_s{}", ++statements_); }
 
 void PgConnection::prepareTyped(const std::string& name, const std::string& sql,
                                 const std::vector<Oid>& types) {
-  checked(pq().prepare(conn_, name.c_str(), sql.c_str(), static_cast<int>(types.size()), types.data()));
+  const auto& api = pq();
+  exchange({[&] {
+    return api.sendPrepare(conn_, name.c_str(), sql.c_str(), static_cast<int>(types.size()), types.data());
+  }});
 }
 
 Result PgConnection::runNamed(const std::string& name, std::span<const Value> params) {
+  const auto& api = pq();
   const TextParams text(params);
-  return checked(pq().execPrepared(conn_, name.c_str(), text.count(), text.values(), nullptr, nullptr, 0));
+  return exchange({[&] {
+    return api.sendQueryPrepared(conn_, name.c_str(), text.count(), text.values(), nullptr, nullptr, 0);
+  }});
 }
 
 void PgConnection::refuseCommit(std::string why) { refusal_ = std::move(why); }
@@ -300,6 +393,7 @@ void PgConnection::commit() {
 void PgConnection::rollback() noexcept {
   ++transactions_;
   refusal_.clear();
+  deferred_.clear();
   if (!inTransaction()) return;
   Result(pq().exec(conn_, "ROLLBACK"));
 }
@@ -309,9 +403,14 @@ bool PgConnection::inTransaction() const {
   return status == PQTRANS_INTRANS || status == PQTRANS_INERROR || status == PQTRANS_ACTIVE;
 }
 
-void PgConnection::savepoint(std::string_view name) { run(fmt::format("SAVEPOINT {}", serverName(name))); }
+// A savepoint and its release go with the statements they surround.
+void PgConnection::savepoint(std::string_view name) { defer(fmt::format("SAVEPOINT {}", serverName(name))); }
 void PgConnection::release(std::string_view name) {
-  run(fmt::format("RELEASE SAVEPOINT {}", serverName(name)));
+  const std::string opened = fmt::format("SAVEPOINT {}", serverName(name));
+  if (!deferred_.empty() && deferred_.back() == opened)
+    deferred_.pop_back();  // nothing ran inside it
+  else
+    defer(fmt::format("RELEASE SAVEPOINT {}", serverName(name)));
 }
 void PgConnection::rollbackTo(std::string_view name) {
   run(fmt::format("ROLLBACK TO SAVEPOINT {}", serverName(name)));

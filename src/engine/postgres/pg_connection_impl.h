@@ -2,6 +2,7 @@
 // The PostgreSQL engine's connection, shared by its files.
 #include <libpq-fe.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <span>
@@ -85,16 +86,29 @@ class PgConnection final : public Connection, public std::enable_shared_from_thi
   // statement is all or nothing on its own). Rethrows the failure.
   template <class Work>
   void undoneOnFailure(Work&& work) {
-    const bool inside = inTransaction();
-    if (inside) run("SAVEPOINT quillon_step");
+    if (!inTransaction()) {
+      work();
+      return;
+    }
+    static const std::string kStep = "SAVEPOINT quillon_step";
+    defer(kStep);
     try {
       work();
     } catch (const Error&) {
-      if (inside) run("ROLLBACK TO SAVEPOINT quillon_step; RELEASE SAVEPOINT quillon_step");
+      if (!deferred_.empty() && deferred_.back() == kStep)
+        deferred_.pop_back();  // never sent: nothing to undo
+      else
+        runQuietly("ROLLBACK TO SAVEPOINT quillon_step; RELEASE SAVEPOINT quillon_step");
       throw;
     }
-    if (inside) run("RELEASE SAVEPOINT quillon_step");
+    if (!deferred_.empty() && deferred_.back() == kStep)
+      deferred_.pop_back();
+    else
+      defer("RELEASE SAVEPOINT quillon_step");
   }
+  // The parameter types and result columns of a statement, as the server
+  // works them out (the unnamed statement, not kept).
+  Result describe(const std::string& numberedSql);
   // Statements of the row writers: prepared with their parameters' types,
   // run by name.
   std::string nextStatementName();
@@ -117,6 +131,16 @@ class PgConnection final : public Connection, public std::enable_shared_from_thi
 
  private:
   Result checked(PGresult* result);
+  // A statement whose only result is success, such as a savepoint's: sent
+  // ahead of the next statement, in its round trip. Its failure is told by
+  // that statement.
+  void defer(std::string sql) { deferred_.push_back(std::move(sql)); }
+  // Sends the deferred statements and then `sends` (each one message whose
+  // result is read), in one round trip; returns the last result, or throws
+  // the first failure.
+  Result exchange(std::initializer_list<std::function<int()>> sends);
+  // Runs `sql`, a failure of its own not told (the caller tells another).
+  void runQuietly(const std::string& sql) noexcept;
 
   PGconn* conn_;
   std::unordered_map<std::string, std::string> spellings_;  // lower case -> as written
@@ -128,6 +152,8 @@ class PgConnection final : public Connection, public std::enable_shared_from_thi
   std::uint64_t transactions_ = 0;
   std::uint64_t statements_ = 0;
   std::string refusal_;
+  std::vector<std::string> deferred_;
+  int failedSend_ = -1;  // which of exchange()'s sends failed; -1 for none or a deferred one
 };
 
 // The error a failed result stands for.

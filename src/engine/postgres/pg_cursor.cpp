@@ -126,10 +126,7 @@ const QueryShape& PgConnection::shapeOf(const std::string& original, const std::
   // The unnamed statement: described, never kept by the server. A text the
   // server refuses must not end the caller's transaction.
   Result described;
-  undoneOnFailure([&] {
-    checked(api.prepare(conn_, "", numbered.c_str(), 0, nullptr));
-    described = checked(api.describePrepared(conn_, ""));
-  });
+  undoneOnFailure([&] { described = describe(numbered); });
   const PGresult* r = described.get();
   QueryShape shape;
   const int fields = api.nfields(r);

@@ -40,6 +40,10 @@ extern "C" __attribute__((visibility("default"))) const QuillonPgApi* quillon_pg
       PQsetNoticeProcessor,
       PQnparams,
       PQparamtype,
+      PQsendQueryPrepared,
+      PQsendPrepare,
+      PQsendDescribePrepared,
+      PQsendQuery,
   };
   return &api;
 }
