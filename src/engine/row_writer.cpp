@@ -13,7 +13,30 @@ class InsertingWriter final : public RowWriter {
  public:
   InsertingWriter(Connection& connection, std::string_view table, std::vector<std::string> columns)
       : connection_(connection), table_(table), columns_(std::move(columns)) {}
-  void add(std::span<const Value> values) override { connection_.insertRow(table_, columns_, values); }
+  void add(std::span<const Value> values) override {
+    // Where a failure ends the transaction, a row is written in a savepoint
+    // of its own, so that a failed row undoes only itself.
+    if (!connection_.failureEndsTransaction() || !connection_.inTransaction()) {
+      connection_.insertRow(table_, columns_, values);
+      return;
+    }
+    static constexpr std::string_view kRow = "quillon_row";
+    connection_.savepoint(kRow);
+    try {
+      connection_.insertRow(table_, columns_, values);
+    } catch (...) {
+      if (connection_.inTransaction()) {
+        try {
+          connection_.rollbackTo(kRow);
+          connection_.release(kRow);
+        } catch (const std::exception&) {
+          // The row's own failure is the one to report.
+        }
+      }
+      throw;
+    }
+    connection_.release(kRow);
+  }
 
  private:
   Connection& connection_;

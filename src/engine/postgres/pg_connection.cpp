@@ -24,7 +24,8 @@ std::string lower(std::string_view text) {
   return out;
 }
 
-// A name as the server stores an unquoted one: folded to lower case.
+}  // namespace
+
 std::string serverName(std::string_view name) {
   std::string out = "\"";
   for (const char c : lower(name)) {
@@ -45,6 +46,8 @@ std::string insertText(std::string_view table, std::span<const std::string> colu
   return columns.empty() ? fmt::format("INSERT INTO {} DEFAULT VALUES", serverName(table))
                          : fmt::format("INSERT INTO {}({}) VALUES({})", serverName(table), names, marks);
 }
+
+namespace {
 
 // The connection string with what a desk needs of every connection: dead
 // peers noticed (a desk that dies frees its hold), and names as the server
@@ -78,91 +81,6 @@ PGconn* connect(const std::string& url) {
   return conn;
 }
 
-// Rows sent many to a statement: one round trip for a batch instead of one a
-// row. A batch runs in a savepoint; when it fails, its rows go again one by
-// one, each in a savepoint of its own, so that the rows before the failed
-// one stay and its own failure is the one told.
-class PgRowWriter final : public RowWriter {
- public:
-  PgRowWriter(PgConnection& connection, std::string_view table, std::span<const std::string> columns)
-      : connection_(connection), table_(table), columns_(columns.begin(), columns.end()) {
-    // The server tells the columns' types for one row; a statement of many
-    // rows gives each of its parameters the type of its column.
-    const Result described = connection_.describe(insertText(table, columns));
-    const auto& api = pq();
-    for (int i = 0; i < api.nparams(described.get()); ++i)
-      types_.push_back(api.paramtype(described.get(), i));
-    batch_ =
-        columns_.empty() ? 1 : std::max<std::size_t>(1, std::min<std::size_t>(1000, 60000 / columns_.size()));
-  }
-
-  ~PgRowWriter() override {
-    // Rows held back were added before whatever ends the writer, also a
-    // failure of its user's own: they stay, as they would had they been sent
-    // at once. When they cannot be written now, the transaction must not
-    // commit without them.
-    if (rows_.empty()) return;
-    try {
-      flush();
-    } catch (const Error& e) {
-      connection_.refuseCommit(e.what());
-    }
-  }
-
-  void add(std::span<const Value> values) override {
-    rows_.emplace_back(values.begin(), values.end());
-    if (rows_.size() >= batch_) flush();
-  }
-
-  void flush() override {
-    if (rows_.empty()) return;
-    std::vector<std::vector<Value>> rows;
-    rows.swap(rows_);
-    std::vector<Value> flat;
-    flat.reserve(rows.size() * columns_.size());
-    for (const auto& row : rows) flat.insert(flat.end(), row.begin(), row.end());
-    try {
-      connection_.undoneOnFailure([&] { runMany(rows.size(), flat); });
-      return;
-    } catch (const Error&) {
-      // Told by the row that fails below.
-    }
-    for (const auto& row : rows) connection_.undoneOnFailure([&] { runMany(1, row); });
-  }
-
- private:
-  void runMany(std::size_t count, std::span<const Value> values) {
-    auto found = statements_.find(count);
-    if (found == statements_.end()) {
-      std::string sql = insertText(table_, columns_);
-      const auto values_at = sql.find(" VALUES(");
-      sql.resize(values_at + 7);
-      std::vector<Oid> types;
-      std::size_t n = 0;
-      for (std::size_t r = 0; r < count; ++r) {
-        sql += r ? ",(" : "(";
-        for (std::size_t c = 0; c < columns_.size(); ++c) {
-          sql += fmt::format("{}${}", c ? "," : "", ++n);
-          types.push_back(c < types_.size() ? types_[c] : InvalidOid);
-        }
-        sql += ')';
-      }
-      const std::string name = connection_.nextStatementName();
-      connection_.prepareTyped(name, sql, types);
-      found = statements_.emplace(count, name).first;
-    }
-    connection_.runNamed(found->second, values);
-  }
-
-  PgConnection& connection_;
-  std::string table_;
-  std::vector<std::string> columns_;
-  std::vector<Oid> types_;
-  std::size_t batch_;
-  std::vector<std::vector<Value>> rows_;
-  std::map<std::size_t, std::string> statements_;
-};
-
 }  // namespace
 
 PgConnection::PgConnection(PGconn* conn, std::vector<std::string> spellings) : conn_(conn) {
@@ -171,22 +89,24 @@ PgConnection::PgConnection(PGconn* conn, std::vector<std::string> spellings) : c
 
 PgConnection::~PgConnection() { pq().finish(conn_); }
 
+void PgConnection::countChanges(PGresult* result) {
+  const char* tuples = pq().cmdTuples(result);
+  const char* tag = pq().cmdStatus(result);
+  if (tuples && *tuples && tag &&
+      (std::strncmp(tag, "INSERT", 6) == 0 || std::strncmp(tag, "UPDATE", 6) == 0 ||
+       std::strncmp(tag, "DELETE", 6) == 0))
+    changes_ += std::atoll(tuples);
+}
+
 Result PgConnection::checked(PGresult* raw) {
   Result result(raw);
   const auto status = raw ? pq().resultStatus(raw) : PGRES_FATAL_ERROR;
   if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) throwFailure(conn_, raw);
-  if (raw) {
-    const char* tuples = pq().cmdTuples(raw);
-    const char* tag = pq().cmdStatus(raw);
-    if (tuples && *tuples && tag &&
-        (std::strncmp(tag, "INSERT", 6) == 0 || std::strncmp(tag, "UPDATE", 6) == 0 ||
-         std::strncmp(tag, "DELETE", 6) == 0))
-      changes_ += std::atoll(tuples);
-  }
+  countChanges(raw);
   return result;
 }
 
-Result PgConnection::exchange(std::initializer_list<std::function<int()>> sends) {
+Result PgConnection::exchange(std::span<const std::function<int()>> sends) {
   const auto& api = pq();
   const std::vector<std::string> before = std::exchange(deferred_, {});
   if (!api.enterPipelineMode(conn_)) throwFailure(conn_, nullptr);
@@ -220,8 +140,9 @@ Result PgConnection::exchange(std::initializer_list<std::function<int()>> sends)
           failed = std::move(result);
           failedSend_ = i - static_cast<int>(before.size());
         }
-      } else if (i == sent - 1) {
-        last = std::move(result);
+      } else if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) {
+        countChanges(raw);
+        if (i == sent - 1) last = std::move(result);
       }
     }
   }
@@ -232,10 +153,11 @@ Result PgConnection::exchange(std::initializer_list<std::function<int()>> sends)
   api.exitPipelineMode(conn_);
   if (failed) throwFailure(conn_, failed.get());
   if (!whole || !last) throwFailure(conn_, nullptr);
-  return checked(last.release());
+  return last;
 }
 
 Result PgConnection::run(const std::string& sql) {
+  sendQueued();
   if (deferred_.empty()) return checked(pq().exec(conn_, sql.c_str()));
   // The simple protocol takes several statements in one text; the last
   // one's result comes back, or the first failure.
@@ -253,6 +175,7 @@ void PgConnection::runQuietly(const std::string& sql) noexcept {
 }
 
 Result PgConnection::runParams(const std::string& numberedSql, const TextParams& params) {
+  sendQueued();
   const auto& api = pq();
   if (deferred_.empty())
     return checked(api.execParams(conn_, numberedSql.c_str(), params.count(), nullptr, params.values(),
@@ -264,6 +187,7 @@ Result PgConnection::runParams(const std::string& numberedSql, const TextParams&
 }
 
 Result PgConnection::runPrepared(const std::string& numberedSql, std::span<const Value> params) {
+  sendQueued();
   const auto& api = pq();
   const TextParams text(params);
   const auto execute = [&](const std::string& name) {
@@ -294,6 +218,7 @@ Result PgConnection::runPrepared(const std::string& numberedSql, std::span<const
 }
 
 Result PgConnection::describe(const std::string& numberedSql) {
+  sendQueued();
   const auto& api = pq();
   return exchange({[&] { return api.sendPrepare(conn_, "", numberedSql.c_str(), 0, nullptr); },
                    [&] { return api.sendDescribePrepared(conn_, ""); }});
@@ -336,14 +261,11 @@ void PgConnection::deleteRow(std::string_view table, const Value& locator) {
               std::span<const Value>(&locator, 1));
 }
 
-std::unique_ptr<RowWriter> PgConnection::rowWriter(std::string_view table, std::vector<std::string> columns) {
-  return std::make_unique<PgRowWriter>(*this, table, columns);
-}
-
 std::string PgConnection::nextStatementName() { return fmt::format("quillon_s{}", ++statements_); }
 
 void PgConnection::prepareTyped(const std::string& name, const std::string& sql,
                                 const std::vector<Oid>& types) {
+  sendQueued();
   const auto& api = pq();
   exchange({[&] {
     return api.sendPrepare(conn_, name.c_str(), sql.c_str(), static_cast<int>(types.size()), types.data());
@@ -351,6 +273,7 @@ void PgConnection::prepareTyped(const std::string& name, const std::string& sql,
 }
 
 Result PgConnection::runNamed(const std::string& name, std::span<const Value> params) {
+  sendQueued();
   const auto& api = pq();
   const TextParams text(params);
   return exchange({[&] {
@@ -376,6 +299,11 @@ void PgConnection::begin(Intent intent) {
 
 void PgConnection::commit() {
   ++transactions_;
+  try {
+    sendQueued();
+  } catch (const Error& e) {
+    refusal_ = e.what();
+  }
   if (!refusal_.empty()) {
     const std::string why = std::exchange(refusal_, {});
     rollback();
@@ -394,6 +322,8 @@ void PgConnection::rollback() noexcept {
   ++transactions_;
   refusal_.clear();
   deferred_.clear();
+  queued_.clear();
+  queuedBytes_ = 0;
   if (!inTransaction()) return;
   Result(pq().exec(conn_, "ROLLBACK"));
 }
@@ -404,8 +334,12 @@ bool PgConnection::inTransaction() const {
 }
 
 // A savepoint and its release go with the statements they surround.
-void PgConnection::savepoint(std::string_view name) { defer(fmt::format("SAVEPOINT {}", serverName(name))); }
+void PgConnection::savepoint(std::string_view name) {
+  sendQueued();
+  defer(fmt::format("SAVEPOINT {}", serverName(name)));
+}
 void PgConnection::release(std::string_view name) {
+  sendQueued();
   const std::string opened = fmt::format("SAVEPOINT {}", serverName(name));
   if (!deferred_.empty() && deferred_.back() == opened)
     deferred_.pop_back();  // nothing ran inside it

@@ -33,10 +33,25 @@ class TextParams {
   std::vector<const char*> pointers_;
 };
 
+// A name as the server stores an unquoted one: folded to lower case, quoted.
+std::string serverName(std::string_view name);
+// "INSERT INTO table(columns) VALUES($1,...)" in the server's names.
+std::string insertText(std::string_view table, std::span<const std::string> columns);
+
 // A field-type code (quillon/recordset.h) for a server type.
 int typeCode(Oid type);
 // A result value in the type the server gave it.
 Value fieldValue(const PGresult* result, int row, int column);
+
+// A table the row writers add to: its columns, their types as the server
+// gives them, and the statements that insert a number of rows at once.
+struct InsertTarget {
+  std::string table;
+  std::vector<std::string> columns;
+  std::vector<Oid> types;
+  std::size_t batch = 1;                          // rows one statement takes at most
+  std::map<std::size_t, std::string> statements;  // rows -> prepared statement
+};
 
 // What a query gives, worked out once per text: its columns, and the table
 // whose rows it can change one by one (empty when it cannot).
@@ -114,6 +129,13 @@ class PgConnection final : public Connection, public std::enable_shared_from_thi
   std::string nextStatementName();
   void prepareTyped(const std::string& name, const std::string& sql, const std::vector<Oid>& types);
   Result runNamed(const std::string& name, std::span<const Value> params);
+  // Rows of the row writers wait here, in the order added, whatever their
+  // table, and go together, in one round trip, before anything else is sent:
+  // the database sees every write in the order it was made.
+  void queueRow(const std::shared_ptr<InsertTarget>& target, std::span<const Value> values);
+  // Sends the waiting rows. When one fails, the rows before it stay, none
+  // after it is written, and its failure is thrown.
+  void sendQueued();
   // Rows a writer could not write after its user had moved on: the
   // transaction must not commit without them.
   void refuseCommit(std::string why);
@@ -131,6 +153,7 @@ class PgConnection final : public Connection, public std::enable_shared_from_thi
 
  private:
   Result checked(PGresult* result);
+  void countChanges(PGresult* result);
   // A statement whose only result is success, such as a savepoint's: sent
   // ahead of the next statement, in its round trip. Its failure is told by
   // that statement.
@@ -138,7 +161,16 @@ class PgConnection final : public Connection, public std::enable_shared_from_thi
   // Sends the deferred statements and then `sends` (each one message whose
   // result is read), in one round trip; returns the last result, or throws
   // the first failure.
-  Result exchange(std::initializer_list<std::function<int()>> sends);
+  Result exchange(std::span<const std::function<int()>> sends);
+  Result exchange(std::initializer_list<std::function<int()>> sends) {
+    return exchange(std::span<const std::function<int()>>(sends.begin(), sends.size()));
+  }
+  struct QueuedRow {
+    std::shared_ptr<InsertTarget> target;
+    std::vector<Value> values;
+  };
+  // The rows in as few statements as their tables allow, in one round trip.
+  void sendTogether(std::span<QueuedRow> rows);
   // Runs `sql`, a failure of its own not told (the caller tells another).
   void runQuietly(const std::string& sql) noexcept;
 
@@ -153,6 +185,8 @@ class PgConnection final : public Connection, public std::enable_shared_from_thi
   std::uint64_t statements_ = 0;
   std::string refusal_;
   std::vector<std::string> deferred_;
+  std::vector<QueuedRow> queued_;
+  std::size_t queuedBytes_ = 0;
   int failedSend_ = -1;  // which of exchange()'s sends failed; -1 for none or a deferred one
 };
 

@@ -1,0 +1,163 @@
+// Rows written through the row writers. They wait in the connection and go
+// many to a statement, every statement in one round trip, so that a
+// command's round trips do not grow with its rows. Rows of several tables
+// wait in one queue in the order they were added: when one of them fails, the
+// rows before it stay and none after it is written, whatever its table, as
+// when each row is sent at once.
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <deque>
+#include <utility>
+
+#include "engine/failure.h"
+#include "engine/postgres/pg_connection_impl.h"
+
+namespace quillon::engine::postgres {
+namespace {
+
+// Rows wait until there are this many, or this many bytes of values.
+constexpr std::size_t kQueuedRows = 1000;
+constexpr std::size_t kQueuedBytes = 4 << 20;
+// A statement's parameters are counted in 16 bits.
+constexpr std::size_t kParameters = 60000;
+
+std::size_t sizeOf(const Value& v) { return v.kind() == Value::Kind::Text ? v.text().size() + 8 : 8; }
+
+class PgRowWriter final : public RowWriter {
+ public:
+  PgRowWriter(PgConnection& connection, std::string_view table, std::vector<std::string> columns)
+      : connection_(connection), target_(std::make_shared<InsertTarget>()) {
+    target_->table = table;
+    target_->columns = std::move(columns);
+    // The server tells the columns' types for one row; a statement of many
+    // rows gives each of its parameters the type of its column.
+    const Result described = connection_.describe(insertText(table, target_->columns));
+    const auto& api = pq();
+    for (int i = 0; i < api.nparams(described.get()); ++i)
+      target_->types.push_back(api.paramtype(described.get(), i));
+    const std::size_t width = std::max<std::size_t>(1, target_->columns.size());
+    target_->batch = std::clamp<std::size_t>(kParameters / width, 1, kQueuedRows);
+  }
+
+  ~PgRowWriter() override {
+    // Rows still waiting were added before whatever ends the writer, also a
+    // failure of its user's own: they stay, as they would had they been sent
+    // at once. When they cannot be written now, the transaction must not
+    // commit without them.
+    if (target_.use_count() == 1) return;
+    try {
+      connection_.sendQueued();
+    } catch (const Error& e) {
+      connection_.refuseCommit(e.what());
+    }
+  }
+
+  void add(std::span<const Value> values) override { connection_.queueRow(target_, values); }
+  void flush() override { connection_.sendQueued(); }
+
+ private:
+  PgConnection& connection_;
+  std::shared_ptr<InsertTarget> target_;
+};
+
+// The statement that inserts `count` rows into the target.
+std::string insertMany(const InsertTarget& target, std::size_t count, std::vector<Oid>& types) {
+  std::string sql = insertText(target.table, target.columns);
+  sql.resize(sql.find(" VALUES(") + 7);
+  std::size_t n = 0;
+  for (std::size_t r = 0; r < count; ++r) {
+    sql += r ? ",(" : "(";
+    for (std::size_t c = 0; c < target.columns.size(); ++c) {
+      sql += fmt::format("{}${}", c ? "," : "", ++n);
+      types.push_back(c < target.types.size() ? target.types[c] : InvalidOid);
+    }
+    sql += ')';
+  }
+  return sql;
+}
+
+}  // namespace
+
+std::unique_ptr<RowWriter> PgConnection::rowWriter(std::string_view table, std::vector<std::string> columns) {
+  return std::make_unique<PgRowWriter>(*this, table, std::move(columns));
+}
+
+void PgConnection::queueRow(const std::shared_ptr<InsertTarget>& target, std::span<const Value> values) {
+  auto& row = queued_.emplace_back(QueuedRow{target, std::vector<Value>(values.begin(), values.end())});
+  for (const Value& v : row.values) queuedBytes_ += sizeOf(v);
+  if (queued_.size() >= kQueuedRows || queuedBytes_ >= kQueuedBytes) sendQueued();
+}
+
+void PgConnection::sendQueued() {
+  if (queued_.empty()) return;
+  std::vector<QueuedRow> rows = std::exchange(queued_, {});
+  queuedBytes_ = 0;
+  try {
+    undoneOnFailure([&] { sendTogether(rows); });
+    return;
+  } catch (const Error&) {
+    if (pq().status(conn_) != CONNECTION_OK) throw;
+    // Told by the row that fails below.
+  }
+  for (auto& row : rows) undoneOnFailure([&] { sendTogether(std::span<QueuedRow>(&row, 1)); });
+}
+
+void PgConnection::sendTogether(std::span<QueuedRow> rows) {
+  const auto& api = pq();
+  struct Statement {
+    std::string name;
+    std::string sql;  // empty when prepared already
+    std::vector<Oid> types;
+    std::unique_ptr<TextParams> params;
+    InsertTarget* target;
+    std::size_t count;
+  };
+  std::deque<Statement> statements;
+  std::vector<Value> flat;
+  for (std::size_t at = 0; at < rows.size();) {
+    InsertTarget& target = *rows[at].target;
+    std::size_t count = 1;
+    while (at + count < rows.size() && count < target.batch && rows[at + count].target.get() == &target)
+      ++count;
+    flat.clear();
+    for (std::size_t r = at; r < at + count; ++r)
+      flat.insert(flat.end(), rows[r].values.begin(), rows[r].values.end());
+    Statement& statement = statements.emplace_back();
+    statement.target = &target;
+    statement.count = count;
+    statement.params = std::make_unique<TextParams>(flat);
+    if (const auto found = target.statements.find(count); found != target.statements.end()) {
+      statement.name = found->second;
+    } else {
+      statement.name = nextStatementName();
+      statement.sql = insertMany(target, count, statement.types);
+      // Two runs of the same length in one trip prepare it once.
+      target.statements.emplace(count, statement.name);
+    }
+    at += count;
+  }
+  std::vector<std::function<int()>> sends;
+  for (const Statement& s : statements) {
+    if (!s.sql.empty())
+      sends.emplace_back([&api, this, &s] {
+        return api.sendPrepare(conn_, s.name.c_str(), s.sql.c_str(), static_cast<int>(s.types.size()),
+                               s.types.data());
+      });
+    sends.emplace_back([&api, this, &s] {
+      return api.sendQueryPrepared(conn_, s.name.c_str(), s.params->count(), s.params->values(), nullptr,
+                                   nullptr, 0);
+    });
+  }
+  try {
+    exchange(sends);
+  } catch (const Error&) {
+    // Which statements the server kept is not known: the next trip prepares
+    // under new names.
+    for (const Statement& s : statements)
+      if (!s.sql.empty()) s.target->statements.erase(s.count);
+    throw;
+  }
+}
+
+}  // namespace quillon::engine::postgres
