@@ -217,6 +217,18 @@ Result PgConnection::runPrepared(const std::string& numberedSql, std::span<const
   }
 }
 
+Result PgConnection::declareAndFetch(const std::string& declare, const TextParams& params,
+                                     const std::string& fetch) {
+  sendQueued();
+  const auto& api = pq();
+  return exchange(
+      {[&] {
+         return api.sendQueryParams(conn_, declare.c_str(), params.count(), nullptr, params.values(), nullptr,
+                                    nullptr, 0);
+       },
+       [&] { return api.sendQueryParams(conn_, fetch.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0); }});
+}
+
 Result PgConnection::describe(const std::string& numberedSql) {
   sendQueued();
   const auto& api = pq();
@@ -285,16 +297,18 @@ void PgConnection::refuseCommit(std::string why) { refusal_ = std::move(why); }
 
 void PgConnection::begin(Intent intent) {
   ++transactions_;
-  if (intent == Intent::Read) {
-    // One snapshot for every row the call reads, as a file gives it.
-    run("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
-    return;
-  }
-  // Writers of all desks take turns: numbers come from max()+1, which only
-  // holds while no other writer numbers the same column. Writers stay READ
+  sendQueued();
+  // One snapshot for every row a reader reads, as a file gives it. Writers
+  // of all desks take turns: numbers come from max()+1, which only holds
+  // while no other writer numbers the same column. Writers stay READ
   // COMMITTED so that each sees what the writer before it committed.
-  run(fmt::format("BEGIN ISOLATION LEVEL READ COMMITTED; SELECT pg_advisory_xact_lock({})",
-                  kInstallationLock));
+  std::string text = intent == Intent::Read ? "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"
+                                            : "BEGIN ISOLATION LEVEL READ COMMITTED";
+  // What waits to be sent goes after BEGIN, in the same round trip: nothing
+  // may run in a transaction before its isolation is set.
+  for (const auto& waiting : std::exchange(deferred_, {})) text += "; " + waiting;
+  if (intent == Intent::Write) text += fmt::format("; SELECT pg_advisory_xact_lock({})", kInstallationLock);
+  checked(pq().exec(conn_, text.c_str()));
 }
 
 void PgConnection::commit() {

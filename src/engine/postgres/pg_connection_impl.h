@@ -121,6 +121,10 @@ class PgConnection final : public Connection, public std::enable_shared_from_thi
     else
       defer("RELEASE SAVEPOINT quillon_step");
   }
+  // Declares a cursor and fetches its first batch, in one round trip.
+  Result declareAndFetch(const std::string& declare, const TextParams& params, const std::string& fetch);
+  // Closes a cursor with the next statement sent.
+  void deferClose(const std::string& cursor) { defer("CLOSE " + cursor); }
   // The parameter types and result columns of a statement, as the server
   // works them out (the unnamed statement, not kept).
   Result describe(const std::string& numberedSql);

@@ -12,7 +12,13 @@
 namespace quillon::engine::postgres {
 namespace {
 
-constexpr int kBatch = 256;
+// The first batch is small, for the many queries that want a row or a few;
+// each next one is twice the last while the last held less than a megabyte,
+// so that a long read costs a few round trips and a batch of wide rows stays
+// a few megabytes.
+constexpr int kFirstBatch = 256;
+constexpr int kLargestBatch = 16384;
+constexpr std::size_t kGrowBelowBytes = 1 << 20;
 
 bool isStar(std::string_view item) {
   return item == "*" || (item.size() > 2 && item.substr(item.size() - 2) == ".*");
@@ -39,16 +45,20 @@ class PgCursor final : public Cursor {
     transaction_ = connection_->transaction();
     const std::string declare = fmt::format("DECLARE {} NO SCROLL CURSOR {}FOR {}", name_,
                                             hold_ ? "WITH HOLD " : "", located_ ? withLocator() : numbered_);
-    // A query the server refuses must not end the caller's transaction.
-    connection_->undoneOnFailure([&] { connection_->runParams(declare, TextParams(params_)); });
+    // Declared and read from in one round trip. A query the server refuses,
+    // or fails while reading, must not end the caller's transaction.
+    asked_ = kFirstBatch;
+    connection_->undoneOnFailure(
+        [&] { batch_ = connection_->declareAndFetch(declare, TextParams(params_), fetchText()); });
     open_ = true;
-    fetch();
+    rows_ = pq().ntuples(batch_.get());
+    row_ = 0;
     return row_ < rows_;
   }
 
   bool next() override {
     if (++row_ < rows_) return true;
-    if (rows_ < kBatch) return false;
+    if (rows_ < asked_) return false;
     fetch();
     return row_ < rows_;
   }
@@ -71,10 +81,21 @@ class PgCursor final : public Cursor {
     return numbered_.substr(0, from) + ", ctid " + numbered_.substr(from);
   }
 
+  std::string fetchText() const { return fmt::format("FETCH {} FROM {}", asked_, name_); }
+
   void fetch() {
-    batch_ = connection_->run(fmt::format("FETCH {} FROM {}", kBatch, name_));
+    if (bytes() < kGrowBelowBytes) asked_ = std::min(asked_ * 2, kLargestBatch);
+    batch_ = connection_->run(fetchText());
     rows_ = pq().ntuples(batch_.get());
     row_ = 0;
+  }
+
+  std::size_t bytes() const {
+    std::size_t total = 0;
+    const int columns = pq().nfields(batch_.get());
+    for (int r = 0; r < rows_; ++r)
+      for (int c = 0; c < columns; ++c) total += static_cast<std::size_t>(pq().getlength(batch_.get(), r, c));
+    return total;
   }
 
   void close() noexcept {
@@ -83,12 +104,9 @@ class PgCursor final : public Cursor {
     batch_.reset();
     // A transaction that failed or ended took its cursors with it.
     const bool alive = pq().transactionStatus(connection_->handle()) != PQTRANS_INERROR;
-    if (alive && (hold_ || (connection_->transaction() == transaction_ && connection_->inTransaction()))) {
-      try {
-        connection_->run("CLOSE " + name_);
-      } catch (const Error&) {
-      }
-    }
+    // Closed with whatever the connection sends next.
+    if (alive && (hold_ || (connection_->transaction() == transaction_ && connection_->inTransaction())))
+      connection_->deferClose(name_);
   }
 
   inline static const std::string kNone;
@@ -104,6 +122,7 @@ class PgCursor final : public Cursor {
   Result batch_;
   int rows_ = 0;
   int row_ = 0;
+  int asked_ = 0;
 };
 
 }  // namespace
