@@ -116,6 +116,25 @@ TEST_F(ServerTest, ADeskIsHeldByOneProgramWhileOtherDesksWork) {
   EXPECT_EQ(rowsOf(desk, "select count(*) from T_PROJECT_TREE"), (Rows{"1"}));
 }
 
+TEST_F(ServerTest, AnUnfinishedImportIsFinishedByItsOwnDeskAlone) {
+  // Another desk's import may be moving its folders right now, and its
+  // folders are on that desk's disk: a desk's recovery leaves them alone.
+  TempDir staging, root, other;
+  std::filesystem::create_directories(staging.path() / "doc 7");
+  obj->recordImport({staging.path(), root.path(), {"doc 7"}, 1000});
+  std::ofstream(other.path() / "SysUser.ini")
+      << "[Database]\r\nUrl=" << server->url() << "\r\nDesk=second\r\n";
+  RecordingHost third;
+  DBFunc desk(third, other.path());
+  ASSERT_TRUE(desk.connected()) << desk.lastError();
+  desk.recoverImports();
+  EXPECT_TRUE(std::filesystem::exists(staging.path() / "doc 7"));
+  EXPECT_EQ(rowsOf(desk, "select count(*) from QUILLON_IMPORT_JOURNAL"), (Rows{"1"}));
+  obj->recoverImports();
+  EXPECT_TRUE(std::filesystem::exists(root.path() / "doc 7"));
+  EXPECT_EQ(rowsOf(desk, "select count(*) from QUILLON_IMPORT_JOURNAL"), (Rows{"0"}));
+}
+
 TEST_F(ServerTest, AnInstallationMovesToTheServerWholeOrNotAtAll) {
   TempDir office;
   InitOptions file;

@@ -6,6 +6,8 @@
 #include <sstream>
 #include <system_error>
 
+#include "core/numbering.h"
+#include "db/connect.h"
 #include "db/tables.h"
 #include "engine/transaction.h"
 #include "quillon/error.h"
@@ -17,34 +19,67 @@ namespace fs = std::filesystem;
 
 constexpr const char* kTable = "QUILLON_IMPORT_JOURNAL";
 
+// Journals made before desks shared a server lack the last two columns.
+void addDeskColumns(engine::Database& db) {
+  try {
+    db.openRecordset(fmt::format("select DESK, LAST_OWNER from {} where 0=1", kTable));
+  } catch (const Error&) {
+    db.execute(fmt::format("alter table {} add column DESK TEXT", kTable));
+    db.execute(fmt::format("alter table {} add column LAST_OWNER INTEGER", kTable));
+  }
+}
+
 }  // namespace
 
 void ImportJournal::record(const ImportJournalEntry& entry) {
   auto& db = session_.database();
-  db.execute(fmt::format(
-      "create table if not exists {} (STAGING TEXT, ROOT TEXT, FOLDERS TEXT, FIRST_OWNER INTEGER)", kTable));
+  db.execute(
+      fmt::format("create table if not exists {} (STAGING TEXT, ROOT TEXT, FOLDERS TEXT, FIRST_OWNER "
+                  "INTEGER, DESK TEXT, LAST_OWNER INTEGER)",
+                  kTable));
+  addDeskColumns(db);
   std::string folders;
   for (const auto& name : entry.folders) folders += name + "\n";
-  db.execute(fmt::format("insert into {} (STAGING, ROOT, FOLDERS, FIRST_OWNER) values (?, ?, ?, ?)", kTable),
-             std::array<Value, 4>{Value(entry.staging.string()), Value(entry.root.string()), Value(folders),
-                                  Value(entry.firstOwner)});
+  // The import's owners end with the largest the project side holds now:
+  // the writers' lock keeps other desks from adding any until the commit.
+  const db::Side& side = db::kProjectSide;
+  const std::array<numbering::ColumnRef, 5> owners{{{side.tree, side.owner},
+                                                    {side.record, side.owner},
+                                                    {side.checks, side.owner},
+                                                    {side.items, side.owner},
+                                                    {side.openBid, side.owner}}};
+  const auto last = numbering::largest(session_, owners);
+  db.execute(fmt::format("insert into {} (STAGING, ROOT, FOLDERS, FIRST_OWNER, DESK, LAST_OWNER) values (?, "
+                         "?, ?, ?, ?, ?)",
+                         kTable),
+             std::array<Value, 6>{Value(entry.staging.string()), Value(entry.root.string()), Value(folders),
+                                  Value(entry.firstOwner), Value(db::deskName(session_.home)),
+                                  last ? Value(*last) : Value::null()});
 }
 
 // The rows an import added, children before their parents: everything with
-// a project number from its reservation on.
-void ImportJournal::removeRows(std::int32_t firstOwner) {
+// a project number in its range (from its reservation on, in a journal made
+// before ranges were noted).
+void ImportJournal::removeRows(std::int32_t firstOwner, const Value& lastOwner) {
   const db::Side& side = db::kProjectSide;
   auto& db = session_.database();
-  const Value first(firstOwner);
-  const std::string items = fmt::format("select GRADE_ITEM_ID from {} where PROJECT_ID>=?", side.items);
+  const std::string inRange = lastOwner.isNull() ? "PROJECT_ID>=?" : "PROJECT_ID between ? and ?";
+  std::vector<Value> range{Value(firstOwner)};
+  if (!lastOwner.isNull()) range.push_back(lastOwner);
+  const std::string items = fmt::format("select GRADE_ITEM_ID from {} where {}", side.items, inRange);
   const std::string factors =
       fmt::format("select INGREDIENT_ID from {} where GRADE_ITEM_ID in ({})", side.factors, items);
-  db.execute(fmt::format("delete from {} where INGREDIENT_ID in ({})", side.rules, factors),
-             std::span<const Value>(&first, 1));
-  db.execute(fmt::format("delete from {} where GRADE_ITEM_ID in ({})", side.factors, items),
-             std::span<const Value>(&first, 1));
+  db.execute(fmt::format("delete from {} where INGREDIENT_ID in ({})", side.rules, factors), range);
+  db.execute(fmt::format("delete from {} where GRADE_ITEM_ID in ({})", side.factors, items), range);
   for (const std::string_view table : {side.items, side.checks, side.openBid, side.record, side.tree})
-    db.execute(fmt::format("delete from {} where PROJECT_ID>=?", table), std::span<const Value>(&first, 1));
+    db.execute(fmt::format("delete from {} where {}", table, inRange), range);
+}
+
+Value ImportJournal::lastOwnerOf(const ImportJournalEntry& entry) {
+  const Value staging(entry.staging.string());
+  Recordset rs = session_.database().openRecordset(
+      fmt::format("select LAST_OWNER from {} where STAGING=?", kTable), std::span<const Value>(&staging, 1));
+  return rs.atEnd() ? Value::null() : rs.value(0);
 }
 
 void ImportJournal::forget(const ImportJournalEntry& entry) {
@@ -69,7 +104,7 @@ void ImportJournal::finish(const ImportJournalEntry& entry) {
       const std::string why = fmt::format("cannot move {} into place: {}", to.string(), ec.message());
       for (const auto& back : moved) fs::rename(entry.root / back, entry.staging / back, ec);
       engine::Transaction undo(session_.database());
-      removeRows(entry.firstOwner);
+      removeRows(entry.firstOwner, lastOwnerOf(entry));
       forget(entry);
       undo.commit();
       fs::remove_all(entry.staging, ec);
@@ -85,10 +120,20 @@ void ImportJournal::recover() {
   std::vector<ImportJournalEntry> open;
   {
     Recordset rs;
-    // Without the table there is nothing to recover.
+    // Without the table there is nothing to recover. On a server, every desk
+    // finishes only its own imports: another desk's may be under way, and
+    // its folders are that desk's.
+    const bool shared = db::serverUrl(session_.home).has_value();
     try {
-      rs = session_.database().openRecordset(
-          fmt::format("select STAGING, ROOT, FOLDERS, FIRST_OWNER from {}", kTable));
+      if (shared) {
+        const Value desk(db::deskName(session_.home));
+        rs = session_.database().openRecordset(
+            fmt::format("select STAGING, ROOT, FOLDERS, FIRST_OWNER from {} where DESK=?", kTable),
+            std::span<const Value>(&desk, 1));
+      } else {
+        rs = session_.database().openRecordset(
+            fmt::format("select STAGING, ROOT, FOLDERS, FIRST_OWNER from {}", kTable));
+      }
     } catch (const Error&) {
       return;
     }

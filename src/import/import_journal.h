@@ -23,7 +23,9 @@ class ImportJournal {
   void recover();
 
  private:
-  void removeRows(std::int32_t firstOwner);
+  void removeRows(std::int32_t firstOwner, const Value& lastOwner);
+  // The last owner the entry's import took, as recorded; NULL when unknown.
+  Value lastOwnerOf(const ImportJournalEntry& entry);
   void forget(const ImportJournalEntry& entry);
 
   Session& session_;

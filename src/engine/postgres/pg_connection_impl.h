@@ -175,6 +175,8 @@ class PgConnection final : public Connection, public std::enable_shared_from_thi
   };
   // The rows in as few statements as their tables allow, in one round trip.
   void sendTogether(std::span<QueuedRow> rows);
+  // Rows of one table by COPY, in two round trips.
+  void copyIn(std::span<const QueuedRow> rows);
   // Runs `sql`, a failure of its own not told (the caller tells another).
   void runQuietly(const std::string& sql) noexcept;
 

@@ -17,10 +17,57 @@ namespace quillon::engine::postgres {
 namespace {
 
 // Rows wait until there are this many, or this many bytes of values.
-constexpr std::size_t kQueuedRows = 1000;
+constexpr std::size_t kQueuedRows = 8192;
 constexpr std::size_t kQueuedBytes = 4 << 20;
 // A statement's parameters are counted in 16 bits.
 constexpr std::size_t kParameters = 60000;
+// A run of this many rows of one table goes by COPY: two round trips, but
+// far less work for the server than as parameters of an INSERT.
+constexpr std::size_t kCopyRows = 64;
+constexpr std::size_t kCopyPiece = 1 << 20;
+
+// A row in COPY's text format: tab between values, \N for NULL, backslash
+// escapes for the characters the format gives a meaning.
+void appendCopyRow(std::span<const Value> values, std::string& out) {
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (i) out += '\t';
+    const Value& v = values[i];
+    switch (v.kind()) {
+      case Value::Kind::Integer:
+        out += std::to_string(v.integer());
+        break;
+      case Value::Kind::Real:
+        fmt::format_to(std::back_inserter(out), "{}", v.real());
+        break;
+      case Value::Kind::Text:
+        for (const char c : v.text()) {
+          switch (c) {
+            case '\\':
+              out += "\\\\";
+              break;
+            case '\t':
+              out += "\\t";
+              break;
+            case '\n':
+              out += "\\n";
+              break;
+            case '\r':
+              out += "\\r";
+              break;
+            case '\0':
+              throw EngineError(Failure::Syntax, 0,
+                                "a text holds a NUL character, which the server cannot store");
+            default:
+              out += c;
+          }
+        }
+        break;
+      default:
+        out += "\\N";
+    }
+  }
+  out += '\n';
+}
 
 std::size_t sizeOf(const Value& v) { return v.kind() == Value::Kind::Text ? v.text().size() + 8 : 8; }
 
@@ -114,50 +161,104 @@ void PgConnection::sendTogether(std::span<QueuedRow> rows) {
     std::size_t count;
   };
   std::deque<Statement> statements;
+  // The statements gathered so far, in one round trip.
+  const auto sendStatements = [&] {
+    if (statements.empty()) return;
+    std::vector<std::function<int()>> sends;
+    for (const Statement& s : statements) {
+      if (!s.sql.empty())
+        sends.emplace_back([&api, this, &s] {
+          return api.sendPrepare(conn_, s.name.c_str(), s.sql.c_str(), static_cast<int>(s.types.size()),
+                                 s.types.data());
+        });
+      sends.emplace_back([&api, this, &s] {
+        return api.sendQueryPrepared(conn_, s.name.c_str(), s.params->count(), s.params->values(), nullptr,
+                                     nullptr, 0);
+      });
+    }
+    try {
+      exchange(sends);
+    } catch (const Error&) {
+      // Which statements the server kept is not known: the next trip
+      // prepares under new names.
+      for (const Statement& s : statements)
+        if (!s.sql.empty()) s.target->statements.erase(s.count);
+      throw;
+    }
+    statements.clear();
+  };
   std::vector<Value> flat;
   for (std::size_t at = 0; at < rows.size();) {
     InsertTarget& target = *rows[at].target;
-    std::size_t count = 1;
-    while (at + count < rows.size() && count < target.batch && rows[at + count].target.get() == &target)
-      ++count;
-    flat.clear();
-    for (std::size_t r = at; r < at + count; ++r)
-      flat.insert(flat.end(), rows[r].values.begin(), rows[r].values.end());
-    Statement& statement = statements.emplace_back();
-    statement.target = &target;
-    statement.count = count;
-    statement.params = std::make_unique<TextParams>(flat);
-    if (const auto found = target.statements.find(count); found != target.statements.end()) {
-      statement.name = found->second;
-    } else {
-      statement.name = nextStatementName();
-      statement.sql = insertMany(target, count, statement.types);
-      // Two runs of the same length in one trip prepare it once.
-      target.statements.emplace(count, statement.name);
+    std::size_t run = 1;
+    while (at + run < rows.size() && rows[at + run].target.get() == &target) ++run;
+    if (run >= kCopyRows) {
+      sendStatements();
+      copyIn(rows.subspan(at, run));
+      at += run;
+      continue;
     }
-    at += count;
+    for (const std::size_t end = at + run; at < end;) {
+      const std::size_t count = std::min(end - at, target.batch);
+      flat.clear();
+      for (std::size_t r = at; r < at + count; ++r)
+        flat.insert(flat.end(), rows[r].values.begin(), rows[r].values.end());
+      Statement& statement = statements.emplace_back();
+      statement.target = &target;
+      statement.count = count;
+      statement.params = std::make_unique<TextParams>(flat);
+      if (const auto found = target.statements.find(count); found != target.statements.end()) {
+        statement.name = found->second;
+      } else {
+        statement.name = nextStatementName();
+        statement.sql = insertMany(target, count, statement.types);
+        // Two runs of the same length in one trip prepare it once.
+        target.statements.emplace(count, statement.name);
+      }
+      at += count;
+    }
   }
-  std::vector<std::function<int()>> sends;
-  for (const Statement& s : statements) {
-    if (!s.sql.empty())
-      sends.emplace_back([&api, this, &s] {
-        return api.sendPrepare(conn_, s.name.c_str(), s.sql.c_str(), static_cast<int>(s.types.size()),
-                               s.types.data());
-      });
-    sends.emplace_back([&api, this, &s] {
-      return api.sendQueryPrepared(conn_, s.name.c_str(), s.params->count(), s.params->values(), nullptr,
-                                   nullptr, 0);
-    });
+  sendStatements();
+}
+
+void PgConnection::copyIn(std::span<const QueuedRow> rows) {
+  const auto& api = pq();
+  const InsertTarget& target = *rows.front().target;
+  // The rows as COPY reads text, made before anything is sent: a value the
+  // server cannot take stops the copy before it starts.
+  std::string data;
+  for (const QueuedRow& row : rows) appendCopyRow(row.values, data);
+  std::string text;
+  for (const auto& waiting : std::exchange(deferred_, {})) text += waiting + "; ";
+  text += fmt::format("COPY {}(", serverName(target.table));
+  for (std::size_t i = 0; i < target.columns.size(); ++i)
+    text += (i ? "," : "") + serverName(target.columns[i]);
+  text += ") FROM STDIN";
+  if (!api.sendQuery(conn_, text.c_str())) throwFailure(conn_, nullptr);
+  // Every result up to the end of the exchange; the first failure is told.
+  Result failed;
+  const auto collect = [&](bool untilCopy) {
+    for (PGresult* raw; (raw = api.getResult(conn_)) != nullptr;) {
+      Result result(raw);
+      const auto status = api.resultStatus(raw);
+      if (status == PGRES_COPY_IN && untilCopy) return true;
+      if (status == PGRES_COMMAND_OK)
+        countChanges(raw);
+      else if (!failed)
+        failed = std::move(result);
+    }
+    return false;
+  };
+  if (collect(true)) {
+    bool sent = true;
+    for (std::size_t from = 0; sent && from < data.size(); from += kCopyPiece)
+      sent = api.putCopyData(conn_, data.data() + from,
+                             static_cast<int>(std::min(kCopyPiece, data.size() - from))) == 1;
+    if (api.putCopyEnd(conn_, sent ? nullptr : "the client could not send the rows") != 1)
+      throwFailure(conn_, nullptr);
+    collect(false);
   }
-  try {
-    exchange(sends);
-  } catch (const Error&) {
-    // Which statements the server kept is not known: the next trip prepares
-    // under new names.
-    for (const Statement& s : statements)
-      if (!s.sql.empty()) s.target->statements.erase(s.count);
-    throw;
-  }
+  if (failed || api.status(conn_) != CONNECTION_OK) throwFailure(conn_, failed.get());
 }
 
 }  // namespace quillon::engine::postgres
