@@ -4,8 +4,11 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
+#include <memory>
+#include <optional>
 #include <pugixml.hpp>
 #include <stdexcept>
 #include <string>
@@ -201,25 +204,61 @@ void floorExport(sqlite3* db, const FloorSide& side, const std::string& treeFilt
 
 // --- Copies ------------------------------------------------------------------------
 
-// Steps `select` and binds each row's columns, as they are, to `insert`.
-void copyRows(sqlite3* db, const std::string& select, const std::string& insert) {
-  Prepared from(db, select);
-  Prepared to(db, insert);
-  const int columnCount = sqlite3_column_count(from.s);
-  while (sqlite3_step(from.s) == SQLITE_ROW) {
-    for (int i = 0; i < columnCount; ++i) sqlite3_bind_value(to.s, i + 1, sqlite3_column_value(from.s, i));
-    if (sqlite3_step(to.s) != SQLITE_DONE) throw std::runtime_error(sqlite3_errmsg(db));
-    sqlite3_reset(to.s);
-  }
-}
-
-std::string marks(int n) {
+std::string marks(std::size_t n) {
   std::string m = "?";
-  for (int i = 1; i < n; ++i) m += ",?";
+  for (std::size_t i = 1; i < n; ++i) m += ",?";
   return m;
 }
 
+std::size_t countColumns(std::string_view columns) {
+  return static_cast<std::size_t>(std::count(columns.begin(), columns.end(), ',')) + 1;
+}
+
+class SqliteFloor final : public FloorDb {
+ public:
+  explicit SqliteFloor(sqlite3* db) : db_(db) {}
+  void begin() override { exec(db_, "BEGIN IMMEDIATE"); }
+  void commit() override { exec(db_, "COMMIT"); }
+  std::int64_t single(const std::string& sql) override { return bench::single(db_, sql); }
+  // Steps `select` and binds each row's columns, as they are, to one insert.
+  void copyRows(const std::string& select, std::string_view table, std::string_view columns) override {
+    Prepared from(db_, select);
+    Prepared to(db_,
+                fmt::format("insert into {}({}) values({})", table, columns, marks(countColumns(columns))));
+    const int columnCount = sqlite3_column_count(from.s);
+    while (sqlite3_step(from.s) == SQLITE_ROW) {
+      for (int i = 0; i < columnCount; ++i) sqlite3_bind_value(to.s, i + 1, sqlite3_column_value(from.s, i));
+      if (sqlite3_step(to.s) != SQLITE_DONE) throw std::runtime_error(sqlite3_errmsg(db_));
+      sqlite3_reset(to.s);
+    }
+  }
+  void startRows(std::string_view table, const std::vector<std::string>& columns) override {
+    std::string names;
+    for (const auto& c : columns) names += (names.empty() ? "" : ",") + c;
+    insert_.emplace(db_, fmt::format("insert into {}({}) values({})", table, names, marks(columns.size())));
+    next_ = 1;
+  }
+  void number(std::int64_t value) override { sqlite3_bind_int64(insert_->s, next_++, value); }
+  void text(std::string_view value) override {
+    sqlite3_bind_text(insert_->s, next_++, value.data(), static_cast<int>(value.size()), SQLITE_STATIC);
+  }
+  void null() override { sqlite3_bind_null(insert_->s, next_++); }
+  void endRow() override {
+    if (sqlite3_step(insert_->s) != SQLITE_DONE) throw std::runtime_error(sqlite3_errmsg(db_));
+    sqlite3_reset(insert_->s);
+    next_ = 1;
+  }
+  void endRows() override { insert_.reset(); }
+
+ private:
+  sqlite3* db_;
+  std::optional<Prepared> insert_;
+  int next_ = 1;
+};
+
 }  // namespace
+
+std::unique_ptr<FloorDb> sqliteFloor(sqlite3* db) { return std::make_unique<SqliteFloor>(db); }
 
 void floorProjectExport(sqlite3* db, std::int32_t project, const std::filesystem::path& file) {
   const auto filter = fmt::format("PROJECT_ID = {}", project);
@@ -233,7 +272,7 @@ void floorLibraryExport(sqlite3* db, const std::filesystem::path& file) {
               "RESOURCE_ID >20", file);
 }
 
-void floorImport(sqlite3* db, const std::filesystem::path& package) {
+void floorImport(FloorDb& db, const std::filesystem::path& package) {
   pugi::xml_document doc;
   if (!doc.load_file(package.c_str())) throw std::runtime_error("the package does not parse");
   static const std::map<std::string_view, std::string_view> kNumbered{{"NODE_ID", "NODE_ID"},
@@ -244,165 +283,144 @@ void floorImport(sqlite3* db, const std::filesystem::path& package) {
                                                                       {"GRADE_ITEM_ID", "GRADE_ITEM_ID"},
                                                                       {"INGREDIENT_ID", "INGREDIENT_ID"},
                                                                       {"AUTO_GRADE_ID", "AUTO_GRADE_ID"}};
-  exec(db, "BEGIN IMMEDIATE");
+  db.begin();
   for (const auto& element : doc.child("Table").children()) {
     const auto first = element.child("Record");
     if (!first) continue;
     const std::string tableName = element.name();
     std::vector<std::int64_t> offsets;
-    std::string names;
-    int count = 0;
+    std::vector<std::string> names;
     for (const auto& field : first.children()) {
       const auto numbered = kNumbered.find(field.name());
       offsets.push_back(numbered == kNumbered.end()
                             ? -1
-                            : single(db, fmt::format("select max({}) from {}", numbered->second, tableName)) +
+                            : db.single(fmt::format("select max({}) from {}", numbered->second, tableName)) +
                                   1);
-      names += (names.empty() ? "" : ",") + std::string(field.name());
-      ++count;
+      names.emplace_back(field.name());
     }
-    Prepared insert(db, fmt::format("insert into {}({}) values({})", tableName, names, marks(count)));
+    db.startRows(tableName, names);
     for (const auto& record : element.children("Record")) {
-      int i = 0;
+      std::size_t i = 0;
       for (const auto& field : record.children()) {
         const char* text = field.child_value();
-        const std::int64_t offset = offsets[static_cast<std::size_t>(i)];
+        const std::int64_t offset = offsets[i++];
         if (offset >= 0)
-          sqlite3_bind_int64(insert.s, i + 1, std::atoll(text) + offset);
+          db.number(std::atoll(text) + offset);
         else
-          sqlite3_bind_text(insert.s, i + 1, text, -1, SQLITE_STATIC);
-        ++i;
+          db.text(text);
       }
-      if (sqlite3_step(insert.s) != SQLITE_DONE) throw std::runtime_error(sqlite3_errmsg(db));
-      sqlite3_reset(insert.s);
+      db.endRow();
     }
+    db.endRows();
   }
-  exec(db, "COMMIT");
+  db.commit();
 }
 
-void floorTemplateCopy(sqlite3* db, std::int32_t resource) {
-  exec(db, "BEGIN IMMEDIATE");
-  const std::int64_t node = single(db, "select max(NODE_ID) from T_PROJECT_TREE") + 1;
-  const std::int64_t project = single(db, "select max(PROJECT_ID) from T_PROJECT_TREE") + 1;
+void floorTemplateCopy(FloorDb& db, std::int32_t resource) {
+  db.begin();
+  const std::int64_t node = db.single("select max(NODE_ID) from T_PROJECT_TREE") + 1;
+  const std::int64_t project = db.single("select max(PROJECT_ID) from T_PROJECT_TREE") + 1;
   const std::int64_t first =
-      single(db, fmt::format("select min(NODE_ID) from T_RESOURCE_TREE where RESOURCE_ID={}", resource));
+      db.single(fmt::format("select min(NODE_ID) from T_RESOURCE_TREE where RESOURCE_ID={}", resource));
   const std::int64_t shift = node - first;
-  copyRows(
-      db,
+  db.copyRows(
       fmt::format(
           "select NODE_ID+{0},NODE_NAME,{1},'0',LAYER_ID-1,CASE WHEN NODE_ID={2} THEN 0 ELSE "
           "PARENT_NOED_ID+{0} END,TYPE_ID,RESOURCE_TYPE_ID,STS,Bookmarks_Name,NODE_ORDER,PROJECT_TYPE "
           "from T_RESOURCE_TREE where RESOURCE_ID={3} order by NODE_ID",
           shift, project, first, resource),
-      "insert into T_PROJECT_TREE(NODE_ID,NODE_NAME,PROJECT_ID,BUNDLE_ID,LAYER_ID,PARENT_NOED_ID,TYPE_ID,"
-      "RESOURCE_TYPE_ID,STS,Bookmarks_Name,NODE_ORDER,PROJECT_TYPE_ID) values(" +
-          marks(12) + ")");
-  const std::int64_t check = single(db, "select max(CHECK_ID) from T_ACCORDED_CHECK");
-  copyRows(db,
-           fmt::format("select {},BUNDLE_ID,CHECK_ID+{},CONTENT,STS,CHECK_ORI from T_ACCORDED_CHECK_INFO "
-                       "where RESOURCE_ID={} and STS='V'",
-                       project, check, resource),
-           "insert into T_ACCORDED_CHECK(PROJECT_ID,BUNDLE_ID,CHECK_ID,CONTENT,STS,CHECK_ORI) values(" +
-               marks(6) + ")");
-  copyRows(
-      db,
+      "T_PROJECT_TREE",
+      "NODE_ID,NODE_NAME,PROJECT_ID,BUNDLE_ID,LAYER_ID,PARENT_NOED_ID,TYPE_ID,RESOURCE_TYPE_ID,STS,Bookmarks_"
+      "Name,NODE_ORDER,PROJECT_TYPE_ID");
+  const std::int64_t check = db.single("select max(CHECK_ID) from T_ACCORDED_CHECK");
+  db.copyRows(fmt::format("select {},BUNDLE_ID,CHECK_ID+{},CONTENT,STS,CHECK_ORI from T_ACCORDED_CHECK_INFO "
+                          "where RESOURCE_ID={} and STS='V'",
+                          project, check, resource),
+              "T_ACCORDED_CHECK", "PROJECT_ID,BUNDLE_ID,CHECK_ID,CONTENT,STS,CHECK_ORI");
+  db.copyRows(
       fmt::format("select {},BUNDLE_ID,BAIL,REMARK,ENGIN_NAME,FINISH_DATE,GOOD_NAME,DELIVERY_DATE,AMOUNT,"
                   "BID_SUM_PRICE,SPEC,MAKE_FACTORY,STS,REG_SUM_TYPE from TJ_OPEN_BID_DETAILS_INFO where "
                   "RESOURCE_ID={} and STS='V'",
                   project, resource),
-      "insert into TJ_OPEN_BID_DETAILS(PROJECT_ID,BUNDLE_ID,BAIL,REMARK,ENGIN_NAME,FINISH_DATE,GOOD_NAME,"
-      "DELIVERY_DATE,AMOUNT,BID_SUM_PRICE,SPEC,MAKE_FACTORY,STS,REG_SUM_TYPE) values(" +
-          marks(14) + ")");
-  const std::int64_t item = single(db, "select max(GRADE_ITEM_ID) from T_GRADE_INGREDIENT");
-  const std::int64_t factor = single(db, "select max(INGREDIENT_ID) from T_GRADE_INGREDIENT_DETAIL");
-  const std::int64_t rule = single(db, "select max(AUTO_GRADE_ID) from T_AUTO_GRADE_DETAILS");
-  copyRows(db,
-           fmt::format("select GRADE_ITEM_ID+{},{},CONTENT,STS from T_GRADE_INGREDIENT_INFO where "
-                       "RESOURCE_ID={} and STS='V'",
-                       item, project, resource),
-           "insert into T_GRADE_INGREDIENT(GRADE_ITEM_ID,PROJECT_ID,CONTENT,STS) values(" + marks(4) + ")");
+      "TJ_OPEN_BID_DETAILS",
+      "PROJECT_ID,BUNDLE_ID,BAIL,REMARK,ENGIN_NAME,FINISH_DATE,GOOD_NAME,DELIVERY_DATE,AMOUNT,BID_SUM_PRICE,"
+      "SPEC,MAKE_FACTORY,STS,REG_SUM_TYPE");
+  const std::int64_t item = db.single("select max(GRADE_ITEM_ID) from T_GRADE_INGREDIENT");
+  const std::int64_t factor = db.single("select max(INGREDIENT_ID) from T_GRADE_INGREDIENT_DETAIL");
+  const std::int64_t rule = db.single("select max(AUTO_GRADE_ID) from T_AUTO_GRADE_DETAILS");
+  db.copyRows(fmt::format("select GRADE_ITEM_ID+{},{},CONTENT,STS from T_GRADE_INGREDIENT_INFO where "
+                          "RESOURCE_ID={} and STS='V'",
+                          item, project, resource),
+              "T_GRADE_INGREDIENT", "GRADE_ITEM_ID,PROJECT_ID,CONTENT,STS");
   const std::string items =
       fmt::format("select GRADE_ITEM_ID from T_GRADE_INGREDIENT_INFO where RESOURCE_ID={}", resource);
-  copyRows(db,
-           fmt::format("select INGREDIENT_ID+{},GRADE_ITEM_ID+{},NAME,GRADE_MODE_ID,STS from "
-                       "T_GRADE_INGREDIENT_DETAIL_INFO where GRADE_ITEM_ID in ({})",
-                       factor, item, items),
-           "insert into T_GRADE_INGREDIENT_DETAIL(INGREDIENT_ID,GRADE_ITEM_ID,NAME,GRADE_MODE_ID,STS) "
-           "values(" +
-               marks(5) + ")");
-  copyRows(db,
-           fmt::format("select AUTO_GRADE_ID+{},INGREDIENT_ID+{},STS from T_AUTO_GRADE_DETAILS_INFO where "
-                       "INGREDIENT_ID in (select INGREDIENT_ID from T_GRADE_INGREDIENT_DETAIL_INFO where "
-                       "GRADE_ITEM_ID in ({}))",
-                       rule, factor, items),
-           "insert into T_AUTO_GRADE_DETAILS(AUTO_GRADE_ID,INGREDIENT_ID,STS) values(" + marks(3) + ")");
-  copyRows(db,
-           fmt::format("select {},PROJECT_NAME,STS from TJ_PROCUREMENT_PROJECT_INFO where RESOURCE_ID={}",
-                       project, resource),
-           "insert into TJ_PROCUREMENT_PROJECT(PROJECT_ID,PROJECT_NAME,STS) values(" + marks(3) + ")");
-  exec(db, "COMMIT");
+  db.copyRows(fmt::format("select INGREDIENT_ID+{},GRADE_ITEM_ID+{},NAME,GRADE_MODE_ID,STS from "
+                          "T_GRADE_INGREDIENT_DETAIL_INFO where GRADE_ITEM_ID in ({})",
+                          factor, item, items),
+              "T_GRADE_INGREDIENT_DETAIL", "INGREDIENT_ID,GRADE_ITEM_ID,NAME,GRADE_MODE_ID,STS");
+  db.copyRows(
+      fmt::format(
+          "select AUTO_GRADE_ID+{},INGREDIENT_ID+{},STS from T_AUTO_GRADE_DETAILS_INFO where INGREDIENT_ID "
+          "in (select INGREDIENT_ID from T_GRADE_INGREDIENT_DETAIL_INFO where GRADE_ITEM_ID in ({}))",
+          rule, factor, items),
+      "T_AUTO_GRADE_DETAILS", "AUTO_GRADE_ID,INGREDIENT_ID,STS");
+  db.copyRows(fmt::format("select {},PROJECT_NAME,STS from TJ_PROCUREMENT_PROJECT_INFO where RESOURCE_ID={}",
+                          project, resource),
+              "TJ_PROCUREMENT_PROJECT", "PROJECT_ID,PROJECT_NAME,STS");
+  db.commit();
 }
 
-void floorProjectSave(sqlite3* db, std::int32_t project) {
-  exec(db, "BEGIN IMMEDIATE");
-  const std::int64_t node = single(db, "select max(NODE_ID) from T_RESOURCE_TREE") + 1;
-  const std::int64_t resource = single(db, "select max(RESOURCE_ID) from T_RESOURCE_TREE") + 1;
+void floorProjectSave(FloorDb& db, std::int32_t project) {
+  db.begin();
+  const std::int64_t node = db.single("select max(NODE_ID) from T_RESOURCE_TREE") + 1;
+  const std::int64_t resource = db.single("select max(RESOURCE_ID) from T_RESOURCE_TREE") + 1;
   const std::int64_t first =
-      single(db, fmt::format("select min(NODE_ID) from T_PROJECT_TREE where PROJECT_ID={}", project));
+      db.single(fmt::format("select min(NODE_ID) from T_PROJECT_TREE where PROJECT_ID={}", project));
   const std::int64_t shift = node - first;
-  copyRows(
-      db,
+  db.copyRows(
       fmt::format("select NODE_ID+{0},LAYER_ID,CASE WHEN NODE_ID={1} THEN 1 ELSE PARENT_NOED_ID+{0} END,"
                   "NODE_NAME,STS,TYPE_ID,RESOURCE_TYPE_ID,{2},Bookmarks_Name,NODE_ORDER,PROJECT_TYPE_ID from "
                   "T_PROJECT_TREE where PROJECT_ID={3} and STS='V' order by NODE_ID",
                   shift, first, resource, project),
-      "insert into T_RESOURCE_TREE(NODE_ID,LAYER_ID,PARENT_NOED_ID,NODE_NAME,STS,TYPE_ID,RESOURCE_TYPE_ID,"
-      "RESOURCE_ID,Bookmarks_Name,NODE_ORDER,PROJECT_TYPE) values(" +
-          marks(11) + ")");
-  copyRows(db,
-           fmt::format("select {},BUNDLE_ID,CHECK_ID,CONTENT,STS,CHECK_ORI from T_ACCORDED_CHECK where "
-                       "PROJECT_ID={} and STS='V'",
-                       resource, project),
-           "insert into T_ACCORDED_CHECK_INFO(RESOURCE_ID,BUNDLE_ID,CHECK_ID,CONTENT,STS,CHECK_ORI) values(" +
-               marks(6) + ")");
-  copyRows(
-      db,
+      "T_RESOURCE_TREE",
+      "NODE_ID,LAYER_ID,PARENT_NOED_ID,NODE_NAME,STS,TYPE_ID,RESOURCE_TYPE_ID,RESOURCE_ID,Bookmarks_Name,"
+      "NODE_ORDER,PROJECT_TYPE");
+  db.copyRows(fmt::format("select {},BUNDLE_ID,CHECK_ID,CONTENT,STS,CHECK_ORI from T_ACCORDED_CHECK where "
+                          "PROJECT_ID={} and STS='V'",
+                          resource, project),
+              "T_ACCORDED_CHECK_INFO", "RESOURCE_ID,BUNDLE_ID,CHECK_ID,CONTENT,STS,CHECK_ORI");
+  db.copyRows(
       fmt::format("select {},BUNDLE_ID,BAIL,REMARK,ENGIN_NAME,FINISH_DATE,GOOD_NAME,DELIVERY_DATE,AMOUNT,"
                   "BID_SUM_PRICE,SPEC,MAKE_FACTORY,STS,REG_SUM_TYPE from TJ_OPEN_BID_DETAILS where "
                   "PROJECT_ID={} and STS='V'",
                   resource, project),
-      "insert into TJ_OPEN_BID_DETAILS_INFO(RESOURCE_ID,BUNDLE_ID,BAIL,REMARK,ENGIN_NAME,FINISH_DATE,"
-      "GOOD_NAME,DELIVERY_DATE,AMOUNT,BID_SUM_PRICE,SPEC,MAKE_FACTORY,STS,REG_SUM_TYPE) values(" +
-          marks(14) + ")");
-  const std::int64_t item = single(db, "select max(GRADE_ITEM_ID) from T_GRADE_INGREDIENT_INFO");
-  const std::int64_t factor = single(db, "select max(INGREDIENT_ID) from T_GRADE_INGREDIENT_DETAIL_INFO");
-  const std::int64_t rule = single(db, "select max(AUTO_GRADE_ID) from T_AUTO_GRADE_DETAILS_INFO");
-  copyRows(
-      db,
+      "TJ_OPEN_BID_DETAILS_INFO",
+      "RESOURCE_ID,BUNDLE_ID,BAIL,REMARK,ENGIN_NAME,FINISH_DATE,GOOD_NAME,DELIVERY_DATE,AMOUNT,BID_SUM_PRICE,"
+      "SPEC,MAKE_FACTORY,STS,REG_SUM_TYPE");
+  const std::int64_t item = db.single("select max(GRADE_ITEM_ID) from T_GRADE_INGREDIENT_INFO");
+  const std::int64_t factor = db.single("select max(INGREDIENT_ID) from T_GRADE_INGREDIENT_DETAIL_INFO");
+  const std::int64_t rule = db.single("select max(AUTO_GRADE_ID) from T_AUTO_GRADE_DETAILS_INFO");
+  db.copyRows(
       fmt::format("select GRADE_ITEM_ID+{},{},CONTENT,STS from T_GRADE_INGREDIENT where PROJECT_ID={} "
                   "and STS='V'",
                   item, resource, project),
-      "insert into T_GRADE_INGREDIENT_INFO(GRADE_ITEM_ID,RESOURCE_ID,CONTENT,STS) values(" + marks(4) + ")");
+      "T_GRADE_INGREDIENT_INFO", "GRADE_ITEM_ID,RESOURCE_ID,CONTENT,STS");
   const std::string items =
       fmt::format("select GRADE_ITEM_ID from T_GRADE_INGREDIENT where PROJECT_ID={}", project);
-  copyRows(db,
-           fmt::format("select INGREDIENT_ID+{},GRADE_ITEM_ID+{},NAME,GRADE_MODE_ID,STS from "
-                       "T_GRADE_INGREDIENT_DETAIL where GRADE_ITEM_ID in ({})",
-                       factor, item, items),
-           "insert into T_GRADE_INGREDIENT_DETAIL_INFO(INGREDIENT_ID,GRADE_ITEM_ID,NAME,GRADE_MODE_ID,STS) "
-           "values(" +
-               marks(5) + ")");
-  copyRows(db,
-           fmt::format("select AUTO_GRADE_ID+{},INGREDIENT_ID+{},STS from T_AUTO_GRADE_DETAILS where "
-                       "INGREDIENT_ID in (select INGREDIENT_ID from T_GRADE_INGREDIENT_DETAIL where "
-                       "GRADE_ITEM_ID in ({}))",
-                       rule, factor, items),
-           "insert into T_AUTO_GRADE_DETAILS_INFO(AUTO_GRADE_ID,INGREDIENT_ID,STS) values(" + marks(3) + ")");
-  copyRows(db,
-           fmt::format("select {},PROJECT_NAME,STS from TJ_PROCUREMENT_PROJECT where PROJECT_ID={}", resource,
-                       project),
-           "insert into TJ_PROCUREMENT_PROJECT_INFO(RESOURCE_ID,PROJECT_NAME,STS) values(" + marks(3) + ")");
-  exec(db, "COMMIT");
+  db.copyRows(fmt::format("select INGREDIENT_ID+{},GRADE_ITEM_ID+{},NAME,GRADE_MODE_ID,STS from "
+                          "T_GRADE_INGREDIENT_DETAIL where GRADE_ITEM_ID in ({})",
+                          factor, item, items),
+              "T_GRADE_INGREDIENT_DETAIL_INFO", "INGREDIENT_ID,GRADE_ITEM_ID,NAME,GRADE_MODE_ID,STS");
+  db.copyRows(
+      fmt::format(
+          "select AUTO_GRADE_ID+{},INGREDIENT_ID+{},STS from T_AUTO_GRADE_DETAILS where INGREDIENT_ID in "
+          "(select INGREDIENT_ID from T_GRADE_INGREDIENT_DETAIL where GRADE_ITEM_ID in ({}))",
+          rule, factor, items),
+      "T_AUTO_GRADE_DETAILS_INFO", "AUTO_GRADE_ID,INGREDIENT_ID,STS");
+  db.copyRows(fmt::format("select {},PROJECT_NAME,STS from TJ_PROCUREMENT_PROJECT where PROJECT_ID={}",
+                          resource, project),
+              "TJ_PROCUREMENT_PROJECT_INFO", "RESOURCE_ID,PROJECT_NAME,STS");
+  db.commit();
 }
 
 void floorSubtreeDelete(sqlite3* db, std::int64_t node) {

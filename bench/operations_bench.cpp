@@ -84,7 +84,7 @@ const std::vector<Operation>& operations() {
          obj.PARENT_LAYER_ID = 1;
          need(!obj.InputBs(h.projectPackage.string(), false).isEmpty(), obj, "InputBs");
        }),
-       [](const SizeHome& h) { floorImport(connect(h.database()).get(), h.projectPackage); },
+       [](const SizeHome& h) { floorImport(*sqliteFloor(connect(h.database()).get()), h.projectPackage); },
        [](const SizeHome& h) { return h.projectPackage; }},
       {"InputTBs", Counts::Rows, withComponent([](DBFunc& obj, const SizeHome& h) {
          obj.projectPathOverride = (work(h) / "bid").string() + "/";
@@ -92,12 +92,12 @@ const std::vector<Operation>& operations() {
          obj.PARENT_LAYER_ID = 1;
          need(!obj.InputTBs(h.projectPackage.string(), false).isEmpty(), obj, "InputTBs");
        }),
-       [](const SizeHome& h) { floorImport(connect(h.database()).get(), h.projectPackage); },
+       [](const SizeHome& h) { floorImport(*sqliteFloor(connect(h.database()).get()), h.projectPackage); },
        [](const SizeHome& h) { return h.projectPackage; }},
       {"InputRESOURCE", Counts::Rows, withComponent([](DBFunc& obj, const SizeHome& h) {
          need(!obj.InputRESOURCE(h.libraryPackage.string(), false).isEmpty(), obj, "InputRESOURCE");
        }),
-       [](const SizeHome& h) { floorImport(connect(h.database()).get(), h.libraryPackage); },
+       [](const SizeHome& h) { floorImport(*sqliteFloor(connect(h.database()).get()), h.libraryPackage); },
        [](const SizeHome& h) { return h.libraryPackage; }},
       {"New_Bs+Get_Tree_NodeFromInfo", Counts::Rows, withComponent([](DBFunc& obj, const SizeHome&) {
          const std::int32_t project = obj.GetMaxNo("T_PROJECT_TREE", "PROJECT_ID");
@@ -105,11 +105,11 @@ const std::vector<Operation>& operations() {
          need(obj.Get_Tree_NodeFromInfo(kTemplate, project, "新项目", 0, 1) == project, obj,
               "Get_Tree_NodeFromInfo");
        }),
-       [](const SizeHome& h) { floorTemplateCopy(connect(h.database()).get(), kTemplate); }},
+       [](const SizeHome& h) { floorTemplateCopy(*sqliteFloor(connect(h.database()).get()), kTemplate); }},
       {"SavaBsInResource", Counts::Rows, withComponent([](DBFunc& obj, const SizeHome&) {
          need(obj.SavaBsInResource(std::to_string(kProject), "", Value("另存范本")), obj, "SavaBsInResource");
        }),
-       [](const SizeHome& h) { floorProjectSave(connect(h.database()).get(), kProject); }},
+       [](const SizeHome& h) { floorProjectSave(*sqliteFloor(connect(h.database()).get()), kProject); }},
       {"DeleteTreeNode", Counts::Rows, withComponent([](DBFunc& obj, const SizeHome&) {
          obj.DeleteTreeNode(static_cast<std::int32_t>(kProjectRoot), 1);
          need(obj.lastError().empty(), obj, "DeleteTreeNode");

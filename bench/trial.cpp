@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <stdexcept>
@@ -40,6 +41,9 @@ Trial inChild(const std::function<void()>& work) {
       work();
       t.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
       t.peakBytes = static_cast<double>(statusKib("VmHWM:") - start) * 1024.0;
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "the trial failed: %s\n", e.what());
+      t.seconds = -1;
     } catch (...) {
       t.seconds = -1;
     }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cctype>
 #include <map>
 #include <utility>
@@ -46,6 +47,10 @@ std::string insertText(std::string_view table, std::span<const std::string> colu
   return columns.empty() ? fmt::format("INSERT INTO {} DEFAULT VALUES", serverName(table))
                          : fmt::format("INSERT INTO {}({}) VALUES({})", serverName(table), names, marks);
 }
+
+std::atomic<std::uint64_t> trips{0};
+
+std::uint64_t roundTrips() { return trips.load(); }
 
 namespace {
 
@@ -107,6 +112,7 @@ Result PgConnection::checked(PGresult* raw) {
 }
 
 Result PgConnection::exchange(std::span<const std::function<int()>> sends) {
+  ++trips;
   const auto& api = pq();
   const std::vector<std::string> before = std::exchange(deferred_, {});
   if (!api.enterPipelineMode(conn_)) throwFailure(conn_, nullptr);
@@ -158,6 +164,7 @@ Result PgConnection::exchange(std::span<const std::function<int()>> sends) {
 
 Result PgConnection::run(const std::string& sql) {
   sendQueued();
+  ++trips;
   if (deferred_.empty()) return checked(pq().exec(conn_, sql.c_str()));
   // The simple protocol takes several statements in one text; the last
   // one's result comes back, or the first failure.
@@ -177,9 +184,11 @@ void PgConnection::runQuietly(const std::string& sql) noexcept {
 Result PgConnection::runParams(const std::string& numberedSql, const TextParams& params) {
   sendQueued();
   const auto& api = pq();
-  if (deferred_.empty())
+  if (deferred_.empty()) {
+    ++trips;
     return checked(api.execParams(conn_, numberedSql.c_str(), params.count(), nullptr, params.values(),
                                   nullptr, nullptr, 0));
+  }
   return exchange({[&] {
     return api.sendQueryParams(conn_, numberedSql.c_str(), params.count(), nullptr, params.values(), nullptr,
                                nullptr, 0);
@@ -196,9 +205,11 @@ Result PgConnection::runPrepared(const std::string& numberedSql, std::span<const
     };
   };
   if (const auto found = prepared_.find(numberedSql); found != prepared_.end()) {
-    if (deferred_.empty())
+    if (deferred_.empty()) {
+      ++trips;
       return checked(
           api.execPrepared(conn_, found->second.c_str(), text.count(), text.values(), nullptr, nullptr, 0));
+    }
     return exchange({execute(found->second)});
   }
   // Prepared and run in one round trip. Parameter types are left to the
@@ -308,6 +319,7 @@ void PgConnection::begin(Intent intent) {
   // may run in a transaction before its isolation is set.
   for (const auto& waiting : std::exchange(deferred_, {})) text += "; " + waiting;
   if (intent == Intent::Write) text += fmt::format("; SELECT pg_advisory_xact_lock({})", kInstallationLock);
+  ++trips;
   checked(pq().exec(conn_, text.c_str()));
 }
 
@@ -339,6 +351,7 @@ void PgConnection::rollback() noexcept {
   queued_.clear();
   queuedBytes_ = 0;
   if (!inTransaction()) return;
+  ++trips;
   Result(pq().exec(conn_, "ROLLBACK"));
 }
 

@@ -3,6 +3,7 @@
 // installation. A desk holds the installation for its own use (a second
 // program on the same desk is refused); writers of all desks take turns, one
 // transaction at a time; readers never wait.
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -27,5 +28,9 @@ bool createIfEmpty(const std::string& url, std::string_view probe, std::string_v
 // Ends the programs that hold `desk` (a desk left held by a program that no
 // longer answers); how many there were.
 int releaseDesk(const std::string& url, const std::string& desk);
+
+// How many times this process has waited for a server's answer: what a
+// command costs on a network, counted for the benchmarks.
+std::uint64_t roundTrips();
 
 }  // namespace quillon::engine::postgres

@@ -2,6 +2,7 @@
 // The PostgreSQL engine's connection, shared by its files.
 #include <libpq-fe.h>
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
@@ -198,6 +199,9 @@ class PgConnection final : public Connection, public std::enable_shared_from_thi
 
 // The error a failed result stands for.
 [[noreturn]] void throwFailure(PGconn* conn, const PGresult* result);
+
+// Counts the waits for an answer (pg_connection.h roundTrips()).
+extern std::atomic<std::uint64_t> trips;
 
 // The installation's numbers for the server's advisory locks.
 inline constexpr std::int32_t kInstallationLock = 0x51554c4e;

@@ -34,34 +34,27 @@ void appendCopyRow(std::span<const Value> values, std::string& out) {
     const Value& v = values[i];
     switch (v.kind()) {
       case Value::Kind::Integer:
-        out += std::to_string(v.integer());
+        fmt::format_to(std::back_inserter(out), "{}", v.integer());
         break;
       case Value::Kind::Real:
         fmt::format_to(std::back_inserter(out), "{}", v.real());
         break;
-      case Value::Kind::Text:
-        for (const char c : v.text()) {
-          switch (c) {
-            case '\\':
-              out += "\\\\";
-              break;
-            case '\t':
-              out += "\\t";
-              break;
-            case '\n':
-              out += "\\n";
-              break;
-            case '\r':
-              out += "\\r";
-              break;
-            case '\0':
-              throw EngineError(Failure::Syntax, 0,
-                                "a text holds a NUL character, which the server cannot store");
-            default:
-              out += c;
-          }
+      case Value::Kind::Text: {
+        const std::string_view text = v.text();
+        if (text.find('\0') != std::string_view::npos)
+          throw EngineError(Failure::Syntax, 0,
+                            "a text holds a NUL character, which the server cannot store");
+        // Runs without a character the format escapes go whole.
+        for (std::size_t at = 0;;) {
+          const std::size_t special = text.find_first_of("\\\t\n\r", at);
+          out.append(text.substr(at, special - at));
+          if (special == std::string_view::npos) break;
+          const char c = text[special];
+          out += c == '\\' ? "\\\\" : c == '\t' ? "\\t" : c == '\n' ? "\\n" : "\\r";
+          at = special + 1;
         }
         break;
+      }
       default:
         out += "\\N";
     }
@@ -234,6 +227,7 @@ void PgConnection::copyIn(std::span<const QueuedRow> rows) {
   for (std::size_t i = 0; i < target.columns.size(); ++i)
     text += (i ? "," : "") + serverName(target.columns[i]);
   text += ") FROM STDIN";
+  trips += 2;  // the server's readiness, then the outcome
   if (!api.sendQuery(conn_, text.c_str())) throwFailure(conn_, nullptr);
   // Every result up to the end of the exchange; the first failure is told.
   Result failed;
