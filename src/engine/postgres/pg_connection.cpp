@@ -398,7 +398,11 @@ std::string PgConnection::tableOf(Oid table) {
 std::shared_ptr<Connection> open(const std::string& url, const std::string& desk,
                                  std::vector<std::string> spellings) {
   auto connection = std::make_shared<PgConnection>(connect(url), std::move(spellings));
-  connection->setBusyTimeout(kLockWaitMs);
+  // A statement waits for a row another desk holds, a while. A program that
+  // dies in the middle of a statement lets its desk go within a second, not
+  // when the statement ends: the server looks for its client while it works.
+  connection->run(
+      fmt::format("SET lock_timeout = {}; SET client_connection_check_interval = 1000", kLockWaitMs));
   // A desk is one program at a time; the server lets go when the program
   // ends or its connection dies.
   const std::array<Value, 1> name{Value(desk)};
