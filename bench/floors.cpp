@@ -385,9 +385,11 @@ void floorProjectSave(FloorDb& db, std::int32_t project) {
       "T_RESOURCE_TREE",
       "NODE_ID,LAYER_ID,PARENT_NOED_ID,NODE_NAME,STS,TYPE_ID,RESOURCE_TYPE_ID,RESOURCE_ID,Bookmarks_Name,"
       "NODE_ORDER,PROJECT_TYPE");
-  db.copyRows(fmt::format("select {},BUNDLE_ID,CHECK_ID,CONTENT,STS,CHECK_ORI from T_ACCORDED_CHECK where "
+  // Checks take new numbers in the library, as the save gives them.
+  const std::int64_t check = db.single("select max(CHECK_ID) from T_ACCORDED_CHECK_INFO");
+  db.copyRows(fmt::format("select {},BUNDLE_ID,CHECK_ID+{},CONTENT,STS,CHECK_ORI from T_ACCORDED_CHECK where "
                           "PROJECT_ID={} and STS='V'",
-                          resource, project),
+                          resource, check, project),
               "T_ACCORDED_CHECK_INFO", "RESOURCE_ID,BUNDLE_ID,CHECK_ID,CONTENT,STS,CHECK_ORI");
   db.copyRows(
       fmt::format("select {},BUNDLE_ID,BAIL,REMARK,ENGIN_NAME,FINISH_DATE,GOOD_NAME,DELIVERY_DATE,AMOUNT,"
