@@ -6,7 +6,9 @@
 #include <array>
 #include <atomic>
 #include <cctype>
+#include <chrono>
 #include <map>
+#include <thread>
 #include <utility>
 
 #include "engine/failure.h"
@@ -18,6 +20,8 @@ namespace {
 
 // A statement waits this long for a row another desk holds before it fails.
 constexpr int kLockWaitMs = 30000;
+// How often the server looks for the client of a working statement.
+constexpr int kClientCheckMs = 100;
 
 std::string lower(std::string_view text) {
   std::string out(text);
@@ -386,6 +390,32 @@ std::string PgConnection::spelled(std::string_view name) const {
   return found == spellings_.end() ? std::string(name) : found->second;
 }
 
+std::vector<Result> PgConnection::runAll(const std::string& sql) {
+  sendQueued();
+  const auto& api = pq();
+  ++trips;
+  if (!api.sendQuery(conn_, sql.c_str())) throwFailure(conn_, nullptr);
+  std::vector<Result> results;
+  Result failed;
+  for (PGresult* raw; (raw = api.getResult(conn_)) != nullptr;) {
+    Result result(raw);
+    const auto status = api.resultStatus(raw);
+    if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
+      results.push_back(std::move(result));
+    else if (!failed)
+      failed = std::move(result);
+  }
+  if (failed) throwFailure(conn_, failed.get());
+  return results;
+}
+
+void PgConnection::knowTables(const PGresult* names) {
+  const auto& api = pq();
+  for (int row = 0; row < api.ntuples(names); ++row)
+    tables_.emplace(static_cast<Oid>(std::strtoul(api.getvalue(names, row, 0), nullptr, 10)),
+                    spelled(api.getvalue(names, row, 1)));
+}
+
 std::string PgConnection::tableOf(Oid table) {
   if (table == InvalidOid) return {};
   if (const auto found = tables_.find(table); found != tables_.end()) return found->second;
@@ -398,19 +428,26 @@ std::string PgConnection::tableOf(Oid table) {
 std::shared_ptr<Connection> open(const std::string& url, const std::string& desk,
                                  std::vector<std::string> spellings) {
   auto connection = std::make_shared<PgConnection>(connect(url), std::move(spellings));
-  // A statement waits for a row another desk holds, a while. A program that
-  // dies in the middle of a statement lets its desk go within a second, not
-  // when the statement ends: the server looks for its client while it works.
-  connection->run(
-      fmt::format("SET lock_timeout = {}; SET client_connection_check_interval = 1000", kLockWaitMs));
-  // A desk is one program at a time; the server lets go when the program
-  // ends or its connection dies.
-  const std::array<Value, 1> name{Value(desk)};
-  const Result held = connection->runPrepared(
-      fmt::format("SELECT pg_try_advisory_lock({}, hashtext($1))", kInstallationLock), name);
-  if (std::strcmp(pq().getvalue(held.get(), 0, 0), "t") != 0)
+  // In one round trip: a statement waits for a row another desk holds, a
+  // while; a program that dies in the middle of a statement lets its desk
+  // go within a tenth of a second, not when the statement ends (the server
+  // looks for its client while it works); the desk is taken, being one
+  // program at a time (the server lets go when the program ends or its
+  // connection dies); and the names of the tables, which results name by
+  // number, are read.
+  std::string quoted = "'";
+  for (const char c : desk) quoted += c == '\'' ? std::string("''") : std::string(1, c);
+  quoted += "'";
+  const auto results = connection->runAll(
+      fmt::format("SET lock_timeout = {}; SET client_connection_check_interval = {}; "
+                  "SELECT pg_try_advisory_lock({}, hashtext({})); "
+                  "SELECT c.oid, c.relname FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
+                  "WHERE n.nspname = current_schema()",
+                  kLockWaitMs, kClientCheckMs, kInstallationLock, quoted));
+  if (std::strcmp(pq().getvalue(results[2].get(), 0, 0), "t") != 0)
     throw Error(ErrorKind::Locked,
                 fmt::format("the installation is in use by another program of desk {}", desk));
+  connection->knowTables(results[3].get());
   return connection;
 }
 

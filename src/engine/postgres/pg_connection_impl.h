@@ -92,6 +92,11 @@ class PgConnection final : public Connection, public std::enable_shared_from_thi
 
   // One statement without parameters; throws EngineError when it fails.
   Result run(const std::string& sql);
+  // A text of several statements without parameters, in one round trip:
+  // the result of each, or the first failure thrown.
+  std::vector<Result> runAll(const std::string& sql);
+  // Notes the names of tables by number (rows of oid, relname).
+  void knowTables(const PGresult* names);
   // One statement with `$n` parameters, prepared once per text.
   Result runPrepared(const std::string& numberedSql, std::span<const Value> params);
   // One statement with `$n` parameters, not kept.
