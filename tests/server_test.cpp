@@ -71,6 +71,17 @@ TEST_F(ServerTest, ResultSetsChangeRowsAndReadPastABatchWhileOtherStatementsRun)
   }
   EXPECT_EQ(read, 600);
   EXPECT_EQ(scalar("select count(*) from T_PROJECT_TREE where NODE_NAME='changed'"), "6");
+  // Two results read in turns, each past its first batches, lose no row
+  // to the other's batch asked ahead.
+  Recordset first, second;
+  ASSERT_TRUE(obj->GetValue("select NODE_ID from T_PROJECT_TREE order by NODE_ID", first));
+  ASSERT_TRUE(obj->GetValue("select NODE_ID from T_PROJECT_TREE order by NODE_ID desc", second));
+  std::int64_t sum = 0;
+  int rows = 0;
+  for (; !first.atEnd() && !second.atEnd(); first.moveNext(), second.moveNext(), ++rows)
+    sum += first.value(0).integer() + second.value(0).integer();
+  EXPECT_EQ(rows, 600);
+  EXPECT_EQ(sum, 600 * (70001 + 70600));
   ASSERT_TRUE(obj->GetValue("select NODE_ID from T_PROJECT_TREE where NODE_ID=70600", rs));
   rs.deleteCurrent();
   EXPECT_EQ(scalar("select count(*) from T_PROJECT_TREE"), "599");

@@ -116,6 +116,7 @@ Result PgConnection::checked(PGresult* raw) {
 }
 
 Result PgConnection::exchange(std::span<const std::function<int()>> sends) {
+  collectAhead();
   ++trips;
   const auto& api = pq();
   const std::vector<std::string> before = std::exchange(deferred_, {});
@@ -168,6 +169,7 @@ Result PgConnection::exchange(std::span<const std::function<int()>> sends) {
 
 Result PgConnection::run(const std::string& sql) {
   sendQueued();
+  collectAhead();
   ++trips;
   if (deferred_.empty()) return checked(pq().exec(conn_, sql.c_str()));
   // The simple protocol takes several statements in one text; the last
@@ -189,6 +191,7 @@ Result PgConnection::runParams(const std::string& numberedSql, const TextParams&
   sendQueued();
   const auto& api = pq();
   if (deferred_.empty()) {
+    collectAhead();
     ++trips;
     return checked(api.execParams(conn_, numberedSql.c_str(), params.count(), nullptr, params.values(),
                                   nullptr, nullptr, 0));
@@ -210,6 +213,7 @@ Result PgConnection::runPrepared(const std::string& numberedSql, std::span<const
   };
   if (const auto found = prepared_.find(numberedSql); found != prepared_.end()) {
     if (deferred_.empty()) {
+      collectAhead();
       ++trips;
       return checked(
           api.execPrepared(conn_, found->second.c_str(), text.count(), text.values(), nullptr, nullptr, 0));
@@ -230,6 +234,58 @@ Result PgConnection::runPrepared(const std::string& numberedSql, std::span<const
     if (failedSend_ == 1) prepared_.emplace(numberedSql, name);
     throw;
   }
+}
+
+bool PgConnection::fetchAhead(const void* owner, const std::string& fetch) {
+  if (ahead_.owner) return false;
+  sendQueued();
+  std::string text;
+  for (const auto& waiting : std::exchange(deferred_, {})) text += waiting + "; ";
+  text += fetch;
+  const bool inside = inTransaction();
+  ++trips;
+  if (!pq().sendQuery(conn_, text.c_str())) throwFailure(conn_, nullptr);
+  ahead_.owner = owner;
+  ahead_.inTransaction = inside;
+  return true;
+}
+
+void PgConnection::collectAhead() {
+  if (!ahead_.owner || ahead_.read) return;
+  const auto& api = pq();
+  Result failed, last;
+  for (PGresult* raw; (raw = api.getResult(conn_)) != nullptr;) {
+    Result result(raw);
+    const auto status = api.resultStatus(raw);
+    if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
+      last = std::move(result);
+    else if (!failed)
+      failed = std::move(result);
+  }
+  ahead_.read = true;
+  if (failed || !last) {
+    ahead_ = {};
+    throwFailure(conn_, failed.get());
+  }
+  ahead_.result = std::move(last);
+}
+
+Result PgConnection::takeAhead(const void* owner) {
+  if (ahead_.owner != owner) return {};
+  collectAhead();
+  Result result = std::move(ahead_.result);
+  ahead_ = {};
+  return result;
+}
+
+void PgConnection::dropAhead(const void* owner) noexcept {
+  if (ahead_.owner != owner) return;
+  try {
+    collectAhead();
+  } catch (const Error&) {
+    // The batch was never asked for by its cursor's user.
+  }
+  ahead_ = {};
 }
 
 Result PgConnection::declareAndFetch(const std::string& declare, const TextParams& params,
@@ -323,6 +379,7 @@ void PgConnection::begin(Intent intent) {
   // may run in a transaction before its isolation is set.
   for (const auto& waiting : std::exchange(deferred_, {})) text += "; " + waiting;
   if (intent == Intent::Write) text += fmt::format("; SELECT pg_advisory_xact_lock({})", kInstallationLock);
+  collectAhead();
   ++trips;
   checked(pq().exec(conn_, text.c_str()));
 }
@@ -354,12 +411,21 @@ void PgConnection::rollback() noexcept {
   deferred_.clear();
   queued_.clear();
   queuedBytes_ = 0;
+  try {
+    collectAhead();
+  } catch (const Error&) {
+    // Ended with the transaction.
+  }
+  ahead_ = {};
   if (!inTransaction()) return;
   ++trips;
   Result(pq().exec(conn_, "ROLLBACK"));
 }
 
 bool PgConnection::inTransaction() const {
+  // While a batch asked ahead is on its way the connection is busy, in
+  // whatever transaction it was.
+  if (ahead_.owner && !ahead_.read) return ahead_.inTransaction;
   const auto status = pq().transactionStatus(conn_);
   return status == PQTRANS_INTRANS || status == PQTRANS_INERROR || status == PQTRANS_ACTIVE;
 }
@@ -392,6 +458,7 @@ std::string PgConnection::spelled(std::string_view name) const {
 
 std::vector<Result> PgConnection::runAll(const std::string& sql) {
   sendQueued();
+  collectAhead();
   const auto& api = pq();
   ++trips;
   if (!api.sendQuery(conn_, sql.c_str())) throwFailure(conn_, nullptr);

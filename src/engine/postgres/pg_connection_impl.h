@@ -127,6 +127,16 @@ class PgConnection final : public Connection, public std::enable_shared_from_thi
     else
       defer("RELEASE SAVEPOINT quillon_step");
   }
+  // A cursor's next batch asked for before the cursor needs it, so that the
+  // server makes it while the caller reads the batch before: sent now, its
+  // answer read when the cursor takes it or before anything else is sent.
+  // One at a time: false, and nothing sent, while another cursor's waits.
+  // `owner` names the cursor.
+  bool fetchAhead(const void* owner, const std::string& fetch);
+  // The batch `owner` asked ahead; none when it has none waiting.
+  Result takeAhead(const void* owner);
+  // Forgets `owner`'s batch asked ahead, if any.
+  void dropAhead(const void* owner) noexcept;
   // Declares a cursor and fetches its first batch, in one round trip.
   Result declareAndFetch(const std::string& declare, const TextParams& params, const std::string& fetch);
   // Closes a cursor with the next statement sent.
@@ -183,6 +193,9 @@ class PgConnection final : public Connection, public std::enable_shared_from_thi
   void sendTogether(std::span<QueuedRow> rows);
   // Rows of one table by COPY, in two round trips.
   void copyIn(std::span<const QueuedRow> rows);
+  // Reads the answer to a batch asked ahead, so that the connection is free
+  // to send; a failure in it is thrown here, where the transaction ends.
+  void collectAhead();
   // Runs `sql`, a failure of its own not told (the caller tells another).
   void runQuietly(const std::string& sql) noexcept;
 
@@ -199,7 +212,14 @@ class PgConnection final : public Connection, public std::enable_shared_from_thi
   std::vector<std::string> deferred_;
   std::vector<QueuedRow> queued_;
   std::size_t queuedBytes_ = 0;
-  int failedSend_ = -1;  // which of exchange()'s sends failed; -1 for none or a deferred one
+  int failedSend_ = -1;
+  struct Ahead {
+    const void* owner = nullptr;  // null when no batch was asked ahead
+    bool read = false;            // the answer is in `result`
+    bool inTransaction = false;   // as the connection was when it was sent
+    Result result;
+  };
+  Ahead ahead_;  // which of exchange()'s sends failed; -1 for none or a deferred one
 };
 
 // The error a failed result stands for.

@@ -1,6 +1,8 @@
 // Rows read through a server-side cursor, a batch at a time: the connection
 // stays free for other statements between batches (a copy reads one table
-// while it writes another), and no more than a batch is ever held.
+// while it writes another), and no more than two batches are ever held. The
+// next batch is asked for when one is taken, so that the server makes it
+// while the caller works through this one.
 #include <fmt/format.h>
 
 #include <algorithm>
@@ -13,12 +15,13 @@ namespace quillon::engine::postgres {
 namespace {
 
 // The first batch is small, for the many queries that want a row or a few;
-// each next one is twice the last while the last held less than a megabyte,
-// so that a long read costs a few round trips and a batch of wide rows stays
-// a few megabytes.
+// each next one is twice the last while the last held less than what the
+// connection's socket holds (so that the server can send the whole batch
+// asked ahead while the caller still reads), so that a long read costs few
+// round trips and a batch of wide rows stays small.
 constexpr int kFirstBatch = 256;
 constexpr int kLargestBatch = 16384;
-constexpr std::size_t kGrowBelowBytes = 1 << 20;
+constexpr std::size_t kGrowBelowBytes = 64 << 10;
 
 bool isStar(std::string_view item) {
   return item == "*" || (item.size() > 2 && item.substr(item.size() - 2) == ".*");
@@ -49,10 +52,11 @@ class PgCursor final : public Cursor {
     // or fails while reading, must not end the caller's transaction.
     asked_ = kFirstBatch;
     connection_->undoneOnFailure(
-        [&] { batch_ = connection_->declareAndFetch(declare, TextParams(params_), fetchText()); });
+        [&] { batch_ = connection_->declareAndFetch(declare, TextParams(params_), fetchText(asked_)); });
     open_ = true;
     rows_ = pq().ntuples(batch_.get());
     row_ = 0;
+    askAhead();
     return row_ < rows_;
   }
 
@@ -81,13 +85,30 @@ class PgCursor final : public Cursor {
     return numbered_.substr(0, from) + ", ctid " + numbered_.substr(from);
   }
 
-  std::string fetchText() const { return fmt::format("FETCH {} FROM {}", asked_, name_); }
+  std::string fetchText(int rows) const { return fmt::format("FETCH {} FROM {}", rows, name_); }
 
+  // The batch asked ahead; asked now when another cursor's was waiting.
   void fetch() {
-    if (bytes() < kGrowBelowBytes) asked_ = std::min(asked_ * 2, kLargestBatch);
-    batch_ = connection_->run(fetchText());
+    Result ahead = connection_->takeAhead(this);
+    if (ahead) {
+      batch_ = std::move(ahead);
+      asked_ = askedAhead_;
+    } else {
+      asked_ = nextSize();
+      batch_ = connection_->run(fetchText(asked_));
+    }
     rows_ = pq().ntuples(batch_.get());
     row_ = 0;
+    askAhead();
+  }
+
+  int nextSize() const { return bytes() < kGrowBelowBytes ? std::min(asked_ * 2, kLargestBatch) : asked_; }
+
+  // A full batch may have more behind it.
+  void askAhead() {
+    if (rows_ < asked_) return;
+    askedAhead_ = nextSize();
+    connection_->fetchAhead(this, fetchText(askedAhead_));
   }
 
   std::size_t bytes() const {
@@ -102,6 +123,7 @@ class PgCursor final : public Cursor {
     if (!open_) return;
     open_ = false;
     batch_.reset();
+    connection_->dropAhead(this);
     // A transaction that failed or ended took its cursors with it.
     const bool alive = pq().transactionStatus(connection_->handle()) != PQTRANS_INERROR;
     // Closed with whatever the connection sends next.
@@ -122,7 +144,8 @@ class PgCursor final : public Cursor {
   Result batch_;
   int rows_ = 0;
   int row_ = 0;
-  int asked_ = 0;
+  int asked_ = 0;       // rows the batch in hand was asked for
+  int askedAhead_ = 0;  // rows the batch asked ahead was asked for
 };
 
 }  // namespace

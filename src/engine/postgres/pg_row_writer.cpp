@@ -227,6 +227,7 @@ void PgConnection::copyIn(std::span<const QueuedRow> rows) {
   for (std::size_t i = 0; i < target.columns.size(); ++i)
     text += (i ? "," : "") + serverName(target.columns[i]);
   text += ") FROM STDIN";
+  collectAhead();
   trips += 2;  // the server's readiness, then the outcome
   if (!api.sendQuery(conn_, text.c_str())) throwFailure(conn_, nullptr);
   // Every result up to the end of the exchange; the first failure is told.
