@@ -8,6 +8,7 @@
 
 #include <fstream>
 
+#include "cli_support.h"
 #include "db/connect.h"
 #include "quillon/error.h"
 #include "quillon/recordset.h"
@@ -103,13 +104,20 @@ TEST_F(ServerTest, AFailedStatementLeavesTheRowsBeforeAndAfterIt) {
 }
 
 TEST_F(ServerTest, ADeskIsHeldByOneProgramWhileOtherDesksWork) {
+  // Another program of the same desk is refused; another object of this
+  // program shares the hold, and keeps it when the first object goes.
+  const CommandResult refused = runQuillon("--home " + shellQuote(dir.path().string()) + " list projects");
+  EXPECT_EQ(refused.status, 3);
+  EXPECT_NE(refused.err.find("DBF-00001"), std::string::npos) << refused.err;
   RecordingHost second;
-  DBFunc again(second, dir.path());
-  EXPECT_FALSE(again.connected());
-  ASSERT_FALSE(second.shown.empty());
-  EXPECT_NE(second.shown.front().text.find("DBF-00001"), std::string::npos);
+  auto again = std::make_unique<DBFunc>(second, dir.path());
+  EXPECT_TRUE(again->connected()) << again->lastError();
+  obj.reset();
+  EXPECT_EQ(runQuillon("--home " + shellQuote(dir.path().string()) + " list projects").status, 3);
+  again.reset();
   // An administrator frees the desk: its holder is ended, the next program
   // gets it.
+  obj = std::make_unique<DBFunc>(host, dir.path());
   EXPECT_EQ(unlockDesk(dir.path(), db::deskName(dir.path())), 1);
   EXPECT_EQ(unlockDesk(dir.path(), db::deskName(dir.path())), 0);
   obj = std::make_unique<DBFunc>(host, dir.path());

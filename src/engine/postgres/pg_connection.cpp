@@ -8,6 +8,7 @@
 #include <cctype>
 #include <chrono>
 #include <map>
+#include <mutex>
 #include <thread>
 #include <utility>
 
@@ -96,7 +97,16 @@ PgConnection::PgConnection(PGconn* conn, std::vector<std::string> spellings) : c
   for (auto& name : spellings) spellings_.emplace(lower(name), std::move(name));
 }
 
-PgConnection::~PgConnection() { pq().finish(conn_); }
+PgConnection::~PgConnection() {
+  // The session holding the desk stays while other connections of this
+  // program share the hold; what this connection had begun is undone.
+  if (holder_ && hold_.use_count() > 1) {
+    rollback();
+    hold_->session = conn_;
+    return;
+  }
+  pq().finish(conn_);
+}
 
 void PgConnection::countChanges(PGresult* result) {
   const char* tuples = pq().cmdTuples(result);
@@ -492,29 +502,57 @@ std::string PgConnection::tableOf(Oid table) {
   return tables_.emplace(table, name).first->second;
 }
 
+namespace {
+
+// The desks this process holds, by URL and desk. Another connection of the
+// process to a desk it holds shares the hold, as a second object on a file
+// shares its program's hold.
+std::mutex holdsMutex;
+std::map<std::string, std::weak_ptr<DeskHold>>& holds() {
+  static std::map<std::string, std::weak_ptr<DeskHold>> held;
+  return held;
+}
+
+}  // namespace
+
+DeskHold::~DeskHold() {
+  if (session) pq().finish(session);
+}
+
 std::shared_ptr<Connection> open(const std::string& url, const std::string& desk,
                                  std::vector<std::string> spellings) {
   auto connection = std::make_shared<PgConnection>(connect(url), std::move(spellings));
+  const std::lock_guard<std::mutex> guard(holdsMutex);
+  auto& known = holds()[url + '\n' + desk];
+  std::shared_ptr<DeskHold> shared = known.lock();
   // In one round trip: a statement waits for a row another desk holds, a
   // while; a program that dies in the middle of a statement lets its desk
   // go within a tenth of a second, not when the statement ends (the server
   // looks for its client while it works); the desk is taken, being one
   // program at a time (the server lets go when the program ends or its
-  // connection dies); and the names of the tables, which results name by
-  // number, are read.
+  // connection dies), unless this program holds it already; and the names
+  // of the tables, which results name by number, are read.
   std::string quoted = "'";
   for (const char c : desk) quoted += c == '\'' ? std::string("''") : std::string(1, c);
   quoted += "'";
+  const std::string take =
+      shared ? "true" : fmt::format("pg_try_advisory_lock({}, hashtext({}))", kInstallationLock, quoted);
   const auto results = connection->runAll(
-      fmt::format("SET lock_timeout = {}; SET client_connection_check_interval = {}; "
-                  "SELECT pg_try_advisory_lock({}, hashtext({})); "
+      fmt::format("SET lock_timeout = {}; SET client_connection_check_interval = {}; SELECT {}; "
                   "SELECT c.oid, c.relname FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
                   "WHERE n.nspname = current_schema()",
-                  kLockWaitMs, kClientCheckMs, kInstallationLock, quoted));
+                  kLockWaitMs, kClientCheckMs, take));
   if (std::strcmp(pq().getvalue(results[2].get(), 0, 0), "t") != 0)
     throw Error(ErrorKind::Locked,
                 fmt::format("the installation is in use by another program of desk {}", desk));
   connection->knowTables(results[3].get());
+  if (!shared) {
+    shared = std::make_shared<DeskHold>();
+    known = shared;
+    connection->holdDesk(shared, true);
+  } else {
+    connection->holdDesk(shared, false);
+  }
   return connection;
 }
 

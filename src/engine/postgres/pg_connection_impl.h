@@ -61,6 +61,16 @@ struct QueryShape {
   std::string table;
 };
 
+// A desk held by this program: the session that took the hold, kept here
+// when its own connection closed before the others that share the hold.
+struct DeskHold {
+  DeskHold() = default;
+  DeskHold(const DeskHold&) = delete;
+  DeskHold& operator=(const DeskHold&) = delete;
+  ~DeskHold();
+  PGconn* session = nullptr;
+};
+
 class PgConnection final : public Connection, public std::enable_shared_from_this<PgConnection> {
  public:
   PgConnection(PGconn* conn, std::vector<std::string> spellings);
@@ -95,6 +105,12 @@ class PgConnection final : public Connection, public std::enable_shared_from_thi
   // A text of several statements without parameters, in one round trip:
   // the result of each, or the first failure thrown.
   std::vector<Result> runAll(const std::string& sql);
+  // Shares the program's hold of its desk; `took` when this connection's
+  // session took it.
+  void holdDesk(std::shared_ptr<DeskHold> hold, bool took) {
+    hold_ = std::move(hold);
+    holder_ = took;
+  }
   // Notes the names of tables by number (rows of oid, relname).
   void knowTables(const PGresult* names);
   // One statement with `$n` parameters, prepared once per text.
@@ -219,7 +235,9 @@ class PgConnection final : public Connection, public std::enable_shared_from_thi
     bool inTransaction = false;   // as the connection was when it was sent
     Result result;
   };
-  Ahead ahead_;  // which of exchange()'s sends failed; -1 for none or a deferred one
+  Ahead ahead_;
+  std::shared_ptr<DeskHold> hold_;
+  bool holder_ = false;  // which of exchange()'s sends failed; -1 for none or a deferred one
 };
 
 // The error a failed result stands for.
