@@ -105,6 +105,10 @@ PgConnection::~PgConnection() {
     hold_->session = conn_;
     return;
   }
+  if (holder_) {
+    rollback();
+    letGo(conn_);
+  }
   pq().finish(conn_);
 }
 
@@ -515,8 +519,17 @@ std::map<std::string, std::weak_ptr<DeskHold>>& holds() {
 
 }  // namespace
 
+void letGo(PGconn* session) noexcept {
+  // The server lets go of a closed session's hold only once its process
+  // has ended: let go now, so that the next program, or the next object of
+  // this one, finds the desk free at once.
+  Result(pq().exec(session, "SELECT pg_advisory_unlock_all()"));
+}
+
 DeskHold::~DeskHold() {
-  if (session) pq().finish(session);
+  if (!session) return;
+  letGo(session);
+  pq().finish(session);
 }
 
 std::shared_ptr<Connection> open(const std::string& url, const std::string& desk,

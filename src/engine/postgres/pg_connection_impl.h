@@ -61,6 +61,9 @@ struct QueryShape {
   std::string table;
 };
 
+// Lets go of every hold of `session` (the desk's).
+void letGo(PGconn* session) noexcept;
+
 // A desk held by this program: the session that took the hold, kept here
 // when its own connection closed before the others that share the hold.
 struct DeskHold {
