@@ -111,7 +111,7 @@ TEST_F(ExportTest, EduceBsWritesEveryTableOfTheProjectInPackageOrderWithValuesUn
       {"TJ_OPEN_BID_DETAILS",
        "PROJECT_ID,BUNDLE_ID,BAIL,REMARK,ENGIN_NAME,FINISH_DATE,GOOD_NAME,DELIVERY_DATE,AMOUNT,BID_SUM_PRICE,"
        "SPEC,MAKE_FACTORY,STS,TBS_REMARK,SUPPLY_ID,SUPPLY_Company_Name,REG_SUM_TYPE",
-       "WHERE PROJECT_ID=1 ORDER BY rowid"},
+       "WHERE PROJECT_ID=1 ORDER BY SUPPLY_ID"},
       {"T_GRADE_INGREDIENT", "GRADE_ITEM_ID,PROJECT_ID,CONTENT,REMARK,SCALE,STS,ITEM_FLAG",
        "WHERE PROJECT_ID=1 AND STS='V' ORDER BY GRADE_ITEM_ID"},
       {"T_GRADE_INGREDIENT_DETAIL",
@@ -251,10 +251,11 @@ TEST_F(ExportTest, AFailedTableStopsEduceBsAndItsChainButNotOutputBs) {
 TEST_F(ExportTest, OnlyLiveItemsAreWrittenAndSelectTheirFactorsAndRules) {
   // Items without an identifier or with text in it, as a package from
   // elsewhere may hold: the text must not reach the factor query as SQL.
-  exec(
+  // (A server's number column holds numbers only.)
+  exec(fmt::format(
       "INSERT INTO T_GRADE_INGREDIENT (GRADE_ITEM_ID, PROJECT_ID, STS) VALUES (3, 1, 'V'), (5, 1, 'I'), "
-      "(6, 1, NULL), (7, 1, 'V'), (8, 1, 'v'), (12, 1, 'V'), ('x'') OR 1=1 --', 1, 'V'), (NULL, 1, 'V'), "
-      "(50, 2, 'V'), (60, 3, 'I')");
+      "(6, 1, NULL), (7, 1, 'V'), (8, 1, 'v'), (12, 1, 'V'), {}(NULL, 1, 'V'), (50, 2, 'V'), (60, 3, 'I')",
+      onServer() ? "" : "('x'') OR 1=1 --', 1, 'V'), "));
   // A factor's own status does not matter; 105, 106 and 108 belong to dead
   // items, 9 to no exported one. Project 2 has no factor scored by rule (2).
   exec(
@@ -271,8 +272,9 @@ TEST_F(ExportTest, OnlyLiveItemsAreWrittenAndSelectTheirFactorsAndRules) {
   EXPECT_TRUE(host.shown.empty());
   EXPECT_EQ(tableNames(docs[0]),
             (Strings{"T_GRADE_INGREDIENT", "T_GRADE_INGREDIENT_DETAIL", "T_AUTO_GRADE_DETAILS"}));
-  EXPECT_EQ(texts(docs[0], "T_GRADE_INGREDIENT/Record/GRADE_ITEM_ID"),
-            (Strings{" ", "3", "7", "12", "x') OR 1=1 --"}));
+  Strings live{" ", "3", "7", "12", "x') OR 1=1 --"};
+  if (onServer()) live.pop_back();
+  EXPECT_EQ(texts(docs[0], "T_GRADE_INGREDIENT/Record/GRADE_ITEM_ID"), live);
   EXPECT_EQ(texts(docs[0], "T_GRADE_INGREDIENT_DETAIL/Record/INGREDIENT_ID"), (Strings{"10", "20", "40"}));
   EXPECT_EQ(texts(docs[0], "T_GRADE_INGREDIENT_DETAIL/Record/STS"), (Strings{"I", "V", "V"}));
   EXPECT_EQ(texts(docs[0], "T_AUTO_GRADE_DETAILS/Record/AUTO_GRADE_ID"), Strings{"1"});

@@ -149,7 +149,7 @@ TEST_F(HostilePackageTest, NumbersNearTheTopAreRefusedAndLaterWorkNumbersAsBefor
   // A gap within the slack still imports with the plain arithmetic.
   const std::string owner = scalar(
       "select max(r) + 2 from (select max(PROJECT_ID) r from T_PROJECT_TREE union all select max(PROJECT_ID) "
-      "from T_ACCORDED_CHECK)");
+      "from T_ACCORDED_CHECK) t");
   const Value made =
       obj->InputBs(changed(tender(), "T_ACCORDED_CHECK", nth(1), {{"PROJECT_ID", "1001"}}).string(), false);
   EXPECT_EQ(made.toText(), owner);

@@ -100,14 +100,9 @@ TEST_F(LibraryTest, AttachedRowsAreCopiedLiveBottomUpUnderNewNumbersWithNullsRep
       "T_AUTO_GRADE_DETAILS(AUTO_GRADE_ID,INGREDIENT_ID,STS,UNIT,MARK,UPPER_LIMIT,QIALEFICATION) "
       "select *, '%', 1.5, '9', NULL",
       "(21,12,'V'), (22,12,'V'), (23,17,'V'), (24,14,'I'), (25,18,'V')");
-  exec("create temp table writes(seq integer primary key, what text)");
-  for (const auto& [table, what] :
-       {std::pair{"T_AUTO_GRADE_DETAILS_INFO", "'rule>' || new.INGREDIENT_ID"},
-        {"T_GRADE_INGREDIENT_DETAIL_INFO", "'factor ' || new.INGREDIENT_ID || '>' || new.GRADE_ITEM_ID"},
-        {"T_GRADE_INGREDIENT_INFO", "'item ' || new.GRADE_ITEM_ID"}})
-    exec(fmt::format(
-        "create temp trigger log_{0} after insert on {0} begin insert into writes(what) values ({1}); end",
-        table, what));
+  logInserts("T_AUTO_GRADE_DETAILS_INFO", "'rule>' || new.INGREDIENT_ID");
+  logInserts("T_GRADE_INGREDIENT_DETAIL_INFO", "'factor ' || new.INGREDIENT_ID || '>' || new.GRADE_ITEM_ID");
+  logInserts("T_GRADE_INGREDIENT_INFO", "'item ' || new.GRADE_ITEM_ID");
 
   exec("insert into T_ACCORDED_CHECK_INFO(CHECK_ID) values (40)");
   fill(kChecks, "(9,NULL,1,'c1','V','o'), (9,'2',2,NULL,'V',NULL), (9,'3',3,'gone','I','o')");

@@ -71,6 +71,40 @@ void HomeTest::open(bool demo) {
 
 void HomeTest::exec(const std::string& sql) { ASSERT_TRUE(obj->ExecuteSql(sql)) << sql; }
 
+void HomeTest::logInserts(const std::string& table, const std::string& what) {
+  if (!onServer()) {
+    exec("create temp table if not exists writes(seq integer primary key, what text)");
+    exec(fmt::format(
+        "create temp trigger log_{0} after insert on {0} begin insert into writes(what) values ({1}); end", table,
+        what));
+    return;
+  }
+  exec("create table if not exists writes(seq serial primary key, what text)");
+  exec(fmt::format(
+      "create function log_{0}() returns trigger language plpgsql as "
+      "$$ begin insert into writes(what) values ({1}); return new; end $$",
+      table, what));
+  exec(fmt::format("create trigger log_{0} after insert on {0} for each row execute function log_{0}()", table));
+}
+
+void HomeTest::refuseDeletes(const std::string& name, const std::string& table, const std::string& condition,
+                             const std::string& message) {
+  if (!onServer()) {
+    exec(fmt::format("create temp trigger {} before delete on {} when {} begin select raise(abort, '{}'); end",
+                     name, table, condition, message));
+    return;
+  }
+  exec(fmt::format(
+      "create function {0}() returns trigger language plpgsql as "
+      "$$ begin if {1} then raise exception '{2}'; end if; return old; end $$",
+      name, condition, message));
+  exec(fmt::format("create trigger {0} before delete on {1} for each row execute function {0}()", name, table));
+}
+
+void HomeTest::dropTrigger(const std::string& name, const std::string& table) {
+  exec(onServer() ? fmt::format("drop trigger {} on {}", name, table) : "drop trigger " + name);
+}
+
 std::vector<std::string> HomeTest::rows(const std::string& sql) { return rowsOf(*obj, sql); }
 
 std::vector<std::string> rowsOf(DBFunc& object, const std::string& sql) {

@@ -76,6 +76,19 @@ class HomeTest : public ::testing::Test {
   std::string scalar(const std::string& sql);
   // Every row of a query, fields joined by '|', NULL as "NULL".
   std::vector<std::string> rows(const std::string& sql);
+  bool onServer() const { return server != nullptr; }
+  // The engine's own words for a failure: the file's or the server's.
+  std::string engineSays(const std::string& onFile, const std::string& onTheServer) const {
+    return onServer() ? onTheServer : onFile;
+  }
+  // Each row inserted into `table` leaves `what` (an expression over its
+  // row, "new") in the table "writes", which tells the order of the writes.
+  void logInserts(const std::string& table, const std::string& what);
+  // A trigger `name` that refuses, with `message`, to delete a row of
+  // `table` while `condition` (over the row, "old") holds.
+  void refuseDeletes(const std::string& name, const std::string& table, const std::string& condition,
+                     const std::string& message);
+  void dropTrigger(const std::string& name, const std::string& table);
 
   TempDir dir;
   RecordingHost host;

@@ -51,10 +51,9 @@ class TreeDeleteTest : public HomeTest {
   void SetUp() override {
     HomeTest::SetUp();
     // Children first: deleting a node that still has a child fails the deletion.
-    exec(
-        "create temp trigger children_first before delete on T_PROJECT_TREE when exists(select 1 from "
-        "T_PROJECT_TREE where PARENT_NOED_ID = old.NODE_ID and NODE_ID <> old.NODE_ID) "
-        "begin select raise(abort, 'a parent went before its child'); end");
+    refuseDeletes("children_first", "T_PROJECT_TREE",
+                  "exists(select 1 from T_PROJECT_TREE where PARENT_NOED_ID = old.NODE_ID and NODE_ID <> old.NODE_ID)",
+                  "a parent went before its child");
   }
   // Nodes given as "(NODE_ID,PARENT_NOED_ID),...".
   void nodes(const std::string& values, const std::string& table = "T_PROJECT_TREE") {
@@ -84,7 +83,7 @@ TEST_F(TreeDeleteTest, ThreeLevelsGoChildrenFirstOnTheChosenSideOnly) {
 
 TEST_F(TreeDeleteTest, LoopingParentChainsEndAndStayInsideTheSubtree) {
   // 1 and 2 are each other's parent, 5 is its own: no order is children first.
-  exec("drop trigger children_first");
+  dropTrigger("children_first", "T_PROJECT_TREE");
   nodes("(1,2),(2,1),(3,2),(4,3),(5,5),(6,5)");
   obj->DeleteTreeNode(3, 1);
   EXPECT_EQ(remaining(), (Rows{"1", "2", "5", "6"}));

@@ -59,6 +59,9 @@ struct InsertTarget {
 struct QueryShape {
   std::vector<Column> columns;
   std::string table;
+  // The server's own description, to tell when a table changed under a
+  // text already described.
+  std::vector<std::pair<std::string, Oid>> described;
 };
 
 // Lets go of every hold of `session` (the desk's).
@@ -189,6 +192,11 @@ class PgConnection final : public Connection, public std::enable_shared_from_thi
   std::string tableOf(Oid table);
   // The shape of a query (asked of the server the first time).
   const QueryShape& shapeOf(const std::string& original, const std::string& numbered);
+  // Describes the text again: its tables changed since it was described.
+  const QueryShape& freshShape(const std::string& original, const std::string& numbered) {
+    shapes_.erase(numbered);
+    return shapeOf(original, numbered);
+  }
 
  private:
   Result checked(PGresult* result);

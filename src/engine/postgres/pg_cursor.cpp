@@ -29,33 +29,28 @@ bool isStar(std::string_view item) {
 
 class PgCursor final : public Cursor {
  public:
-  PgCursor(std::shared_ptr<PgConnection> connection, std::string numbered, const QueryShape& shape,
-           std::vector<Value> params, bool changeable)
+  PgCursor(std::shared_ptr<PgConnection> connection, std::string original, std::string numbered,
+           const QueryShape& shape, std::vector<Value> params, bool changeable)
       : connection_(std::move(connection)),
+        original_(std::move(original)),
         numbered_(std::move(numbered)),
-        shape_(shape),
         params_(std::move(params)),
-        located_(changeable && !shape_.table.empty() &&
-                 rowLocatorInsertPoint(numbered_) != std::string::npos) {}
+        changeable_(changeable) {
+    describedAs(shape);
+  }
 
   ~PgCursor() override { close(); }
 
   bool first() override {
-    close();
-    // Outside a transaction a cursor must outlive the statement's own.
-    hold_ = !connection_->inTransaction();
-    name_ = connection_->nextCursorName();
-    transaction_ = connection_->transaction();
-    const std::string declare = fmt::format("DECLARE {} NO SCROLL CURSOR {}FOR {}", name_,
-                                            hold_ ? "WITH HOLD " : "", located_ ? withLocator() : numbered_);
-    // Declared and read from in one round trip. A query the server refuses,
-    // or fails while reading, must not end the caller's transaction.
-    asked_ = kFirstBatch;
-    connection_->undoneOnFailure(
-        [&] { batch_ = connection_->declareAndFetch(declare, TextParams(params_), fetchText(asked_)); });
-    open_ = true;
-    rows_ = pq().ntuples(batch_.get());
-    row_ = 0;
+    declare();
+    // A table changed since the text was described (its columns added,
+    // dropped or retyped): described again, and the rows read again with
+    // the new description's locator.
+    if (!matchesBatch()) {
+      close();
+      describedAs(connection_->freshShape(original_, numbered_));
+      declare();
+    }
     askAhead();
     return row_ < rows_;
   }
@@ -78,6 +73,41 @@ class PgCursor final : public Cursor {
   }
 
  private:
+  void describedAs(const QueryShape& shape) {
+    shape_ = shape;
+    located_ = changeable_ && !shape_.table.empty() && rowLocatorInsertPoint(numbered_) != std::string::npos;
+  }
+
+  bool matchesBatch() const {
+    const auto& api = pq();
+    const PGresult* r = batch_.get();
+    if (api.nfields(r) != static_cast<int>(shape_.described.size()) + (located_ ? 1 : 0)) return false;
+    for (std::size_t i = 0; i < shape_.described.size(); ++i) {
+      const int field = static_cast<int>(i);
+      if (shape_.described[i].first != api.fname(r, field) || shape_.described[i].second != api.ftype(r, field))
+        return false;
+    }
+    return true;
+  }
+
+  void declare() {
+    close();
+    // Outside a transaction a cursor must outlive the statement's own.
+    hold_ = !connection_->inTransaction();
+    name_ = connection_->nextCursorName();
+    transaction_ = connection_->transaction();
+    const std::string declare = fmt::format("DECLARE {} NO SCROLL CURSOR {}FOR {}", name_,
+                                            hold_ ? "WITH HOLD " : "", located_ ? withLocator() : numbered_);
+    // Declared and read from in one round trip. A query the server refuses,
+    // or fails while reading, must not end the caller's transaction.
+    asked_ = kFirstBatch;
+    connection_->undoneOnFailure(
+        [&] { batch_ = connection_->declareAndFetch(declare, TextParams(params_), fetchText(asked_)); });
+    open_ = true;
+    rows_ = pq().ntuples(batch_.get());
+    row_ = 0;
+  }
+
   // The statement with the row's ctid after the caller's columns, when the
   // text leaves a place for it; the statement as it is otherwise.
   std::string withLocator() const {
@@ -133,10 +163,12 @@ class PgCursor final : public Cursor {
 
   inline static const std::string kNone;
   std::shared_ptr<PgConnection> connection_;
+  std::string original_;
   std::string numbered_;
   QueryShape shape_;
   std::vector<Value> params_;
-  bool located_;
+  bool changeable_;
+  bool located_ = false;
   bool hold_ = false;
   bool open_ = false;
   std::uint64_t transaction_ = 0;
@@ -157,8 +189,9 @@ std::unique_ptr<Cursor> PgConnection::query(std::string_view sql, std::span<cons
   if (afterLeadingWord(sql, "select") == std::string_view::npos &&
       afterLeadingWord(sql, "with") == std::string_view::npos)
     throw EngineError(Failure::Syntax, 0, "the text is not a query that returns rows");
-  const QueryShape& shape = shapeOf(std::string(sql), numbered);
-  return std::make_unique<PgCursor>(shared_from_this(), std::move(numbered), shape,
+  std::string original(sql);
+  const QueryShape& shape = shapeOf(original, numbered);
+  return std::make_unique<PgCursor>(shared_from_this(), std::move(original), std::move(numbered), shape,
                                     std::vector<Value>(params.begin(), params.end()), changeable);
 }
 
@@ -179,6 +212,7 @@ const QueryShape& PgConnection::shapeOf(const std::string& original, const std::
   bool single = fields > 0;
   for (int i = 0; i < fields; ++i) {
     Column& c = shape.columns.emplace_back();
+    shape.described.emplace_back(api.fname(r, i), api.ftype(r, i));
     const Oid from = api.ftable(r, i);
     c.name = byItems ? itemName(items[static_cast<std::size_t>(i)]) : spelled(api.fname(r, i));
     if (from != InvalidOid) {
