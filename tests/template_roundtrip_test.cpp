@@ -21,12 +21,16 @@ using Rows = std::vector<std::string>;
 // identifiers and owner keys left out, one scoring line per rule with its
 // factor and item.
 constexpr const char* kShape[] = {
-    "with recursive t(id, depth, path) as (select NODE_ID, 0, printf('%08d', NODE_ID) from T_RESOURCE_TREE "
-    "where RESOURCE_ID={0} and LAYER_ID=2 and TYPE_ID=2 union all select c.NODE_ID, depth + 1, path || "
-    "printf('%08d', c.NODE_ID) from T_RESOURCE_TREE c join t on c.PARENT_NOED_ID = t.id and "
-    "c.RESOURCE_ID={0}) select printf('%*s', depth * 2, '') || LAYER_ID, NODE_NAME, STS, TYPE_ID, "
-    "RESOURCE_TYPE_ID, coalesce(Bookmarks_Name,'B'), coalesce(NODE_ORDER,0), PROJECT_TYPE, iif(depth = 0, "
-    "'top under ' || PARENT_NOED_ID, '') from t join T_RESOURCE_TREE on NODE_ID = t.id order by path",
+    "with recursive t(id, depth, path) as (select NODE_ID, 0, cast(100000000 + NODE_ID as text) from "
+    "T_RESOURCE_TREE where RESOURCE_ID={0} and LAYER_ID=2 and TYPE_ID=2 union all select c.NODE_ID, depth + "
+    "1, "
+    "path || cast(100000000 + c.NODE_ID as text) from T_RESOURCE_TREE c join t on c.PARENT_NOED_ID = t.id "
+    "and "
+    "c.RESOURCE_ID={0}) select substr('                    ', 1, depth * 2) || LAYER_ID, NODE_NAME, STS, "
+    "TYPE_ID, RESOURCE_TYPE_ID, coalesce(Bookmarks_Name,'B'), coalesce(NODE_ORDER,0), PROJECT_TYPE, case "
+    "when "
+    "depth = 0 then 'top under ' || PARENT_NOED_ID else '' end from t join T_RESOURCE_TREE on NODE_ID = t.id "
+    "order by path",
     "select 'record', BUNDLE_ID, PROJECT_NAME, coalesce(PROMODE_ID,0), coalesce(JUDGE_WAY,0), "
     "coalesce(AVERAGE_PRICE_DROP_SCALE,' '), coalesce(PROJECT_TYPE,0), coalesce(CATEGORY_ID,0) from "
     "TJ_PROCUREMENT_PROJECT_INFO where RESOURCE_ID={0} and STS='V' order by BUNDLE_ID",
@@ -35,7 +39,8 @@ constexpr const char* kShape[] = {
     "select 'bid', BUNDLE_ID, coalesce(BAIL,0), coalesce(REMARK,' '), coalesce(ENGIN_NAME,' '), "
     "coalesce(FINISH_DATE,' '), coalesce(GOOD_NAME,' '), coalesce(DELIVERY_DATE,' '), coalesce(AMOUNT,0), "
     "coalesce(BID_SUM_PRICE,0), coalesce(SPEC,' '), coalesce(MAKE_FACTORY,' '), REG_SUM_TYPE from "
-    "TJ_OPEN_BID_DETAILS_INFO where RESOURCE_ID={0} and STS='V' order by rowid",
+    "TJ_OPEN_BID_DETAILS_INFO where RESOURCE_ID={0} and STS='V' order by 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, "
+    "13",
     "select 'score', i.CONTENT, coalesce(i.REMARK,' '), coalesce(i.SCALE,0), i.ITEM_FLAG, f.NAME, "
     "coalesce(f.GRADE_MODE_ID,0), coalesce(f.REMARK,' '), coalesce(f.SCALE,0), r.UNIT, coalesce(r.MARK,0), "
     "coalesce(r.UPPER_LIMIT,' '), coalesce(r.QIALEFICATION,0) from T_GRADE_INGREDIENT_INFO i left join "

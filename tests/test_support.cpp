@@ -32,10 +32,14 @@ std::optional<std::string> testServer() {
 
 namespace {
 
-void psql(const std::string& sql) {
-  const std::string command =
-      fmt::format("psql -q -X -v ON_ERROR_STOP=1 \"{} dbname=postgres\" -c \"{}\"", *testServer(), sql);
-  if (std::system(command.c_str()) != 0) throw std::runtime_error("the test server refused: " + sql);
+// Runs each statement in turn, in one session of the server's own client.
+void psql(std::initializer_list<std::string> statements) {
+  std::string command = fmt::format(
+      "psql -q -X -v ON_ERROR_STOP=1 \"{} dbname=postgres\" "
+      "-c \"SET client_min_messages = warning\"",
+      *testServer());
+  for (const auto& sql : statements) command += fmt::format(" -c \"{}\"", sql);
+  if (std::system(command.c_str()) != 0) throw std::runtime_error("the test server refused: " + command);
 }
 
 }  // namespace
@@ -43,14 +47,14 @@ void psql(const std::string& sql) {
 ServerDatabase::ServerDatabase() {
   static std::atomic<int> counter{0};
   name_ = fmt::format("quillon_test_{}_{}", ::getpid(), counter.fetch_add(1));
-  psql(fmt::format("DROP DATABASE IF EXISTS {}", name_));
-  psql(fmt::format("CREATE DATABASE {} TEMPLATE template0 LC_COLLATE 'C' LC_CTYPE 'C'", name_));
+  psql({fmt::format("DROP DATABASE IF EXISTS {}", name_),
+        fmt::format("CREATE DATABASE {} TEMPLATE template0 LC_COLLATE 'C' LC_CTYPE 'C'", name_)});
   url_ = fmt::format("{} dbname={}", *testServer(), name_);
 }
 
 ServerDatabase::~ServerDatabase() {
   try {
-    psql(fmt::format("DROP DATABASE IF EXISTS {} WITH (FORCE)", name_));
+    psql({fmt::format("DROP DATABASE IF EXISTS {} WITH (FORCE)", name_)});
   } catch (const std::exception&) {
     // Left for the cluster's removal.
   }
@@ -75,30 +79,33 @@ void HomeTest::logInserts(const std::string& table, const std::string& what) {
   if (!onServer()) {
     exec("create temp table if not exists writes(seq integer primary key, what text)");
     exec(fmt::format(
-        "create temp trigger log_{0} after insert on {0} begin insert into writes(what) values ({1}); end", table,
-        what));
+        "create temp trigger log_{0} after insert on {0} begin insert into writes(what) values ({1}); end",
+        table, what));
     return;
   }
   exec("create table if not exists writes(seq serial primary key, what text)");
-  exec(fmt::format(
-      "create function log_{0}() returns trigger language plpgsql as "
-      "$$ begin insert into writes(what) values ({1}); return new; end $$",
-      table, what));
-  exec(fmt::format("create trigger log_{0} after insert on {0} for each row execute function log_{0}()", table));
+  exec(
+      fmt::format("create function log_{0}() returns trigger language plpgsql as "
+                  "$$ begin insert into writes(what) values ({1}); return new; end $$",
+                  table, what));
+  exec(fmt::format("create trigger log_{0} after insert on {0} for each row execute function log_{0}()",
+                   table));
 }
 
 void HomeTest::refuseDeletes(const std::string& name, const std::string& table, const std::string& condition,
                              const std::string& message) {
   if (!onServer()) {
-    exec(fmt::format("create temp trigger {} before delete on {} when {} begin select raise(abort, '{}'); end",
-                     name, table, condition, message));
+    exec(
+        fmt::format("create temp trigger {} before delete on {} when {} begin select raise(abort, '{}'); end",
+                    name, table, condition, message));
     return;
   }
-  exec(fmt::format(
-      "create function {0}() returns trigger language plpgsql as "
-      "$$ begin if {1} then raise exception '{2}'; end if; return old; end $$",
-      name, condition, message));
-  exec(fmt::format("create trigger {0} before delete on {1} for each row execute function {0}()", name, table));
+  exec(
+      fmt::format("create function {0}() returns trigger language plpgsql as "
+                  "$$ begin if {1} then raise exception '{2}'; end if; return old; end $$",
+                  name, condition, message));
+  exec(fmt::format("create trigger {0} before delete on {1} for each row execute function {0}()", name,
+                   table));
 }
 
 void HomeTest::dropTrigger(const std::string& name, const std::string& table) {

@@ -16,7 +16,7 @@ class TreeOutlineTest : public HomeTest {
   // Project nodes (NODE_ID, PARENT_NOED_ID, NODE_NAME, NODE_ORDER, STS, PROJECT_ID), all of type 2.
   void nodes(const std::string& values) {
     const std::string columns = "NODE_ID,PARENT_NOED_ID,NODE_NAME,NODE_ORDER,STS,PROJECT_ID,TYPE_ID";
-    exec("insert into T_PROJECT_TREE(" + columns + ") select *, 2 from (values " + values + ")");
+    exec("insert into T_PROJECT_TREE(" + columns + ") select *, 2 from (values " + values + ") v");
   }
   std::string outline(int owner, bool all = false, int ori = 1) {
     return tree::renderOutline(sessionOf(*obj), ori, owner, all);
@@ -41,7 +41,7 @@ TEST_F(TreeOutlineTest, ChildrenByOrderThenNumberWithGuides) {
 }
 
 TEST_F(TreeOutlineTest, LoopingParentsAreDrawnOnceAndNamesStayOnOneLine) {
-  nodes("(1,2,'A',1,'V',7),(2,1,'B',1,'V',7),(3,2,'C' || char(10) || 'x',2,'V',7),(4,4,'Self',1,'V',7)");
+  nodes("(1,2,'A',1,'V',7),(2,1,'B',1,'V',7),(3,2,'C\nx',2,'V',7),(4,4,'Self',1,'V',7)");
   EXPECT_EQ(outline(7),
             "A (type 2, node 1) [parent cycle]\n"
             "└── B (type 2, node 2)\n"

@@ -5,7 +5,7 @@
 # together or not at all, and the same package imports again.
 source "$(dirname "$0")/lib.sh"
 home=$work/home
-"$Q" --home "$home" init --demo >/dev/null
+demo_home "$home"
 "$Q" --home "$home" --answer yes export --project 1 "$work/out/plan/plan.xml" >/dev/null
 package=$work/out/plan/plan.xml
 name=$(value "$home" "select NODE_NAME from T_PROJECT_TREE where PROJECT_ID = 1 and TYPE_ID = 2")
@@ -46,6 +46,7 @@ for kind in tender bid; do
       done
       status=0
       wait $pid 2>/dev/null || status=$?
+      after_kill
       [ $status -gt 128 ] && killed=$((killed + 1))
       "$Q" --home "$home" list projects >/dev/null || fail "the command after a killed import failed"
       integrity_ok "$home"

@@ -41,15 +41,24 @@ integrity_ok() {
 
 tree_rows() { value "$1" "select count(*) from T_PROJECT_TREE"; }
 
+# The demo installation: a file, or a desk of this test's database.
+demo_home() {
+  if [ -n "$on_server" ]; then
+    "$Q" --home "$1" init --demo --server "$on_server dbname=$database" >/dev/null
+  else
+    "$Q" --home "$1" init --demo >/dev/null
+  fi
+}
+
+# A server notices a killed client within a tenth of a second of its
+# statement; until then the desk is still held.
+after_kill() { [ -z "$on_server" ] || sleep 0.3; }
+
 # An installation whose project 1 has NODES more section nodes under its
 # document node.
 big_home() {
   local home=$1 nodes=$2
-  if [ -n "$on_server" ]; then
-    "$Q" --home "$home" init --demo --server "$on_server dbname=$database" >/dev/null
-  else
-    "$Q" --home "$home" init --demo >/dev/null
-  fi
+  demo_home "$home"
   "$Q" --home "$home" call ExecuteSql "insert into T_PROJECT_TREE (NODE_ID, NODE_NAME, PROJECT_ID, BUNDLE_ID,
     LAYER_ID, PARENT_NOED_ID, TYPE_ID, RESOURCE_TYPE_ID, STS, Bookmarks_Name, NODE_ORDER, PROJECT_TYPE_ID,
     NODE_ESTATE, PAGE_COUNT, PAGE_NUM, NODE_Level_Top, BS_NODE_ID, NODE_PAGE_COUNT)
@@ -69,9 +78,7 @@ run_killed_after() {
   sleep "$delay"
   kill -KILL "$pid" 2>/dev/null || true
   wait "$pid" || status=$?
-  # A server notices a killed client within a tenth of a second of its
-  # statement; until then the desk is still held.
-  [ -z "$on_server" ] || sleep 0.3
+  after_kill
   case $status in
     0) echo finished ;;
     137) echo killed ;;

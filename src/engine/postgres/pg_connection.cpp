@@ -395,7 +395,15 @@ void PgConnection::begin(Intent intent) {
   if (intent == Intent::Write) text += fmt::format("; SELECT pg_advisory_xact_lock({})", kInstallationLock);
   collectAhead();
   ++trips;
-  checked(pq().exec(conn_, text.c_str()));
+  try {
+    checked(pq().exec(conn_, text.c_str()));
+  } catch (...) {
+    // BEGIN may have run before the lock or a statement after it failed:
+    // the caller was told the transaction did not begin, so none is left
+    // open for the next call to find aborted.
+    rollback();
+    throw;
+  }
 }
 
 void PgConnection::commit() {
