@@ -50,7 +50,8 @@ TEST_F(DemoData, EveryTemplateHasOneDocumentNodeUnderTheLibraryRoot) {
   EXPECT_EQ(
       Rows{},
       rows("select * from (select RESOURCE_ID tpl, sum(case when LAYER_ID=2 and TYPE_ID=2 and"
-           " PARENT_NOED_ID=1 then 1 else 0 end) d, sum(case when LAYER_ID=2 or TYPE_ID=2 then 1 else 0 end) l,"
+           " PARENT_NOED_ID=1 then 1 else 0 end) d, sum(case when LAYER_ID=2 or TYPE_ID=2 then 1 else 0 end) "
+           "l,"
            " count(*) n from T_RESOURCE_TREE where RESOURCE_ID>20 group by 1) t where d<>1 or l<>1 or n<12"
            " or (select count(*) from TJ_PROCUREMENT_PROJECT_INFO where RESOURCE_ID=tpl and STS='V')<>1"
            " or (select count(*) from T_ACCORDED_CHECK_INFO where RESOURCE_ID=tpl) not between 5 and 10"
@@ -112,16 +113,17 @@ TEST_F(DemoData, ProjectOneHangsUnderItsRootWithEveryColumnFilled) {
   const auto nodes = count("T_PROJECT_TREE where PROJECT_ID=1");
   EXPECT_GE(nodes, 20);
   // Every node of the project reaches node 1 through parents of the same project.
-  EXPECT_EQ(nodes, count("(with recursive down(id) as (select 1 union select c.NODE_ID from T_PROJECT_TREE c"
-                         " join down on c.PARENT_NOED_ID=down.id and c.PROJECT_ID=1) select id from down) t"));
+  EXPECT_EQ(nodes,
+            count("(with recursive down(id) as (select 1 union select c.NODE_ID from T_PROJECT_TREE c"
+                  " join down on c.PARENT_NOED_ID=down.id and c.PROJECT_ID=1) select id from down) t"));
   // Saving into the library and exporting write every column of the tree and of the record.
   none("T_PROJECT_TREE where PROJECT_ID=1 and " +
        anyNull({"NODE_NAME", "BUNDLE_ID", "RESOURCE_TYPE_ID", "STS", "Bookmarks_Name", "NODE_ORDER",
                 "PROJECT_TYPE_ID", "NODE_ESTATE", "PAGE_COUNT", "PAGE_NUM", "NODE_Level_Top", "BS_NODE_ID",
                 "NODE_PAGE_COUNT"}));
   EXPECT_EQ(1, count("TJ_PROCUREMENT_PROJECT where PROJECT_ID=1 and STS='V' and MINPRICE>0 and not " +
-                     anyNull({"BUNDLE_ID", "PROMODE_ID", "AVERAGE_PRICE_DROP_SCALE", "JUDGE_WAY", "PROJECT_TYPE",
-                              "CATEGORY_ID", "SERIAL_NUMBER", "APPRAISE_MODE"})));
+                     anyNull({"BUNDLE_ID", "PROMODE_ID", "AVERAGE_PRICE_DROP_SCALE", "JUDGE_WAY",
+                              "PROJECT_TYPE", "CATEGORY_ID", "SERIAL_NUMBER", "APPRAISE_MODE"})));
   for (const std::string table : {"T_ACCORDED_CHECK", "T_GRADE_INGREDIENT", "TJ_OPEN_BID_DETAILS"})
     EXPECT_GE(count(table + " where PROJECT_ID=1"), 2) << table;
   none("TJ_OPEN_BID_DETAILS where SUPPLY_Company_Name is null");

@@ -168,7 +168,7 @@ TEST_F(InstantiateTest, LiveRowsAreCopiedNumberedBelowFirstAndScoringRowsWritten
 }
 
 TEST_F(InstantiateTest, AFailedStepCopiesNothingAfterItAndNullsAreFilledExceptWhereTheyEndACopy) {
-  fill(kChecks, "(1,'1','c','V'), (2,'1',NULL,'V')");  // the second has no content
+  fill(kChecks, "(1,'1','c','V'), (2,'1',NULL,'V')");                           // the second has no content
   fill(kItems, "(5,'r',10,'V','T'), (6,'r',10,'V',NULL), (7,'r',10,'V','T')");  // the second has no flag
   fill("TJ_OPEN_BID_DETAILS_INFO(PROJECT_ID,BUNDLE_ID,RESOURCE_ID,GOOD_NAME,STS,REG_SUM_TYPE) select *",
        "(0,'1',3,'pc','V',2)");

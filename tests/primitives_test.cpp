@@ -54,8 +54,8 @@ TEST_F(PrimitivesTest, MaxNoOverflowAndUnknownColumnReport) {
 
   EXPECT_EQ(obj->GetMaxNo("T_GUID", "NO_SUCH"), -1);
   ASSERT_EQ(host.shown.size(), 2u);
-  EXPECT_NE(host.shown[1].text.find("详细信息：" +
-                                    engineSays("no such column: NO_SUCH", "column \"no_such\" does not exist")),
+  EXPECT_NE(host.shown[1].text.find(
+                "详细信息：" + engineSays("no such column: NO_SUCH", "column \"no_such\" does not exist")),
             std::string::npos)
       << host.shown[1].text;
 }

@@ -1,6 +1,6 @@
 // The updatable result set and value conversions.
-#include <gtest/gtest.h>
 #include <fmt/format.h>
+#include <gtest/gtest.h>
 #include <sqlite3.h>
 
 #include <cstdio>
@@ -19,8 +19,9 @@ TEST_F(RecordsetTest, FieldsByNameInAnyCaseAndTypesFromDeclaration) {
       "insert into T_GRADE_INGREDIENT(GRADE_ITEM_ID, PROJECT_ID, CONTENT, SCALE, STS) values(1, 2, '价格分', "
       "30.5, 'V')");
   Recordset rs;
-  ASSERT_TRUE(
-      obj->GetValue("select grade_item_id, CONTENT, Scale, (select count(*) from T_GUID) as n from T_GRADE_INGREDIENT", rs));
+  ASSERT_TRUE(obj->GetValue(
+      "select grade_item_id, CONTENT, Scale, (select count(*) from T_GUID) as n from T_GRADE_INGREDIENT",
+      rs));
   ASSERT_FALSE(rs.atEnd());
   EXPECT_EQ(rs.fieldCount(), 4);
   EXPECT_EQ(rs.fieldName(3), "n");  // an alias as written
@@ -115,7 +116,8 @@ TEST_F(RecordsetTest, RowsAreTheEnginesOwnForTheCallersText) {
            "select TYPE_ID from T_PROJECT_TYPE union select 9 order by 1 desc",
            "select NODE_NAME as \"from\", 'group' from T_PROJECT_TREE /* from */ order by 1 limit 3",
        }) {
-    EXPECT_EQ(rows(sql), onServer() ? serverRows(server->url(), sql) : engineRows(dir.path() / "Data" / "zbs.mdb", sql))
+    EXPECT_EQ(rows(sql),
+              onServer() ? serverRows(server->url(), sql) : engineRows(dir.path() / "Data" / "zbs.mdb", sql))
         << sql;
   }
 }

@@ -51,9 +51,10 @@ class TreeDeleteTest : public HomeTest {
   void SetUp() override {
     HomeTest::SetUp();
     // Children first: deleting a node that still has a child fails the deletion.
-    refuseDeletes("children_first", "T_PROJECT_TREE",
-                  "exists(select 1 from T_PROJECT_TREE where PARENT_NOED_ID = old.NODE_ID and NODE_ID <> old.NODE_ID)",
-                  "a parent went before its child");
+    refuseDeletes(
+        "children_first", "T_PROJECT_TREE",
+        "exists(select 1 from T_PROJECT_TREE where PARENT_NOED_ID = old.NODE_ID and NODE_ID <> old.NODE_ID)",
+        "a parent went before its child");
   }
   // Nodes given as "(NODE_ID,PARENT_NOED_ID),...".
   void nodes(const std::string& values, const std::string& table = "T_PROJECT_TREE") {

@@ -84,7 +84,8 @@ class PgCursor final : public Cursor {
     if (api.nfields(r) != static_cast<int>(shape_.described.size()) + (located_ ? 1 : 0)) return false;
     for (std::size_t i = 0; i < shape_.described.size(); ++i) {
       const int field = static_cast<int>(i);
-      if (shape_.described[i].first != api.fname(r, field) || shape_.described[i].second != api.ftype(r, field))
+      if (shape_.described[i].first != api.fname(r, field) ||
+          shape_.described[i].second != api.ftype(r, field))
         return false;
     }
     return true;
