@@ -2,11 +2,20 @@
 # Every "$ " line of the README's console blocks must work as written: they
 # run in order, in one empty folder, with `quillon` the command just built.
 # A line ending in "# exit N" must exit with N; every other line with 0.
+# With a third argument (a server's connection string without a database
+# name), each installation the README makes is a desk of a database of its
+# own there: the host's examples run on the server as written.
 set -uo pipefail
 QUILLON=$1
 README=$2
+server=${3:-}
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+databases=()
+cleanup() {
+  for db in "${databases[@]}"; do psql -q -X "$server dbname=postgres" -c "DROP DATABASE IF EXISTS $db WITH (FORCE)"; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
 mkdir -p "$work/bin" "$work/run"
 ln -s "$(realpath "$QUILLON")" "$work/bin/quillon"
 export PATH="$work/bin:$PATH"
@@ -18,6 +27,13 @@ failed=0
 for line in "${commands[@]}"; do
   want=0
   [[ $line =~ \#\ exit\ ([0-9]+)$ ]] && want=${BASH_REMATCH[1]}
+  if [ -n "$server" ] && [[ $line =~ --home\ ([a-z]+)\ init ]]; then
+    db="quillon_readme_${BASH_REMATCH[1]}_$$"
+    databases+=("$db")
+    psql -q -X -v ON_ERROR_STOP=1 "$server dbname=postgres" \
+      -c "CREATE DATABASE $db TEMPLATE template0 LC_COLLATE 'C' LC_CTYPE 'C'" || exit 1
+    line="$line --server '$server dbname=$db'"
+  fi
   out=$(cd "$work/run" && bash -c "$line" 2>&1 </dev/null)
   got=$?
   if [ "$got" -ne "$want" ]; then
