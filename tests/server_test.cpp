@@ -192,20 +192,26 @@ TEST_F(ServerTest, AnInstallationMovesToTheServerWholeOrNotAtAll) {
     RecordingHost quiet;
     DBFunc local(quiet, office.path());
     held = local.Db_GetCount("T_PROJECT_TREE", "1=1");
-    // A text in a number column: the server would refuse it, so nothing moves.
+    // A text in a number column and a number held twice (a file of the
+    // old schema): the server would refuse both, so nothing moves.
     ASSERT_TRUE(local.ExecuteSql("update T_PROJECT_TREE set PAGE_COUNT='三' where NODE_ID=3"));
+    ASSERT_TRUE(local.ExecuteSql("drop index IX_ACCORDED_CHECK_ID"));
+    ASSERT_TRUE(local.ExecuteSql("insert into T_ACCORDED_CHECK(PROJECT_ID,CHECK_ID) values (1, 1)"));
   }
   try {
     migrateToServer(office.path(), target.url());
     ADD_FAILURE() << "a text in a number column moved";
   } catch (const Error& e) {
     EXPECT_NE(std::string(e.what()).find("T_PROJECT_TREE.PAGE_COUNT row"), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find("T_ACCORDED_CHECK.CHECK_ID 1 is held by 2 rows"), std::string::npos)
+        << e.what();
   }
   EXPECT_FALSE(db::serverUrl(office.path()));
   {
     RecordingHost quiet;
     DBFunc local(quiet, office.path());
     ASSERT_TRUE(local.ExecuteSql("update T_PROJECT_TREE set PAGE_COUNT=3 where NODE_ID=3"));
+    ASSERT_TRUE(local.ExecuteSql("delete from T_ACCORDED_CHECK where CHECK_ID=1 and CONTENT is null"));
   }
   const MigrationReport moved = migrateToServer(office.path(), target.url());
   EXPECT_EQ(moved.textsReplaced, 0);

@@ -32,6 +32,21 @@ std::vector<std::string> schemaTables() {
   return tables;
 }
 
+// The numbered columns: those the schema gives a unique index, as
+// (table, column).
+std::vector<std::pair<std::string, std::string>> uniqueColumns() {
+  std::vector<std::pair<std::string, std::string>> out;
+  const std::string_view text = embedded::schema;
+  constexpr std::string_view kCreate = "CREATE UNIQUE INDEX ";
+  for (std::size_t at = text.find(kCreate); at != std::string_view::npos; at = text.find(kCreate, at + 1)) {
+    const std::size_t on = text.find(" ON ", at);
+    const std::size_t open = text.find(" (", on);
+    const std::size_t close = text.find(')', open);
+    out.emplace_back(text.substr(on + 4, open - on - 4), text.substr(open + 2, close - open - 2));
+  }
+  return out;
+}
+
 // Whether the server takes `text` for a column of engine type `type` as the
 // file holds it: a number column takes a number's text only.
 bool fits(const std::string& text, int type) {
@@ -79,6 +94,16 @@ MigrationReport migrateToServer(const std::filesystem::path& home, const std::st
           refused.push_back(fmt::format("{}.{} row {}: {}", table, rs.fieldName(i), row + 1, v.toText()));
       }
     }
+  }
+  // A file may hold a number twice (its program alone wrote it); a server
+  // keeps each once, so that desks writing at once cannot share one.
+  for (const auto& [table, column] : uniqueColumns()) {
+    Recordset rs = file->openRecordset(
+        fmt::format("SELECT {0}, count(*) FROM {1} WHERE {0} IS NOT NULL GROUP BY {0} HAVING count(*) > 1",
+                    column, table));
+    for (; !rs.atEnd() && refused.size() < 20; rs.moveNext())
+      refused.push_back(fmt::format("{}.{} {} is held by {} rows", table, column, rs.value(0).toText(),
+                                    rs.value(1).toText()));
   }
   if (!refused.empty())
     throw Error(ErrorKind::Refused,
