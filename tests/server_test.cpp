@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
 #include <fstream>
+#include <thread>
 
 #include "cli_support.h"
 #include "db/connect.h"
@@ -160,6 +162,45 @@ TEST_F(ServerTest, ADeskIsHeldByOneProgramWhileOtherDesksWork) {
   DBFunc desk(third, other.path());
   ASSERT_TRUE(desk.connected()) << desk.lastError();
   EXPECT_EQ(rowsOf(desk, "select count(*) from T_PROJECT_TREE"), (Rows{"1"}));
+}
+
+TEST_F(ServerTest, ADeskWhoseSessionEndedWorksOnAtItsNextCall) {
+  // The server ends the session (restarted, cut off, an administrator's
+  // unlock): the next call makes a new one and takes the desk again.
+  for (const char* call : {"ExecuteSql", "GetValue", "Transaction"}) {
+    SCOPED_TRACE(call);
+    ASSERT_EQ(unlockDesk(dir.path(), db::deskName(dir.path())), 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    if (std::string(call) == "ExecuteSql") {
+      EXPECT_TRUE(obj->ExecuteSql("insert into T_GUID(GUID) values (5)")) << obj->lastError();
+    } else if (std::string(call) == "GetValue") {
+      EXPECT_EQ(rows("select count(*) from T_GUID"), Rows{"1"});
+    } else {
+      Transaction whole(*obj);
+      EXPECT_TRUE(obj->ExecuteSql("insert into T_GUID(GUID) values (6)")) << obj->lastError();
+      whole.commit();
+    }
+  }
+  EXPECT_EQ(obj->GetGUID(), 7);
+  EXPECT_EQ(runQuillon("--home " + shellQuote(dir.path().string()) + " list projects").status, 3);
+
+  // Another program took the desk meanwhile (here the server's own client,
+  // as a desk takes it): the desk is its until it ends.
+  ASSERT_EQ(unlockDesk(dir.path(), db::deskName(dir.path())), 1);
+  const auto taken = dir.path() / "taken";
+  std::unique_ptr<FILE, int (*)(FILE*)> other(
+      popen(fmt::format("psql -q -X \"{}\" >/dev/null", server->url()).c_str(), "w"), pclose);
+  fmt::print(other.get(), "SELECT pg_advisory_lock({}, hashtext('{}'));\n\\! touch {}\n", 0x51554c4e,
+             db::deskName(dir.path()), taken.string());
+  std::fflush(other.get());
+  for (int wait = 0; wait < 500 && !std::filesystem::exists(taken); ++wait)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_TRUE(std::filesystem::exists(taken));
+  EXPECT_EQ(obj->GetGUID(), -1);
+  EXPECT_NE(obj->lastError().find("in use by another program"), std::string::npos) << obj->lastError();
+  std::fputs("SELECT pg_advisory_unlock_all();\n", other.get());
+  other.reset();  // that program lets go and ends
+  EXPECT_EQ(obj->GetGUID(), 7) << obj->lastError();
 }
 
 TEST_F(ServerTest, AnUnfinishedImportIsFinishedByItsOwnDeskAlone) {

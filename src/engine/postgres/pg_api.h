@@ -58,6 +58,9 @@ struct QuillonPgApi {
                      const Oid* paramTypes);
   int (*sendDescribePrepared)(PGconn* conn, const char* stmtName);
   int (*sendQuery)(PGconn* conn, const char* query);
+  void (*reset)(PGconn* conn);
+  int (*backendPID)(const PGconn* conn);
+  int (*consumeInput)(PGconn* conn);
 };
 
 typedef const QuillonPgApi* (*QuillonPgApiEntry)(void);

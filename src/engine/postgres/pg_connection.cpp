@@ -91,20 +91,82 @@ PGconn* connect(const std::string& url) {
   return conn;
 }
 
+// The desks this process holds, by URL and desk. Another connection of the
+// process to a desk it holds shares the hold, as a second object on a file
+// shares its program's hold.
+std::mutex holdsMutex;
+std::map<std::string, std::weak_ptr<DeskHold>>& holds() {
+  static std::map<std::string, std::weak_ptr<DeskHold>> held;
+  return held;
+}
+
+std::string quotedText(const std::string& text) {
+  std::string quoted = "'";
+  for (const char c : text) quoted += c == '\'' ? std::string("''") : std::string(1, c);
+  return quoted + "'";
+}
+
+// The desk is one program at a time: a session lock on the installation's
+// number and the desk's (`desk`, an SQL expression), which the server lets
+// go of when the session ends. These are the locks that hold it.
+std::string deskLocks(const std::string& desk) {
+  return fmt::format(
+      "pg_locks WHERE locktype = 'advisory' AND database = (SELECT oid FROM pg_database WHERE datname = "
+      "current_database()) AND classid = {} AND objid = hashtext({})::oid AND objsubid = 2 AND granted",
+      kInstallationLock, desk);
+}
+
+// Whether this session has the desk: 's' when another session of this
+// program (`ours`, the server's processes of its sessions) holds it, 't'
+// when this one took it, 'r' when another program holds it.
+std::string deskQuery(const std::string& desk, const std::set<int>& ours) {
+  const std::string quoted = quotedText(desk);
+  return fmt::format(
+      "SELECT CASE WHEN held IN ({}) THEN 's' WHEN pg_try_advisory_lock({}, hashtext({})) THEN 't' ELSE 'r' "
+      "END "
+      "FROM (SELECT coalesce((SELECT pid FROM {} LIMIT 1), 0) AS held) desk",
+      ours.empty() ? std::string("-1") : fmt::format("{}", fmt::join(ours, ",")), kInstallationLock, quoted,
+      deskLocks(quoted));
+}
+
+// What every session of a desk is set to: a statement waits for a row
+// another desk holds a while; a program that dies in the middle of a
+// statement lets its desk go within a tenth of a second, not when the
+// statement ends (the server looks for its client while it works).
+std::string sessionSettings(int lockWaitMs) {
+  return fmt::format("SET lock_timeout = {}; SET client_connection_check_interval = {}", lockWaitMs,
+                     kClientCheckMs);
+}
+
+Error deskInUse(const std::string& desk) {
+  return Error(ErrorKind::Locked,
+               fmt::format("the installation is in use by another program of desk {}", desk));
+}
+
+void forgetSession(DeskHold& hold, int pid) {
+  const std::lock_guard<std::mutex> guard(holdsMutex);
+  hold.sessions.erase(pid);
+}
+
 }  // namespace
 
-PgConnection::PgConnection(PGconn* conn, std::vector<std::string> spellings) : conn_(conn) {
+PgConnection::PgConnection(PGconn* conn, std::vector<std::string> spellings)
+    : conn_(conn), lockWaitMs_(kLockWaitMs) {
   for (auto& name : spellings) spellings_.emplace(lower(name), std::move(name));
 }
 
 PgConnection::~PgConnection() {
+  const bool alive = pq().status(conn_) == CONNECTION_OK;
   // The session holding the desk stays while other connections of this
   // program share the hold; what this connection had begun is undone.
-  if (holder_ && hold_.use_count() > 1) {
+  if (holder_ && alive && hold_.use_count() > 1) {
     rollback();
+    // A session kept before was lost: this one took the desk after it.
+    if (hold_->session) pq().finish(hold_->session);
     hold_->session = conn_;
     return;
   }
+  if (hold_) forgetSession(*hold_, pq().backendPID(conn_));
   if (holder_) {
     rollback();
     letGo(conn_);
@@ -322,6 +384,7 @@ Result PgConnection::describe(const std::string& numberedSql) {
 }
 
 void PgConnection::execute(std::string_view sql, std::span<const Value> params) {
+  reviveIfLost();
   int count = 0;
   const std::string numbered = numberedParameters(sql, count);
   // One statement, as on every engine: the extended protocol refuses a text
@@ -333,7 +396,10 @@ void PgConnection::execute(std::string_view sql, std::span<const Value> params) 
   runPrepared(numbered, params);
 }
 
-void PgConnection::executeScript(std::string_view script) { run(std::string(script)); }
+void PgConnection::executeScript(std::string_view script) {
+  reviveIfLost();
+  run(std::string(script));
+}
 
 void PgConnection::insertRow(std::string_view table, std::span<const std::string> columns,
                              std::span<const Value> values) {
@@ -381,6 +447,10 @@ Result PgConnection::runNamed(const std::string& name, std::span<const Value> pa
 void PgConnection::refuseCommit(std::string why) { refusal_ = std::move(why); }
 
 void PgConnection::begin(Intent intent) {
+  againIfLost([&] { beginOnce(intent); });
+}
+
+void PgConnection::beginOnce(Intent intent) {
   ++transactions_;
   sendQueued();
   // One snapshot for every row a reader reads, as a file gives it. Writers
@@ -397,6 +467,7 @@ void PgConnection::begin(Intent intent) {
   ++trips;
   try {
     checked(pq().exec(conn_, text.c_str()));
+    transactionOpen_ = true;
   } catch (...) {
     // BEGIN may have run before the lock or a statement after it failed:
     // the caller was told the transaction did not begin, so none is left
@@ -408,6 +479,7 @@ void PgConnection::begin(Intent intent) {
 
 void PgConnection::commit() {
   ++transactions_;
+  transactionOpen_ = false;
   try {
     sendQueued();
   } catch (const Error& e) {
@@ -429,6 +501,7 @@ void PgConnection::commit() {
 
 void PgConnection::rollback() noexcept {
   ++transactions_;
+  transactionOpen_ = false;
   refusal_.clear();
   deferred_.clear();
   queued_.clear();
@@ -470,7 +543,8 @@ void PgConnection::rollbackTo(std::string_view name) {
 }
 
 void PgConnection::setBusyTimeout(int milliseconds) {
-  run(fmt::format("SET lock_timeout = {}", std::max(milliseconds, 1)));
+  lockWaitMs_ = std::max(milliseconds, 1);
+  run(fmt::format("SET lock_timeout = {}", lockWaitMs_));
 }
 
 std::string PgConnection::spelled(std::string_view name) const {
@@ -514,19 +588,6 @@ std::string PgConnection::tableOf(Oid table) {
   return tables_.emplace(table, name).first->second;
 }
 
-namespace {
-
-// The desks this process holds, by URL and desk. Another connection of the
-// process to a desk it holds shares the hold, as a second object on a file
-// shares its program's hold.
-std::mutex holdsMutex;
-std::map<std::string, std::weak_ptr<DeskHold>>& holds() {
-  static std::map<std::string, std::weak_ptr<DeskHold>> held;
-  return held;
-}
-
-}  // namespace
-
 void letGo(PGconn* session) noexcept {
   // The server lets go of a closed session's hold only once its process
   // has ended: let go now, so that the next program, or the next object of
@@ -546,49 +607,82 @@ std::shared_ptr<Connection> open(const std::string& url, const std::string& desk
   const std::lock_guard<std::mutex> guard(holdsMutex);
   auto& known = holds()[url + '\n' + desk];
   std::shared_ptr<DeskHold> shared = known.lock();
-  // In one round trip: a statement waits for a row another desk holds, a
-  // while; a program that dies in the middle of a statement lets its desk
-  // go within a tenth of a second, not when the statement ends (the server
-  // looks for its client while it works); the desk is taken, being one
-  // program at a time (the server lets go when the program ends or its
-  // connection dies), unless this program holds it already; and the names
-  // of the tables, which results name by number, are read.
-  std::string quoted = "'";
-  for (const char c : desk) quoted += c == '\'' ? std::string("''") : std::string(1, c);
-  quoted += "'";
-  const std::string take =
-      shared ? "true" : fmt::format("pg_try_advisory_lock({}, hashtext({}))", kInstallationLock, quoted);
-  const auto results = connection->runAll(
-      fmt::format("SET lock_timeout = {}; SET client_connection_check_interval = {}; SELECT {}; "
-                  "SELECT c.oid, c.relname FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
-                  "WHERE n.nspname = current_schema()",
-                  kLockWaitMs, kClientCheckMs, take));
-  if (std::strcmp(pq().getvalue(results[2].get(), 0, 0), "t") != 0)
-    throw Error(ErrorKind::Locked,
-                fmt::format("the installation is in use by another program of desk {}", desk));
+  // In one round trip: the session's settings; the desk, unless a session
+  // of this program holds it; and the names of the tables, which results
+  // name by number.
+  const auto results = connection->runAll(fmt::format(
+      "{}; {}; SELECT c.oid, c.relname FROM pg_class c JOIN pg_namespace n ON "
+      "n.oid = c.relnamespace WHERE n.nspname = current_schema()",
+      sessionSettings(kLockWaitMs), deskQuery(desk, shared ? shared->sessions : std::set<int>{})));
+  const char answer = *pq().getvalue(results[2].get(), 0, 0);
+  if (answer == 'r') throw deskInUse(desk);
   connection->knowTables(results[3].get());
   if (!shared) {
     shared = std::make_shared<DeskHold>();
     known = shared;
-    connection->holdDesk(shared, true);
-  } else {
-    connection->holdDesk(shared, false);
   }
+  connection->holdDesk(shared, desk, answer == 't');
   return connection;
+}
+
+void PgConnection::holdDesk(std::shared_ptr<DeskHold> hold, std::string desk, bool took) {
+  hold_ = std::move(hold);
+  desk_ = std::move(desk);
+  holder_ = took;
+  hold_->sessions.insert(pq().backendPID(conn_));
+}
+
+void PgConnection::reviveIfLost() {
+  const auto& api = pq();
+  if (transactionOpen_) return;
+  // What the server said while the session was idle is read without
+  // waiting: a session it ended has said so, and closed, before this call
+  // sends anything that could run twice. Read twice: the first read may
+  // take its last words, the second the close.
+  for (int read = 0; read < 2 && api.status(conn_) == CONNECTION_OK; ++read) api.consumeInput(conn_);
+  if (api.status(conn_) == CONNECTION_OK && !deskRefused_) return;
+  if (api.status(conn_) != CONNECTION_OK) {
+    if (hold_) forgetSession(*hold_, api.backendPID(conn_));
+    api.reset(conn_);
+    ++sessions_;
+    holder_ = false;
+    deskRefused_ = hold_ != nullptr;
+    // Whatever the lost session had was lost with it.
+    prepared_.clear();
+    deferred_.clear();
+    queued_.clear();
+    queuedBytes_ = 0;
+    refusal_.clear();
+    ahead_ = {};
+    if (api.status(conn_) != CONNECTION_OK) throwFailure(conn_, nullptr);
+    if (hold_) {
+      const std::lock_guard<std::mutex> guard(holdsMutex);
+      hold_->sessions.insert(api.backendPID(conn_));
+    }
+  }
+  if (!hold_) {
+    run(sessionSettings(lockWaitMs_));
+    return;
+  }
+  // The desk is still this program's while one of its sessions holds it;
+  // when none does it is taken again, if no other program has it.
+  std::set<int> ours;
+  {
+    const std::lock_guard<std::mutex> guard(holdsMutex);
+    ours = hold_->sessions;
+  }
+  const auto results = runAll(fmt::format("{}; {}", sessionSettings(lockWaitMs_), deskQuery(desk_, ours)));
+  const char answer = *api.getvalue(results[2].get(), 0, 0);
+  if (answer == 'r') throw deskInUse(desk_);
+  holder_ = answer == 't';
+  deskRefused_ = false;
 }
 
 int releaseDesk(const std::string& url, const std::string& desk) {
   PgConnection connection(connect(url), {});
   const std::array<Value, 1> name{Value(desk)};
-  // The session lock of a desk is the two-number form: the installation's
-  // number, then the desk's.
   const Result ended = connection.runPrepared(
-      fmt::format(
-          "SELECT count(*) FILTER (WHERE pg_terminate_backend(pid)) FROM pg_locks WHERE locktype = "
-          "'advisory' AND database = (SELECT oid FROM pg_database WHERE datname = current_database()) "
-          "AND classid = {} AND objid = hashtext($1)::oid AND objsubid = 2 AND granted",
-          kInstallationLock),
-      name);
+      fmt::format("SELECT count(*) FILTER (WHERE pg_terminate_backend(pid)) FROM {}", deskLocks("$1")), name);
   return std::atoi(pq().getvalue(ended.get(), 0, 0));
 }
 

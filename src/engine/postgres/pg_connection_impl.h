@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <span>
 #include <string>
 #include <string_view>
@@ -75,6 +76,9 @@ struct DeskHold {
   DeskHold& operator=(const DeskHold&) = delete;
   ~DeskHold();
   PGconn* session = nullptr;
+  // The server's process of each session of this program on the desk: the
+  // hold is this program's while one of them has it.
+  std::set<int> sessions;
 };
 
 class PgConnection final : public Connection, public std::enable_shared_from_this<PgConnection> {
@@ -111,12 +115,9 @@ class PgConnection final : public Connection, public std::enable_shared_from_thi
   // A text of several statements without parameters, in one round trip:
   // the result of each, or the first failure thrown.
   std::vector<Result> runAll(const std::string& sql);
-  // Shares the program's hold of its desk; `took` when this connection's
+  // Shares the program's hold of `desk`; `took` when this connection's
   // session took it.
-  void holdDesk(std::shared_ptr<DeskHold> hold, bool took) {
-    hold_ = std::move(hold);
-    holder_ = took;
-  }
+  void holdDesk(std::shared_ptr<DeskHold> hold, std::string desk, bool took);
   // Notes the names of tables by number (rows of oid, relname).
   void knowTables(const PGresult* names);
   // One statement with `$n` parameters, prepared once per text.
@@ -185,6 +186,34 @@ class PgConnection final : public Connection, public std::enable_shared_from_thi
   // Counts transactions begun and ended, so that a cursor knows whether the
   // transaction it was declared in is still the one open.
   std::uint64_t transaction() const { return transactions_; }
+  // Counts the sessions this connection has had, so that a cursor of a
+  // session that was lost is not closed in the next one.
+  std::uint64_t session() const { return sessions_; }
+  // A session the server ended (restarted, cut off, the desk released) is
+  // made again when the next call starts outside a transaction, and takes
+  // the desk again, unless another program has taken it meanwhile; inside a
+  // transaction the loss is that transaction's failure. Throws when the
+  // server cannot be reached or the desk is held.
+  void reviveIfLost();
+  // Runs `work`, which starts a transaction or reads outside one; when the
+  // session turns out to have been lost, makes it again and runs `work`
+  // once more. Nothing of what `work` sent can have been kept: a session
+  // that ends undoes its transaction, and a read changes nothing.
+  template <class Work>
+  void againIfLost(Work&& work) {
+    reviveIfLost();
+    if (transactionOpen_) {
+      work();
+      return;
+    }
+    try {
+      work();
+    } catch (const Error&) {
+      if (pq().status(conn_) == CONNECTION_OK) throw;
+      reviveIfLost();
+      work();
+    }
+  }
   // The name as the installation's schema spells it (the server folds names
   // to lower case); the server's own when the schema does not have it.
   std::string spelled(std::string_view name) const;
@@ -199,6 +228,7 @@ class PgConnection final : public Connection, public std::enable_shared_from_thi
   }
 
  private:
+  void beginOnce(Intent intent);
   Result checked(PGresult* result);
   void countChanges(PGresult* result);
   // A statement whose only result is success, such as a savepoint's: sent
@@ -239,7 +269,7 @@ class PgConnection final : public Connection, public std::enable_shared_from_thi
   std::vector<std::string> deferred_;
   std::vector<QueuedRow> queued_;
   std::size_t queuedBytes_ = 0;
-  int failedSend_ = -1;
+  int failedSend_ = -1;  // which of exchange()'s sends failed; -1 for none or a deferred one
   struct Ahead {
     const void* owner = nullptr;  // null when no batch was asked ahead
     bool read = false;            // the answer is in `result`
@@ -248,7 +278,12 @@ class PgConnection final : public Connection, public std::enable_shared_from_thi
   };
   Ahead ahead_;
   std::shared_ptr<DeskHold> hold_;
-  bool holder_ = false;  // which of exchange()'s sends failed; -1 for none or a deferred one
+  bool holder_ = false;
+  std::string desk_;
+  bool transactionOpen_ = false;  // begun and not yet ended, as the caller sees it
+  bool deskRefused_ = false;      // revived while another program held the desk
+  std::uint64_t sessions_ = 0;
+  int lockWaitMs_;  // how long a statement waits for a row another desk holds
 };
 
 // The error a failed result stands for.

@@ -42,7 +42,7 @@ class PgCursor final : public Cursor {
   ~PgCursor() override { close(); }
 
   bool first() override {
-    declare();
+    connection_->againIfLost([&] { declare(); });
     // A table changed since the text was described (its columns added,
     // dropped or retyped): described again, and the rows read again with
     // the new description's locator.
@@ -97,6 +97,7 @@ class PgCursor final : public Cursor {
     hold_ = !connection_->inTransaction();
     name_ = connection_->nextCursorName();
     transaction_ = connection_->transaction();
+    session_ = connection_->session();
     const std::string declare = fmt::format("DECLARE {} NO SCROLL CURSOR {}FOR {}", name_,
                                             hold_ ? "WITH HOLD " : "", located_ ? withLocator() : numbered_);
     // Declared and read from in one round trip. A query the server refuses,
@@ -156,7 +157,8 @@ class PgCursor final : public Cursor {
     batch_.reset();
     connection_->dropAhead(this);
     // A transaction that failed or ended took its cursors with it.
-    const bool alive = pq().transactionStatus(connection_->handle()) != PQTRANS_INERROR;
+    const bool alive = pq().transactionStatus(connection_->handle()) != PQTRANS_INERROR &&
+                       connection_->session() == session_;
     // Closed with whatever the connection sends next.
     if (alive && (hold_ || (connection_->transaction() == transaction_ && connection_->inTransaction())))
       connection_->deferClose(name_);
@@ -173,6 +175,7 @@ class PgCursor final : public Cursor {
   bool hold_ = false;
   bool open_ = false;
   std::uint64_t transaction_ = 0;
+  std::uint64_t session_ = 0;
   std::string name_;
   Result batch_;
   int rows_ = 0;
@@ -191,7 +194,9 @@ std::unique_ptr<Cursor> PgConnection::query(std::string_view sql, std::span<cons
       afterLeadingWord(sql, "with") == std::string_view::npos)
     throw EngineError(Failure::Syntax, 0, "the text is not a query that returns rows");
   std::string original(sql);
-  const QueryShape& shape = shapeOf(original, numbered);
+  const QueryShape* described = nullptr;
+  againIfLost([&] { described = &shapeOf(original, numbered); });
+  const QueryShape& shape = *described;
   return std::make_unique<PgCursor>(shared_from_this(), std::move(original), std::move(numbered), shape,
                                     std::vector<Value>(params.begin(), params.end()), changeable);
 }

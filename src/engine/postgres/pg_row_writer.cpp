@@ -120,6 +120,7 @@ std::string insertMany(const InsertTarget& target, std::size_t count, std::vecto
 }  // namespace
 
 std::unique_ptr<RowWriter> PgConnection::rowWriter(std::string_view table, std::vector<std::string> columns) {
+  reviveIfLost();
   return std::make_unique<PgRowWriter>(*this, table, std::move(columns));
 }
 

@@ -44,6 +44,9 @@ extern "C" __attribute__((visibility("default"))) const QuillonPgApi* quillon_pg
       PQsendPrepare,
       PQsendDescribePrepared,
       PQsendQuery,
+      PQreset,
+      PQbackendPID,
+      PQconsumeInput,
   };
   return &api;
 }
