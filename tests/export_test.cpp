@@ -272,9 +272,11 @@ TEST_F(ExportTest, OnlyLiveItemsAreWrittenAndSelectTheirFactorsAndRules) {
   EXPECT_TRUE(host.shown.empty());
   EXPECT_EQ(tableNames(docs[0]),
             (Strings{"T_GRADE_INGREDIENT", "T_GRADE_INGREDIENT_DETAIL", "T_AUTO_GRADE_DETAILS"}));
-  Strings live{" ", "3", "7", "12", "x') OR 1=1 --"};
-  if (onServer()) live.pop_back();
-  EXPECT_EQ(texts(docs[0], "T_GRADE_INGREDIENT/Record/GRADE_ITEM_ID"), live);
+  // By number, where the engine puts a NULL (first on a file, last on a
+  // server, which keeps numbers only).
+  const Strings byNumber =
+      onServer() ? Strings{"3", "7", "12", " "} : Strings{" ", "3", "7", "12", "x') OR 1=1 --"};
+  EXPECT_EQ(texts(docs[0], "T_GRADE_INGREDIENT/Record/GRADE_ITEM_ID"), byNumber);
   EXPECT_EQ(texts(docs[0], "T_GRADE_INGREDIENT_DETAIL/Record/INGREDIENT_ID"), (Strings{"10", "20", "40"}));
   EXPECT_EQ(texts(docs[0], "T_GRADE_INGREDIENT_DETAIL/Record/STS"), (Strings{"I", "V", "V"}));
   EXPECT_EQ(texts(docs[0], "T_AUTO_GRADE_DETAILS/Record/AUTO_GRADE_ID"), Strings{"1"});

@@ -7,15 +7,12 @@ namespace quillon::exporting::kinds {
 namespace table = db::table;
 namespace columns = db::columns;
 
-// A row without its number (a package from elsewhere may bring one) comes
-// first on every engine, as on the file; a server would put it last.
-
 // Library templates that were removed keep an invalidated node of resource
 // type 50; their tree rows stay out of a library package.
 const TableKind kTree{
     .project = {table::kProjectTree, columns::kProjectTree},
     .resource = {table::kResourceTree, columns::kResourceTree},
-    .orderBy = " ORDER BY node_id NULLS FIRST",
+    .orderBy = " ORDER BY node_id",
     .failureMessage = "导出树结构不成功.",
     .resourceClause =
         " AND resource_id NOT IN(SELECT resource_id FROM T_RESOURCE_TREE t WHERE "
@@ -25,7 +22,7 @@ const TableKind kTree{
 const TableKind kChecks{
     .project = {table::kCheck, columns::kCheck},
     .resource = {table::kCheckInfo, columns::kCheckInfo},
-    .orderBy = " order by CHECK_ID NULLS FIRST",
+    .orderBy = " order by CHECK_ID",
     .failureMessage = "导出符合性检查信息出错。",
 };
 
@@ -38,7 +35,7 @@ const TableKind kOpenBid{
 const TableKind kGradeItems{
     .project = {table::kGradeItem, columns::kGradeItem},
     .resource = {table::kGradeItemInfo, columns::kGradeItemInfo},
-    .orderBy = " order by GRADE_ITEM_ID NULLS FIRST",
+    .orderBy = " order by GRADE_ITEM_ID",
     .failureMessage = "导出评分项信息出错。",
     .liveRowsOnly = true,
     .idColumn = "GRADE_ITEM_ID",
@@ -48,7 +45,7 @@ const TableKind kGradeItems{
 const TableKind kGradeFactors{
     .project = {table::kGradeFactor, columns::kGradeFactor},
     .resource = {table::kGradeFactorInfo, columns::kGradeFactorInfo},
-    .orderBy = " order by INGREDIENT_ID NULLS FIRST",
+    .orderBy = " order by INGREDIENT_ID",
     .failureMessage = "导出评分因素信息出错。",
     .idColumn = "INGREDIENT_ID",
     .idWhenColumn = "GRADE_MODE_ID",
@@ -58,7 +55,7 @@ const TableKind kGradeFactors{
 const TableKind kAutoRules{
     .project = {table::kAutoRule, columns::kAutoRule},
     .resource = {table::kAutoRuleInfo, columns::kAutoRule},
-    .orderBy = " order by AUTO_GRADE_ID NULLS FIRST",
+    .orderBy = " order by AUTO_GRADE_ID",
     .failureMessage = "导出系统自评信息出错。",
 };
 
