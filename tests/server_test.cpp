@@ -59,6 +59,11 @@ TEST_F(ServerTest, ResultsAreNamedAndTypedAsTheStatementWritesThem) {
   // Columns of a star take the schema's spelling.
   ASSERT_TRUE(obj->GetValue("select * from T_PROJECT_TREE", rs));
   EXPECT_EQ(rs.fieldName(rs.fieldIndex("bookmarks_name")), "Bookmarks_Name");
+  // A view's rows are read, not changed: they have no locator.
+  exec("create view live_nodes as select NODE_ID from T_PROJECT_TREE where STS is null");
+  ASSERT_TRUE(obj->GetValue("select NODE_ID from live_nodes order by 1", rs)) << obj->lastError();
+  EXPECT_EQ(rs.value(0).integer(), 70001);
+  EXPECT_THROW(rs.edit(), Error);
 }
 
 TEST_F(ServerTest, ResultSetsChangeRowsAndReadPastABatchWhileOtherStatementsRun) {

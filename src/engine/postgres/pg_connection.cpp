@@ -59,20 +59,26 @@ std::uint64_t roundTrips() { return trips.load(); }
 
 namespace {
 
-// The connection string with what a desk needs of every connection: dead
-// peers noticed (a desk that dies frees its hold), and names as the server
-// gives them to clients in UTF-8.
+// The connection string with what a desk needs of every connection, where
+// the settings do not say otherwise: dead peers noticed (a desk that dies
+// frees its hold), a server that does not answer given up on after a while
+// rather than the system's minutes, and names as the server gives them to
+// clients in UTF-8.
 std::string withSettings(const std::string& url) {
   const bool uri = url.rfind("postgresql://", 0) == 0 || url.rfind("postgres://", 0) == 0;
-  const char* settings =
-      "keepalives=1&keepalives_idle=30&keepalives_interval=10&keepalives_count=3&"
-      "client_encoding=UTF8&application_name=quillon";
-  if (!uri) {
-    std::string text = settings;
-    std::replace(text.begin(), text.end(), '&', ' ');
-    return url + " " + text;
+  constexpr std::string_view kSettings[] = {
+      "keepalives=1",       "keepalives_idle=30",   "keepalives_interval=10",   "keepalives_count=3",
+      "connect_timeout=10", "client_encoding=UTF8", "application_name=quillon",
+  };
+  std::string out = url;
+  char separator = uri ? (url.find('?') == std::string::npos ? '?' : '&') : ' ';
+  for (const std::string_view setting : kSettings) {
+    if (url.find(setting.substr(0, setting.find('=') + 1)) != std::string::npos) continue;
+    out += separator;
+    out += setting;
+    if (uri) separator = '&';
   }
-  return url + (url.find('?') == std::string::npos ? "?" : "&") + settings;
+  return out;
 }
 
 PGconn* connect(const std::string& url) {
@@ -583,7 +589,8 @@ std::string PgConnection::tableOf(Oid table) {
   if (table == InvalidOid) return {};
   if (const auto found = tables_.find(table); found != tables_.end()) return found->second;
   const std::array<Value, 1> oid{Value(static_cast<std::int64_t>(table))};
-  const Result result = runPrepared("SELECT relname FROM pg_class WHERE oid=$1", oid);
+  const Result result =
+      runPrepared("SELECT relname FROM pg_class WHERE oid=$1 AND relkind IN ('r', 'p')", oid);
   const std::string name = pq().ntuples(result.get()) == 1 ? spelled(pq().getvalue(result.get(), 0, 0)) : "";
   return tables_.emplace(table, name).first->second;
 }
@@ -612,7 +619,7 @@ std::shared_ptr<Connection> open(const std::string& url, const std::string& desk
   // name by number.
   const auto results = connection->runAll(fmt::format(
       "{}; {}; SELECT c.oid, c.relname FROM pg_class c JOIN pg_namespace n ON "
-      "n.oid = c.relnamespace WHERE n.nspname = current_schema()",
+      "n.oid = c.relnamespace WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'p')",
       sessionSettings(kLockWaitMs), deskQuery(desk, shared ? shared->sessions : std::set<int>{})));
   const char answer = *pq().getvalue(results[2].get(), 0, 0);
   if (answer == 'r') throw deskInUse(desk);

@@ -217,7 +217,8 @@ class PgConnection final : public Connection, public std::enable_shared_from_thi
   // The name as the installation's schema spells it (the server folds names
   // to lower case); the server's own when the schema does not have it.
   std::string spelled(std::string_view name) const;
-  // The table a result's column comes from, spelled; empty for none.
+  // The table a result's column comes from, spelled; empty for none, or for
+  // a view, whose rows have no locator.
   std::string tableOf(Oid table);
   // The shape of a query (asked of the server the first time).
   const QueryShape& shapeOf(const std::string& original, const std::string& numbered);
