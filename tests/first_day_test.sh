@@ -3,11 +3,32 @@
 # library of an office that has one, makes a project from an imported
 # template and sends it and its own library to office C, which has nothing
 # yet. Every step is checked by the rows it added.
+# With a second argument (a server's connection string without a database
+# name), each office is a desk of a database of its own there.
 set -euo pipefail
 Q=$1
+server=${2:-}
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+databases=()
+cleanup() {
+  for db in "${databases[@]}"; do psql -q -X "$server dbname=postgres" -c "DROP DATABASE IF EXISTS $db WITH (FORCE)"; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
 cd "$work"
+# A new installation for office $1 (init's options follow).
+new_office() {
+  local office=$1
+  shift
+  if [ -n "$server" ]; then
+    local db="quillon_first_day_${office,,}_$$"
+    databases+=("$db")
+    psql -q -X -v ON_ERROR_STOP=1 "$server dbname=postgres" \
+      -c "CREATE DATABASE $db TEMPLATE template0 LC_COLLATE 'C' LC_CTYPE 'C'"
+    set -- "$@" --server "$server dbname=$db"
+  fi
+  "$Q" --home "$office" init "$@" >/dev/null
+}
 fail() {
   echo "FAIL: $*" >&2
   exit 1
@@ -33,10 +54,10 @@ project_rows() {
   echo "$line"
 }
 
-"$Q" --home A init --demo >/dev/null
+new_office A --demo
 "$Q" --home A export-library a-library.xml >/dev/null
 for office in B C; do
-  "$Q" --home $office init >/dev/null
+  new_office $office
   [ "$(value $office "select count(*) from T_PROJECT_TYPE")" = 3 ] || fail "plain init of $office has no project types"
   [ "$(value $office "select count(*) from t_promode_judge where sts = 'V'")" -gt 0 ] ||
     fail "plain init of $office has no evaluation methods"
