@@ -4,6 +4,7 @@
 #include "commands.h"
 #include "quillon/error.h"
 #include "quillon/setup.h"
+#include "terminal_progress.h"
 
 namespace quillon::cli {
 namespace {
@@ -20,11 +21,13 @@ const bool registered = addCommand({"migrate"}, [](CLI::App& app, Globals& g) {
       "then SysUser.ini names the server, and this folder is its first desk. Texts with bytes that are not\n"
       "UTF-8 are stored with U+FFFD in their place (counted). Refused, with nothing written: a database\n"
       "that holds tables already, or values the server would not store as the file holds them (a text in\n"
-      "a number column), each named. Data/zbs.mdb is left as it was. Prints the rows copied per table.\n"
+      "a number column, a number held twice), each named. Data/zbs.mdb is left as it was. On a terminal a\n"
+      "bar shows each large table's rows; then the rows copied per table are printed.\n"
       "Exit status 0 done, 2 usage error, 3 refused or failed.");
   cmd->callback([&g, url] {
     const auto host = g.makeHost();
     try {
+      const ProgressOnTerminal progress(g.messages != "json");
       const MigrationReport r = migrateToServer(g.homePath(), *url);
       std::int64_t total = 0;
       for (const auto& [table, rows] : r.rows) {

@@ -16,6 +16,7 @@
 #include "engine/database.h"
 #include "engine/transaction.h"
 #include "quillon/error.h"
+#include "quillon/progress.h"
 #include "quillon/recordset.h"
 #include "quillon/setup.h"
 #include "quillon/transaction.h"
@@ -259,8 +260,21 @@ TEST_F(ServerTest, AnInstallationMovesToTheServerWholeOrNotAtAll) {
     ASSERT_TRUE(local.ExecuteSql("update T_PROJECT_TREE set PAGE_COUNT=3 where NODE_ID=3"));
     ASSERT_TRUE(local.ExecuteSql("delete from T_ACCORDED_CHECK where CHECK_ID=1 and CONTENT is null"));
   }
-  const MigrationReport moved = migrateToServer(office.path(), target.url());
+  // Each table's rows are told to a listener as they go.
+  struct Finished final : ProgressListener {
+    void tableStarted(std::string_view, std::int64_t expected) override { expectedRows.push_back(expected); }
+    void rowsWritten(std::string_view, std::int64_t) override {}
+    void tableFinished(std::string_view, std::int64_t rows) override { finishedRows.push_back(rows); }
+    std::vector<std::int64_t> expectedRows, finishedRows;
+  } progress;
+  const MigrationReport moved = [&] {
+    const ProgressScope listening(progress);
+    return migrateToServer(office.path(), target.url());
+  }();
   EXPECT_EQ(moved.textsReplaced, 0);
+  ASSERT_EQ(progress.finishedRows.size(), moved.rows.size());
+  EXPECT_EQ(progress.finishedRows, progress.expectedRows);
+  EXPECT_EQ(progress.finishedRows[0], moved.rows[0].second);
   // The folder works on the server now, with every row.
   ASSERT_EQ(db::serverUrl(office.path()), target.url());
   RecordingHost quiet;

@@ -12,6 +12,7 @@
 #include "fileutil/settings_file.h"
 #include "platform/utf8.h"
 #include "quillon/error.h"
+#include "quillon/progress.h"
 #include "quillon/recordset.h"
 #include "quillon/setup.h"
 
@@ -124,6 +125,7 @@ MigrationReport migrateToServer(const std::filesystem::path& home, const std::st
     }
     server->executeScript(embedded::schema);
     std::string cleaned;
+    ProgressListener* const listener = currentProgressListener();
     for (const auto& table : tables) {
       Recordset rs = file->openRecordset(fmt::format("SELECT * FROM {}", table));
       std::vector<std::string> names;
@@ -131,18 +133,26 @@ MigrationReport migrateToServer(const std::filesystem::path& home, const std::st
       const auto writer = server->rowWriter(table, names);
       std::vector<Value> row(names.size());
       std::int64_t held = 0;
-      for (; !rs.atEnd(); rs.moveNext(), ++held) {
-        for (std::size_t i = 0; i < names.size(); ++i) {
-          row[i] = rs.value(static_cast<int>(i));
-          if (row[i].kind() == Value::Kind::Text &&
-              platform::utf8::replaceIllFormed(row[i].text(), cleaned)) {
-            row[i] = Value(cleaned);
-            ++report.textsReplaced;
+      if (listener) listener->tableStarted(table, countOf(*file, table));
+      try {
+        for (; !rs.atEnd(); rs.moveNext()) {
+          for (std::size_t i = 0; i < names.size(); ++i) {
+            row[i] = rs.value(static_cast<int>(i));
+            if (row[i].kind() == Value::Kind::Text &&
+                platform::utf8::replaceIllFormed(row[i].text(), cleaned)) {
+              row[i] = Value(cleaned);
+              ++report.textsReplaced;
+            }
           }
+          writer->add(row);
+          if (++held % kProgressStep == 0 && listener) listener->rowsWritten(table, held);
         }
-        writer->add(row);
+        writer->flush();
+      } catch (...) {
+        if (listener) listener->tableFinished(table, held);
+        throw;
       }
-      writer->flush();
+      if (listener) listener->tableFinished(table, held);
       const std::int64_t copied = countOf(*server, table);
       if (copied != held)
         throw Error(ErrorKind::Engine,
