@@ -15,6 +15,7 @@
 
 #include "engine/connection.h"
 #include "engine/postgres/pg_library.h"
+#include "quillon/error.h"
 
 namespace quillon::engine::postgres {
 
@@ -68,6 +69,13 @@ struct QueryShape {
 // Lets go of every hold of `session` (the desk's).
 void letGo(PGconn* session) noexcept;
 
+// A statement waits this long for a row another desk holds before it fails.
+inline constexpr int kLockWaitMs = 30000;
+
+// A session to the database `url` names, with what a desk needs of every
+// session; throws EngineError when the server cannot be reached.
+PGconn* connectTo(const std::string& url);
+
 // A desk held by this program: the session that took the hold, kept here
 // when its own connection closed before the others that share the hold.
 struct DeskHold {
@@ -80,6 +88,9 @@ struct DeskHold {
   // hold is this program's while one of them has it.
   std::set<int> sessions;
 };
+
+// Forgets `pid`, a session of this program on the desk of `hold`.
+void forgetSession(DeskHold& hold, int pid);
 
 class PgConnection final : public Connection, public std::enable_shared_from_this<PgConnection> {
  public:
