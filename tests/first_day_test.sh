@@ -9,9 +9,9 @@ set -euo pipefail
 Q=$1
 server=${2:-}
 work=$(mktemp -d)
-databases=()
+source "$(dirname "$0")/scratch_databases.sh"
 cleanup() {
-  for db in "${databases[@]}"; do psql -q -X "$server dbname=postgres" -c "DROP DATABASE IF EXISTS $db WITH (FORCE)"; done
+  drop_databases
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -22,9 +22,7 @@ new_office() {
   shift
   if [ -n "$server" ]; then
     local db="quillon_first_day_${office,,}_$$"
-    databases+=("$db")
-    psql -q -X -v ON_ERROR_STOP=1 "$server dbname=postgres" \
-      -c "CREATE DATABASE $db TEMPLATE template0 LC_COLLATE 'C' LC_CTYPE 'C'"
+    new_database "$db"
     set -- "$@" --server "$server dbname=$db"
   fi
   "$Q" --home "$office" init "$@" >/dev/null

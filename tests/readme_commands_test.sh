@@ -10,9 +10,9 @@ QUILLON=$1
 README=$2
 server=${3:-}
 work=$(mktemp -d)
-databases=()
+source "$(dirname "$0")/scratch_databases.sh"
 cleanup() {
-  for db in "${databases[@]}"; do psql -q -X "$server dbname=postgres" -c "DROP DATABASE IF EXISTS $db WITH (FORCE)"; done
+  drop_databases
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -29,9 +29,7 @@ for line in "${commands[@]}"; do
   [[ $line =~ \#\ exit\ ([0-9]+)$ ]] && want=${BASH_REMATCH[1]}
   if [ -n "$server" ] && [[ $line =~ --home\ ([a-z]+)\ init ]]; then
     db="quillon_readme_${BASH_REMATCH[1]}_$$"
-    databases+=("$db")
-    psql -q -X -v ON_ERROR_STOP=1 "$server dbname=postgres" \
-      -c "CREATE DATABASE $db TEMPLATE template0 LC_COLLATE 'C' LC_CTYPE 'C'" || exit 1
+    new_database "$db" || exit 1
     line="$line --server '$server dbname=$db'"
   fi
   out=$(cd "$work/run" && bash -c "$line" 2>&1 </dev/null)

@@ -19,16 +19,23 @@
 namespace quillon {
 namespace {
 
+// The text after each `statement` of the schema, to the end of the schema.
+std::vector<std::string_view> schemaAfter(std::string_view statement) {
+  std::vector<std::string_view> out;
+  const std::string_view text = embedded::schema;
+  for (std::size_t at = text.find(statement); at != std::string_view::npos; at = text.find(statement, at + 1))
+    out.push_back(text.substr(at + statement.size()));
+  return out;
+}
+
 // The installation's tables, as the schema makes them.
 std::vector<std::string> schemaTables() {
   std::vector<std::string> tables;
-  const std::string_view text = embedded::schema;
-  constexpr std::string_view kCreate = "CREATE TABLE ";
-  for (std::size_t at = text.find(kCreate); at != std::string_view::npos; at = text.find(kCreate, at + 1)) {
-    std::size_t end = at + kCreate.size();
-    while (end < text.size() && (std::isalnum(static_cast<unsigned char>(text[end])) || text[end] == '_'))
+  for (const std::string_view rest : schemaAfter("CREATE TABLE ")) {
+    std::size_t end = 0;
+    while (end < rest.size() && (std::isalnum(static_cast<unsigned char>(rest[end])) || rest[end] == '_'))
       ++end;
-    tables.emplace_back(text.substr(at + kCreate.size(), end - at - kCreate.size()));
+    tables.emplace_back(rest.substr(0, end));
   }
   return tables;
 }
@@ -37,13 +44,11 @@ std::vector<std::string> schemaTables() {
 // (table, column).
 std::vector<std::pair<std::string, std::string>> uniqueColumns() {
   std::vector<std::pair<std::string, std::string>> out;
-  const std::string_view text = embedded::schema;
-  constexpr std::string_view kCreate = "CREATE UNIQUE INDEX ";
-  for (std::size_t at = text.find(kCreate); at != std::string_view::npos; at = text.find(kCreate, at + 1)) {
-    const std::size_t on = text.find(" ON ", at);
-    const std::size_t open = text.find(" (", on);
-    const std::size_t close = text.find(')', open);
-    out.emplace_back(text.substr(on + 4, open - on - 4), text.substr(open + 2, close - open - 2));
+  for (const std::string_view rest : schemaAfter("CREATE UNIQUE INDEX ")) {
+    const std::size_t on = rest.find(" ON ");
+    const std::size_t open = rest.find(" (", on);
+    const std::size_t close = rest.find(')', open);
+    out.emplace_back(rest.substr(on + 4, open - on - 4), rest.substr(open + 2, close - open - 2));
   }
   return out;
 }
